@@ -1,0 +1,30 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace quorrel {
+
+// The one place that reads and writes the program's own files. Class-level
+// operations only; every failure raises quorrel::Error naming the path.
+class TFileOperate {
+public:
+    TFileOperate() = delete;
+
+    // Creates folder (with missing parents) when needed, then writes the file.
+    static void WriteTextFile(const std::filesystem::path& folder, const std::filesystem::path& file,
+                              const std::string& text);
+    // Replaces the file with a UTF-8 byte-order mark followed by the text.
+    static void WriteUtf8File(const std::string& text, const std::filesystem::path& file);
+    // The text after a UTF-8 byte-order mark (a file without one loses nothing).
+    static std::string ReadUtf8File(const std::filesystem::path& file);
+    // Every line followed by CR LF; a missing file reads as empty text.
+    // A file that is not valid UTF-8 is decoded from the GBK code page.
+    static std::string ReadTextFile(const std::filesystem::path& file);
+    // Copies the tree under source into destination. With keepExisting,
+    // files directly inside destination that already exist are kept; all
+    // deeper files are replaced. Symbolic links are copied as links.
+    static bool CopyDirectory(const std::filesystem::path& source, const std::filesystem::path& destination,
+                              bool keepExisting);
+};
+
+} // namespace quorrel

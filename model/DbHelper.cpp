@@ -1,0 +1,242 @@
+#include "model/DbHelper.h"
+
+#include "model/Error.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <mutex>
+
+namespace quorrel {
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+
+std::filesystem::path ExecutableFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+// The shared connection and the lock that keeps operations of different
+// threads from interleaving on it.
+struct SharedConnection {
+    std::mutex lock;
+    sqlite3* db = nullptr;
+    std::filesystem::path file = ExecutableFolder() / "projects.mdb";
+};
+
+SharedConnection& Shared() {
+    static SharedConnection shared;
+    return shared;
+}
+
+std::string Describe(const SharedConnection& shared, const std::string& what) {
+    return "model database " + shared.file.string() + ": " + what;
+}
+
+void Close(SharedConnection& shared) {
+    if (shared.db) {
+        sqlite3_close_v2(shared.db);
+        shared.db = nullptr;
+    }
+}
+
+// Opens the shared connection when it is not open yet (caller holds the lock).
+// A failed open leaves it closed, so the next operation tries again.
+sqlite3* Connection(SharedConnection& shared) {
+    if (shared.db)
+        return shared.db;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(shared.file.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        if (!std::filesystem::exists(shared.file))
+            message = "the file does not exist (create it with 'quorrel-cli init')";
+        throw Error(Describe(shared, message));
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    shared.db = db;
+    return db;
+}
+
+// One prepared statement, finalized whatever happens.
+class Statement {
+public:
+    Statement(SharedConnection& shared, const std::string& sql) : shared_(shared) {
+        if (sql.find('\0') != std::string::npos)
+            throw Error("an SQL statement contains a NUL character");
+        sqlite3* db = Connection(shared);
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, &tail) != SQLITE_OK)
+            throw Error(Describe(shared, sqlite3_errmsg(db)));
+        if (!stmt_)
+            throw Error("empty SQL statement");
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Advances to the next row; false at the end.
+    bool Step() {
+        int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw Error(Describe(shared_, sqlite3_errmsg(sqlite3_db_handle(stmt_))));
+    }
+    int ColumnCount() const { return sqlite3_column_count(stmt_); }
+    std::string ColumnName(int i) const { return sqlite3_column_name(stmt_, i); }
+    std::string Text(int i) const {
+        auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+        return text ? std::string(text, sqlite3_column_bytes(stmt_, i)) : std::string();
+    }
+
+private:
+    SharedConnection& shared_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+void Execute(SharedConnection& shared, const std::string& sql) {
+    Statement statement(shared, sql);
+    while (statement.Step()) {
+    }
+}
+
+TRowSet ReadAll(SharedConnection& shared, const std::string& sql) {
+    Statement statement(shared, sql);
+    std::vector<std::string> columns;
+    for (int i = 0; i < statement.ColumnCount(); ++i)
+        columns.push_back(statement.ColumnName(i));
+    std::vector<std::vector<std::string>> rows;
+    while (statement.Step()) {
+        std::vector<std::string> row;
+        row.reserve(columns.size());
+        for (int i = 0; i < statement.ColumnCount(); ++i)
+            row.push_back(statement.Text(i));
+        rows.push_back(std::move(row));
+    }
+    return TRowSet(std::move(columns), std::move(rows));
+}
+
+constexpr const char* kSchema[] = {
+    "CREATE TABLE t_project ("
+    "projectId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectName TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE t_class ("
+    "classId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectId INTEGER NOT NULL DEFAULT 0, "
+    "className TEXT NOT NULL DEFAULT '', "
+    "friendName TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE t_member ("
+    "memberId INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "projectId INTEGER NOT NULL DEFAULT 0, "
+    "classId INTEGER NOT NULL DEFAULT 0, "
+    "memberName TEXT NOT NULL DEFAULT '', "
+    "memberType TEXT NOT NULL DEFAULT '', "
+    "memberLength INTEGER NOT NULL DEFAULT 0, "
+    "memberIsPri INTEGER NOT NULL DEFAULT 0, "
+    "memberComment TEXT NOT NULL DEFAULT '', "
+    "memberIsMust INTEGER NOT NULL DEFAULT 0, "
+    "memberIsInteger INTEGER NOT NULL DEFAULT 0, "
+    "memberIsFloat INTEGER NOT NULL DEFAULT 0, "
+    "queryFlag INTEGER NOT NULL DEFAULT 0, "
+    "memberIsDisplay INTEGER NOT NULL DEFAULT 0, "
+    "memberQueryDisplay INTEGER NOT NULL DEFAULT 1)",
+};
+
+} // namespace
+
+void TDbHelper::SetModelFile(const std::filesystem::path& file) {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    Close(shared);
+    shared.file = std::filesystem::absolute(file);
+}
+
+std::filesystem::path TDbHelper::ModelFile() {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    return shared.file;
+}
+
+void TDbHelper::CloseConnection() {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    Close(shared);
+}
+
+void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
+    if (std::filesystem::exists(file))
+        throw Error(file.string() + " already exists; it was left untouched");
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    std::string failure;
+    if (rc != SQLITE_OK) {
+        failure = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    } else {
+        std::string script = "BEGIN;";
+        for (const char* statement : kSchema)
+            script += std::string(statement) + ";";
+        script += "COMMIT;";
+        char* message = nullptr;
+        if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            failure = message ? message : "unknown error";
+            sqlite3_free(message);
+        }
+    }
+    sqlite3_close_v2(db);
+    if (!failure.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+        throw Error("cannot create the model file " + file.string() + ": " + failure);
+    }
+}
+
+TRowSet TDbHelper::OpenQuery(const std::string& sql) const {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    return ReadAll(shared, sql);
+}
+
+void TDbHelper::ExecSql(const std::string& sql) const {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    Execute(shared, sql);
+}
+
+void TDbHelper::ExecSqlBatch(const std::vector<std::string>& statements) const {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    Execute(shared, "BEGIN IMMEDIATE");
+    try {
+        for (const auto& sql : statements)
+            Execute(shared, sql);
+        Execute(shared, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(shared.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+int TDbHelper::QueryInt(const std::string& sql) const {
+    TRowSet rows = OpenQuery(sql);
+    if (rows.Eof())
+        return -1;
+    const std::string& text = rows.FirstColumn();
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw Error("the query returned '" + text + "' where an integer was expected");
+    return value;
+}
+
+std::string TDbHelper::QueryString(const std::string& sql) const {
+    TRowSet rows = OpenQuery(sql);
+    return rows.Eof() ? std::string() : rows.FirstColumn();
+}
+
+} // namespace quorrel

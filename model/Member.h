@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+namespace quorrel {
+
+// The in-memory record of one t_member row, fields in column order.
+struct TMember {
+    int memberId = 0;
+    int projectId = 0;
+    int classId = 0;
+    std::string memberName;
+    std::string memberType;
+    int memberLength = 0;
+    int memberIsPri = 0;
+    std::string memberComment;
+    int memberIsMust = 0;
+    int memberIsInteger = 0;
+    int memberIsFloat = 0;
+    int queryFlag = 0;
+    int memberIsDisplay = 0;
+    int memberQueryDisplay = 1;  // a new member is shown on the list page
+
+    bool operator==(const TMember&) const = default;
+};
+
+// The five basic member types; any other type names a class of the project.
+inline constexpr const char* kTypeString = "字符串";
+inline constexpr const char* kTypeInteger = "整型";
+inline constexpr const char* kTypeFloat = "浮点型";
+inline constexpr const char* kTypeDate = "日期型";
+inline constexpr const char* kTypeImage = "图片型";
+
+bool IsBasicType(const std::string& memberType);
+
+} // namespace quorrel

@@ -1,0 +1,47 @@
+#include "model/RowSet.h"
+
+#include "model/Error.h"
+
+#include <charconv>
+
+namespace quorrel {
+
+TRowSet::TRowSet(std::vector<std::string> columns, std::vector<std::vector<std::string>> rows)
+    : columns_(std::move(columns)), rows_(std::move(rows)) {}
+
+std::size_t TRowSet::ColumnIndex(const std::string& column) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i] == column)
+            return i;
+    throw Error("column '" + column + "' is not in the result of the query");
+}
+
+const std::vector<std::string>& TRowSet::CurrentRow() const {
+    if (Eof())
+        throw Error("no current row: the row set is at its end");
+    return rows_[position_];
+}
+
+std::string TRowSet::FieldString(const std::string& column) const {
+    return CurrentRow()[ColumnIndex(column)];
+}
+
+int TRowSet::FieldInt(const std::string& column) const {
+    const std::string text = FieldString(column);
+    int value = 0;
+    if (text.empty())
+        return 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw Error("column '" + column + "' holds '" + text + "', which is not an integer");
+    return value;
+}
+
+const std::string& TRowSet::FirstColumn() const {
+    const auto& row = CurrentRow();
+    if (row.empty())
+        throw Error("the query returned no column");
+    return row.front();
+}
+
+} // namespace quorrel

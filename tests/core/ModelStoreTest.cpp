@@ -1,0 +1,326 @@
+#include "model/ClassDAO.h"
+#include "model/DbHelper.h"
+#include "model/Error.h"
+#include "model/MemberDAO.h"
+#include "model/ProjectDAO.h"
+#include "tests/support/TempModel.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <thread>
+
+namespace quorrel {
+namespace {
+
+using test::TempFolder;
+using test::TempModel;
+
+TMember MakeMember(int projectId, int classId, const std::string& name, const std::string& type) {
+    TMember m;
+    m.projectId = projectId;
+    m.classId = classId;
+    m.memberName = name;
+    m.memberType = type;
+    m.memberIsInteger = type == kTypeInteger;
+    m.memberIsFloat = type == kTypeFloat;
+    return m;
+}
+
+std::vector<std::string> Names(TRowSet rows) {
+    std::vector<std::string> names;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        names.push_back(rows.FieldString("memberName"));
+    return names;
+}
+
+class ModelStore : public ::testing::Test {
+protected:
+    TempModel model;
+    TDbHelper db;
+    TProjectDAO projects;
+    TClassDAO classes;
+    TMemberDAO members;
+};
+
+TEST_F(ModelStore, SingleValueQueriesReportMissingRows) {
+    EXPECT_EQ(db.QueryInt("select projectId from t_project where projectId=99"), -1);
+    EXPECT_EQ(db.QueryInt("select count(*) from t_project"), 0);
+    EXPECT_EQ(db.QueryString("select projectName from t_project where projectId=99"), "");
+    EXPECT_EQ(classes.GetClassNameById(42), "");
+    EXPECT_EQ(classes.GetClassId(1, "Nope"), -1);
+    EXPECT_FALSE(members.GetMemberById(7).has_value());
+    EXPECT_FALSE(members.GetKeyMemberOfClass(1, "Nope").has_value());
+}
+
+TEST_F(ModelStore, FailedBatchRollsBackAndReportsTheFailure) {
+    projects.AddProject("keep");
+    EXPECT_THROW(db.ExecSqlBatch({"insert into t_project(projectName) values ('gone')",
+                                  "insert into no_such_table values (1)"}),
+                 Error);
+    auto list = projects.LoadProjects();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "keep");
+    // The connection is usable after the rollback.
+    projects.AddProject("after");
+    EXPECT_EQ(projects.LoadProjects().size(), 2u);
+}
+
+TEST_F(ModelStore, IdsAscendAndAreNeverReused) {
+    projects.AddProject("a");
+    projects.AddProject("b");
+    auto list = projects.LoadProjects();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0], (TListEntry{"a", 1}));
+    EXPECT_EQ(list[1], (TListEntry{"b", 2}));
+    projects.DeleteProject(2);
+    projects.AddProject("c");
+    list = projects.LoadProjects();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1], (TListEntry{"c", 3}));
+}
+
+TEST_F(ModelStore, DeletingAProjectRemovesItsClassesAndMembers) {
+    projects.AddProject("shop");
+    projects.AddProject("blog");
+    classes.AddClass(1, "User", "用户");
+    classes.AddClass(2, "Post", "文章");
+    members.AddMember(MakeMember(1, 1, "id", kTypeInteger));
+    members.AddMember(MakeMember(2, 2, "id", kTypeInteger));
+    projects.DeleteProject(1);
+    EXPECT_EQ(db.QueryInt("select count(*) from t_class"), 1);
+    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), 1);
+    EXPECT_EQ(db.QueryInt("select count(*) from t_member where projectId=1"), 0);
+}
+
+TEST_F(ModelStore, DeletingAClassRemovesItsMembersOnly) {
+    projects.AddProject("shop");
+    classes.AddClass(1, "User", "用户");
+    classes.AddClass(1, "Order", "订单");
+    members.AddMember(MakeMember(1, 1, "id", kTypeInteger));
+    members.AddMember(MakeMember(1, 2, "user", "User"));
+    classes.DeleteClass(1);
+    EXPECT_EQ(classes.GetClassList(1), (TClassList{{"Order", 2}}));
+    EXPECT_EQ(Names(members.QueryMembers(1)).size(), 0u);
+    // A reference to the deleted class is left as it was.
+    EXPECT_EQ(Names(members.QueryReferenceMembers(2)), std::vector<std::string>{"user"});
+}
+
+TEST_F(ModelStore, HostileTextsAreStoredAndReadBackExactly) {
+    const std::vector<std::string> texts = {
+        "it's", "back\\slash\\", "'; drop table t_member; --", "用户'管理", "emoji 😀 text", "", "''",
+        "\" or \"1\"=\"1"};
+    projects.AddProject("p");
+    classes.AddClass(1, "C", "c");
+    for (const auto& text : texts) {
+        TMember m = MakeMember(1, 1, "n" + text, text);
+        m.memberComment = text;
+        members.AddMember(m);
+        EXPECT_EQ(projects.CountProjectsByName(text), 0);
+        projects.AddProject(text);
+        EXPECT_EQ(projects.CountProjectsByName(text), 1) << text;
+        EXPECT_EQ(classes.CountClassesByName(1, text), 0);
+    }
+    TRowSet rows = members.QueryMembers(1);
+    std::size_t i = 0;
+    for (rows.First(); !rows.Eof(); rows.Next(), ++i) {
+        EXPECT_EQ(rows.FieldString("memberType"), texts[i]);
+        EXPECT_EQ(rows.FieldString("memberComment"), texts[i]);
+    }
+    EXPECT_EQ(i, texts.size());
+    projects.RenameProject(1, texts[2]);
+    EXPECT_EQ(projects.LoadProjects()[0].name, texts[2]);
+    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), static_cast<int>(texts.size()));
+}
+
+TEST_F(ModelStore, MemberRowSetsSelectTheRightMembers) {
+    projects.AddProject("p");
+    classes.AddClass(1, "Article", "文章");
+    classes.AddClass(1, "Author", "作者");
+    TMember key = MakeMember(1, 1, "id", kTypeInteger);
+    key.memberIsPri = 1;
+    members.AddMember(key);
+    members.AddMember(MakeMember(1, 1, "plain", kTypeString));  // flags 0, list 1
+    TMember pic = MakeMember(1, 1, "pic", kTypeImage);
+    pic.memberQueryDisplay = 0;
+    members.AddMember(pic);
+    TMember ref = MakeMember(1, 1, "author", "Author");
+    ref.queryFlag = 1;
+    members.AddMember(ref);
+    members.AddMember(MakeMember(1, 1, "day", kTypeDate));
+
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Names(members.QueryMembers(1)), (V{"id", "plain", "pic", "author", "day"}));
+    EXPECT_EQ(Names(members.QueryImageMembers(1)), (V{"pic"}));
+    EXPECT_EQ(Names(members.QueryReferenceMembers(1)), (V{"author"}));
+    EXPECT_EQ(Names(members.QuerySearchMembers(1)), (V{"author"}));
+    EXPECT_EQ(Names(members.QueryListMembers(1)), (V{"id", "plain", "author", "day"}));
+    EXPECT_EQ(Names(members.QueryPlainNonKeyMembers(1)), (V{"plain", "author", "day"}));
+    EXPECT_EQ(Names(members.QueryNonKeyMembers(1)), (V{"plain", "pic", "author", "day"}));
+    EXPECT_EQ(members.GetKeyMember(1)->memberName, "id");
+}
+
+TEST_F(ModelStore, MemberRecordsRoundTripAndNeverMoveClass) {
+    projects.AddProject("p");
+    classes.AddClass(1, "A", "a");
+    TMember m = MakeMember(1, 1, "title", kTypeString);
+    m.memberLength = 40;
+    m.memberIsMust = 1;
+    m.memberComment = "";
+    members.AddMember(m);
+    auto loaded = members.GetMemberById(1);
+    ASSERT_TRUE(loaded);
+    m.memberId = 1;
+    EXPECT_EQ(*loaded, m);
+    EXPECT_EQ(loaded->memberComment, "");
+
+    loaded->classId = 77;
+    loaded->memberName = "heading";
+    loaded->memberQueryDisplay = 0;
+    members.UpdateMember(*loaded);
+    auto updated = members.GetMemberById(1);
+    EXPECT_EQ(updated->classId, 1);
+    EXPECT_EQ(updated->memberName, "heading");
+    EXPECT_EQ(updated->memberQueryDisplay, 0);
+    members.DeleteMember(1);
+    EXPECT_FALSE(members.GetMemberById(1));
+}
+
+TEST_F(ModelStore, ReferenceLoadersFindKeyAndDisplayOfTheNamedClass) {
+    projects.AddProject("p");
+    projects.AddProject("q");
+    classes.AddClass(1, "Author", "作者");
+    classes.AddClass(2, "Author", "作者");
+    TMember key = MakeMember(1, 1, "aid", kTypeInteger);
+    key.memberIsPri = 1;
+    members.AddMember(key);
+    TMember name = MakeMember(1, 1, "name", kTypeString);
+    name.memberIsDisplay = 1;
+    members.AddMember(name);
+    EXPECT_EQ(members.GetKeyMemberOfClass(1, "Author")->memberName, "aid");
+    EXPECT_EQ(members.GetDisplayMemberOfClass(1, "Author")->memberName, "name");
+    EXPECT_FALSE(members.GetKeyMemberOfClass(2, "Author"));
+}
+
+TEST_F(ModelStore, RenamingAClassRetypesReferencesInItsProjectOnly) {
+    projects.AddProject("p");
+    projects.AddProject("q");
+    classes.AddClass(1, "Author", "作者");
+    classes.AddClass(1, "Book", "书");
+    members.AddMember(MakeMember(1, 2, "author", "Author"));
+    members.AddMember(MakeMember(2, 9, "author", "Author"));
+    classes.UpdateClass(1, 1, "Writer", "作家");
+    EXPECT_EQ(classes.GetClassNameById(1), "Writer");
+    EXPECT_EQ(classes.GetFriendName(1), "作家");
+    EXPECT_EQ(members.GetMemberById(1)->memberType, "Writer");
+    EXPECT_EQ(members.GetMemberById(2)->memberType, "Author");
+
+    classes.UpdateClass(1, 1, "Writer", "作者2");
+    EXPECT_EQ(members.GetMemberById(1)->memberType, "Writer");
+    EXPECT_EQ(classes.GetFriendName(1), "作者2");
+    EXPECT_EQ(classes.GetOtherClassList(1, 1), (TClassList{{"Book", 2}}));
+    EXPECT_EQ(classes.GetClassId(1, "Book"), 2);
+}
+
+TEST_F(ModelStore, ChecksReportTheFirstFailingClass) {
+    projects.AddProject("p");
+    classes.AddClass(1, "A", "a");
+    classes.AddClass(1, "B", "b");
+    classes.AddClass(1, "C", "c");
+    for (int classId : {1, 2, 3}) {
+        TMember key = MakeMember(1, classId, "id", kTypeInteger);
+        key.memberIsPri = 1;
+        key.memberIsDisplay = classId == 1;
+        members.AddMember(key);
+    }
+    std::vector<std::pair<int, ModelCheck>> reports;
+    auto record = [&](int id, ModelCheck check) { reports.emplace_back(id, check); };
+    const auto list = classes.GetClassList(1);
+    EXPECT_TRUE(classes.CheckKeyMembers(list, record));
+    EXPECT_FALSE(classes.CheckDisplayMembers(list, record));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], std::make_pair(2, ModelCheck::Display));
+
+    TMember second = MakeMember(1, 1, "id2", kTypeInteger);
+    second.memberIsPri = 1;
+    members.AddMember(second);
+    reports.clear();
+    EXPECT_FALSE(classes.CheckKeyMembers(list, record));
+    EXPECT_EQ(reports, (std::vector<std::pair<int, ModelCheck>>{{1, ModelCheck::Key}}));
+    EXPECT_TRUE(classes.CheckKeyMembers({}, record));
+    EXPECT_TRUE(classes.CheckDisplayMembers({}, record));
+}
+
+TEST_F(ModelStore, TwoThreadsShareTheConnection) {
+    projects.AddProject("p");
+    classes.AddClass(1, "A", "a");
+    auto writer = [&](const std::string& prefix) {
+        for (int i = 0; i < 200; ++i) {
+            members.AddMember(MakeMember(1, 1, prefix + std::to_string(i), kTypeString));
+            TRowSet rows = members.QueryMembers(1);
+            EXPECT_GE(rows.RecordCount(), 1);
+        }
+    };
+    std::thread a(writer, "a");
+    std::thread b(writer, "b");
+    a.join();
+    b.join();
+    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), 400);
+}
+
+TEST(ModelFile, MissingFileFailsNamingItAndLaterOpens) {
+    TempFolder folder;
+    const auto file = folder.path() / "projects.mdb";
+    TDbHelper::SetModelFile(file);
+    try {
+        TProjectDAO().LoadProjects();
+        FAIL() << "expected an error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+    }
+    TDbHelper::CreateModelFile(file);
+    EXPECT_TRUE(TProjectDAO().LoadProjects().empty());
+    EXPECT_THROW(TDbHelper::CreateModelFile(file), Error);
+    TDbHelper::CloseConnection();
+}
+
+TEST(ModelFile, NotADatabaseOrMissingTableIsAClearError) {
+    TempFolder folder;
+    const auto file = folder.path() / "projects.mdb";
+    std::ofstream(file) << "this is not a database, just some text that is long enough to fill a header";
+    TDbHelper::SetModelFile(file);
+    EXPECT_THROW(TProjectDAO().LoadProjects(), Error);
+    TDbHelper::CloseConnection();
+
+    const auto empty = folder.path() / "empty.mdb";
+    sqlite3* raw = nullptr;
+    sqlite3_open(empty.c_str(), &raw);
+    sqlite3_exec(raw, "create table other(x)", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    TDbHelper::SetModelFile(empty);
+    try {
+        TClassDAO().GetClassList(1);
+        FAIL() << "expected an error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("t_class"), std::string::npos) << e.what();
+    }
+    TDbHelper::CloseConnection();
+}
+
+TEST(ModelFile, LockedDatabaseFailsAfterABriefWait) {
+    TempModel model;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(model.file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(TProjectDAO().AddProject("x"), Error);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    TProjectDAO().AddProject("x");
+    EXPECT_EQ(TProjectDAO().LoadProjects().size(), 1u);
+}
+
+} // namespace
+} // namespace quorrel
