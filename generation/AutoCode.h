@@ -1,0 +1,33 @@
+#pragma once
+#include "generation/RunReporter.h"
+
+#include <filesystem>
+#include <string>
+
+namespace quorrel {
+
+// One generation run of a project: checks the model, writes the templates
+// and controllers, copies the site resources from bak/ and reports. The
+// project name is taken once, when the run is created; every path is under
+// the home folder.
+class TAutoCode {
+public:
+    TAutoCode(int projectId, std::string projectName, std::string tablePrefix, std::filesystem::path home,
+              RunReporter& reporter);
+
+    // Runs on the calling thread; never throws: the outcome reaches the
+    // reporter (CheckFailed, Finished or Failed).
+    void Execute();
+
+private:
+    void Run();
+    void CopyResources();
+
+    int projectId_;
+    std::string projectName_;
+    std::string tablePrefix_;
+    std::filesystem::path home_;
+    RunReporter& reporter_;
+};
+
+} // namespace quorrel
