@@ -1,0 +1,29 @@
+#include "cli/ConsoleReporter.h"
+
+#include <iostream>
+
+namespace quorrel {
+
+void ConsoleReporter::AddLine(const std::string& line) {
+    std::cout << line << std::endl;
+}
+
+void ConsoleReporter::CheckFailed(int classId, ModelCheck check) {
+    const std::string className = TClassDAO().GetClassNameById(classId);
+    std::cerr << className
+              << (check == ModelCheck::Key ? "表主键设置错误，每个类只能设置一个主键!"
+                                           : "表显示成员设置错误，每个类有且只能设置一个显示成员!")
+              << std::endl;
+    outcome_ = Outcome::CheckFailed;
+}
+
+void ConsoleReporter::Finished() {
+    outcome_ = Outcome::Finished;
+}
+
+void ConsoleReporter::Failed(const std::string& message) {
+    std::cerr << "quorrel-cli: generation failed: " << message << std::endl;
+    outcome_ = Outcome::Failed;
+}
+
+} // namespace quorrel

@@ -1,0 +1,25 @@
+#pragma once
+#include "generation/RunReporter.h"
+
+#include <string>
+
+namespace quorrel {
+
+// Prints a generation run as it happens: progress lines on standard output,
+// failures on standard error. Remembers how the run ended.
+class ConsoleReporter : public RunReporter {
+public:
+    enum class Outcome { Running, Finished, CheckFailed, Failed };
+
+    void AddLine(const std::string& line) override;
+    void CheckFailed(int classId, ModelCheck check) override;
+    void Finished() override;
+    void Failed(const std::string& message) override;
+
+    Outcome outcome() const { return outcome_; }
+
+private:
+    Outcome outcome_ = Outcome::Running;
+};
+
+} // namespace quorrel

@@ -1,0 +1,22 @@
+#pragma once
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+namespace quorrel {
+
+// The model of one project as JSON:
+// {"projects":[{"projectId":..,"projectName":..,"classes":[{"classId":..,"className":..,
+//   "friendName":..,"members":[{<every t_member column but projectId and classId>}]}]}]}
+// Lists are in row order.
+nlohmann::ordered_json ExportProject(int projectId, const std::string& projectName);
+
+// Creates every project of the document as a new project with new ids, in
+// one transaction. Reference members keep pointing at their class because
+// they name it. Refuses (with quorrel::Error, the model unchanged) a
+// malformed document or a project name that already exists.
+// Returns the names of the imported projects.
+std::vector<std::string> ImportProjects(const nlohmann::ordered_json& document);
+
+} // namespace quorrel

@@ -1,0 +1,134 @@
+#include "generation/ModelValidator.h"
+
+#include "generators/Names.h"
+#include "model/Error.h"
+#include "model/ClassDAO.h"
+#include "model/MemberDAO.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+namespace quorrel {
+namespace {
+
+// MariaDB 10.11 reserved words (those that cannot be used unquoted).
+constexpr std::array<std::string_view, 251> kReserved = {
+    "accessible", "add", "all", "alter", "analyze", "and", "as", "asc", "asensitive", "before", "between",
+    "bigint", "binary", "blob", "both", "by", "call", "cascade", "case", "change", "char", "character", "check",
+    "collate", "column", "condition", "constraint", "continue", "convert", "create", "cross", "current_date",
+    "current_role", "current_time", "current_timestamp", "current_user", "cursor", "database", "databases",
+    "day_hour", "day_microsecond", "day_minute", "day_second", "dec", "decimal", "declare", "default", "delayed",
+    "delete", "delete_domain_id", "desc", "describe", "deterministic", "distinct", "distinctrow", "div",
+    "do_domain_ids", "double", "drop", "dual", "each", "else", "elseif", "enclosed", "escaped", "except",
+    "exists", "exit", "explain", "false", "fetch", "float", "float4", "float8", "for", "force", "foreign", "from",
+    "fulltext", "general", "grant", "group", "having", "high_priority", "hour_microsecond", "hour_minute",
+    "hour_second", "if", "ignore", "ignore_domain_ids", "ignore_server_ids", "in", "index", "infile", "inner",
+    "inout", "insensitive", "insert", "int", "int1", "int2", "int3", "int4", "int8", "integer", "intersect",
+    "interval", "into", "is", "iterate", "join", "key", "keys", "kill", "leading", "leave", "left", "like",
+    "limit", "linear", "lines", "load", "localtime", "localtimestamp", "lock", "long", "longblob", "longtext",
+    "loop", "low_priority", "master_heartbeat_period", "master_ssl_verify_server_cert", "match", "maxvalue",
+    "mediumblob", "mediumint", "mediumtext", "middleint", "minute_microsecond", "minute_second", "mod",
+    "modifies", "natural", "not", "no_write_to_binlog", "null", "numeric", "offset", "on", "optimize", "option",
+    "optionally", "or", "order", "out", "outer", "outfile", "over", "page_checksum", "parse_vcol_expr",
+    "partition", "position", "precision", "primary", "procedure", "purge", "range", "read", "reads",
+    "read_write", "real", "recursive", "ref_system_id", "references", "regexp", "release", "rename", "repeat",
+    "replace", "require", "resignal", "restrict", "return", "returning", "revoke", "right", "rlike", "rows",
+    "row_number", "schema", "schemas", "second_microsecond", "select", "sensitive", "separator", "set", "show",
+    "signal", "slow", "smallint", "spatial", "specific", "sql", "sqlexception", "sqlstate", "sqlwarning",
+    "sql_big_result", "sql_calc_found_rows", "sql_small_result", "ssl", "starting", "stats_auto_recalc",
+    "stats_persistent", "stats_sample_pages", "straight_join", "table", "terminated", "then", "tinyblob",
+    "tinyint", "tinytext", "to", "trailing", "trigger", "true", "undo", "union", "unique", "unlock",
+    "unsigned", "update", "usage", "use", "using", "utc_date", "utc_time", "utc_timestamp", "values",
+    "varbinary", "varchar", "varcharacter", "varying", "when", "where", "while", "window", "with", "write",
+    "xor", "year_month", "zerofill",
+};
+
+std::string AsciiLower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The reasons a name makes a site that cannot run; empty when it is fine.
+std::vector<std::string> NameProblems(const std::string& name, const char* tableOrColumn) {
+    std::vector<std::string> problems;
+    if (!IsPhpIdentifier(name))
+        problems.push_back("“" + name + "”不是合法的PHP变量名（只能由字母、数字、下划线组成且不能以数字开头），生成的页面无法运行");
+    if (IsMySqlReservedWord(name))
+        problems.push_back("“" + name + "”是MySQL保留字，生成的SQL语句不加引号地用它作" + tableOrColumn + "，无法执行");
+    return problems;
+}
+
+} // namespace
+
+bool IsSafeFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        unsigned char u = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
+    });
+}
+
+bool IsPhpIdentifier(const std::string& name) {
+    if (name.empty())
+        return false;
+    auto letter = [](unsigned char c) { return c == '_' || std::isalpha(c) || c >= 0x80; };
+    if (!letter(static_cast<unsigned char>(name[0])))
+        return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) {
+        unsigned char u = static_cast<unsigned char>(c);
+        return letter(u) || std::isdigit(u);
+    });
+}
+
+bool IsMySqlReservedWord(const std::string& name) {
+    const std::string lowered = AsciiLower(name);
+    return std::find(kReserved.begin(), kReserved.end(), lowered) != kReserved.end();
+}
+
+ModelValidator::ModelValidator(int projectId) : projectId_(projectId) {}
+
+void ModelValidator::CheckWritable(const std::string& projectName, const TClassList& classes) const {
+    if (!IsSafeFileName(projectName))
+        throw Error("项目名称“" + projectName +
+                    "”不能用作文件夹名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改项目名称");
+    const TMemberDAO members;
+    for (const auto& entry : classes) {
+        if (!IsSafeFileName(entry.name))
+            throw Error("类名“" + entry.name +
+                        "”不能用作文件名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改类名");
+        TRowSet refs = members.QueryReferenceMembers(entry.id);
+        for (refs.First(); !refs.Eof(); refs.Next()) {
+            const std::string member = refs.FieldString("memberName");
+            const std::string type = refs.FieldString("memberType");
+            const std::string where = "类" + entry.name + "的成员" + member + "引用的类“" + type + "”";
+            if (!members.GetKeyMemberOfClass(projectId_, type)) {
+                bool exists = TClassDAO().GetClassId(projectId_, type) != -1;
+                throw Error(where + (exists ? "没有主键成员，请先为它设置主键" : "在本项目中不存在，请修改该成员的类型"));
+            }
+            if (!members.GetDisplayMemberOfClass(projectId_, type))
+                throw Error(where + "没有下拉框显示成员，请先为它设置显示成员");
+        }
+    }
+}
+
+std::vector<std::string> ModelValidator::Warnings(const TClassList& classes) const {
+    std::vector<std::string> lines;
+    const TMemberDAO members;
+    for (const auto& entry : classes) {
+        for (const auto& problem : NameProblems(LowerFirst(entry.name), "表名"))
+            lines.push_back("警告：类" + entry.name + "：" + problem);
+        TRowSet rows = members.QueryMembers(entry.id);
+        for (rows.First(); !rows.Eof(); rows.Next()) {
+            const std::string member = rows.FieldString("memberName");
+            for (const auto& problem : NameProblems(member, "列名"))
+                lines.push_back("警告：类" + entry.name + "的成员" + member + "：" + problem);
+        }
+    }
+    return lines;
+}
+
+} // namespace quorrel

@@ -1,0 +1,220 @@
+#include "generation/AutoCode.h"
+#include "model/ClassDAO.h"
+#include "model/MemberDAO.h"
+#include "model/ProjectDAO.h"
+#include "tests/support/SiteHome.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quorrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::SiteHome;
+using test::WriteFile;
+
+class RecordingReporter : public RunReporter {
+public:
+    void AddLine(const std::string& line) override { lines.push_back(line); }
+    void CheckFailed(int classId, ModelCheck check) override { failedChecks.emplace_back(classId, check); }
+    void Finished() override { ++finished; }
+    void Failed(const std::string& message) override { failures.push_back(message); }
+
+    std::vector<std::string> lines;
+    std::vector<std::pair<int, ModelCheck>> failedChecks;
+    int finished = 0;
+    std::vector<std::string> failures;
+};
+
+std::vector<std::string> ResourceLines(const std::string& project) {
+    std::vector<std::string> lines = {"正在移动资源文件。。。"};
+    for (const char* folder : SiteHome::kFolders)
+        lines.push_back("移动projects/" + project + "/" + folder +
+                        (std::string(folder) == "attachments" ? "文件夹完毕!" : "文件夹完毕！"));
+    for (const char* file : SiteHome::kFiles)
+        lines.push_back("移动projects/" + project + "/" + file + (std::string(file) == "about.php" ? "完毕" : "完毕!"));
+    lines.push_back("移动资源文件完毕!");
+    return lines;
+}
+
+TMember Member(int classId, const std::string& name, const std::string& type, bool key, bool display) {
+    TMember m;
+    m.projectId = 1;
+    m.classId = classId;
+    m.memberName = name;
+    m.memberType = type;
+    m.memberIsPri = key;
+    m.memberIsDisplay = display;
+    m.memberIsMust = 1;
+    m.memberIsInteger = type == kTypeInteger;
+    return m;
+}
+
+class GenerationRun : public ::testing::Test {
+protected:
+    RecordingReporter Run(const std::string& project = "shop") {
+        RecordingReporter reporter;
+        TAutoCode(1, project, "php_", home.home(), reporter).Execute();
+        return reporter;
+    }
+    void AddUserClass() {
+        classes.AddClass(1, "User", "用户");
+        members.AddMember(Member(1, "id", kTypeInteger, true, false));
+        members.AddMember(Member(1, "name", kTypeString, false, true));
+    }
+
+    SiteHome home;
+    TProjectDAO projects;
+    TClassDAO classes;
+    TMemberDAO members;
+    void SetUp() override { projects.AddProject("shop"); }
+};
+
+TEST_F(GenerationRun, EmptyProjectCopiesEveryResourceAndFinishes) {
+    auto run = Run();
+    std::vector<std::string> expected = {"projects/shop/admin/templates/fream.tpl菜单页生成完毕!"};
+    auto resources = ResourceLines("shop");
+    expected.insert(expected.end(), resources.begin(), resources.end());
+    EXPECT_EQ(run.lines, expected);
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_TRUE(run.failures.empty());
+    for (const char* folder : SiteHome::kFolders) {
+        EXPECT_EQ(ReadFile(home.site("shop") / folder / "sub/deep.txt"), std::string("deep in ") + folder);
+        EXPECT_EQ(ReadFile(home.site("shop") / folder / "top.txt"), std::string("top of ") + folder);
+    }
+    for (const char* file : SiteHome::kFiles)
+        EXPECT_EQ(ReadFile(home.site("shop") / file), std::string("file ") + file);
+}
+
+TEST_F(GenerationRun, GeneratesTemplatesThenControllersThenResources) {
+    AddUserClass();
+    auto run = Run();
+    ASSERT_EQ(run.finished, 1);
+    const std::vector<std::string> head(run.lines.begin(), run.lines.begin() + 5);
+    EXPECT_EQ(head, (std::vector<std::string>{
+                        "projects/shop/admin/templates/fream.tpl菜单页生成完毕!",
+                        "projects/shop/admin/templates/admin/user_add.html生成完毕!",
+                        "projects/shop/admin/templates/admin/user_edit.html生成完毕!",
+                        "projects/shop/admin/templates/admin/user.html生成完毕!",
+                        "projects/shop/admin/user.php生成完毕!",
+                    }));
+    EXPECT_EQ(run.lines.size(), 5 + ResourceLines("shop").size());
+    EXPECT_TRUE(fs::exists(home.site("shop") / "admin/user.php"));
+    EXPECT_TRUE(fs::exists(home.site("shop") / "admin/templates/admin/user_edit.html"));
+}
+
+TEST_F(GenerationRun, FailedKeyCheckWritesNothing) {
+    AddUserClass();
+    classes.AddClass(1, "Order", "订单");
+    members.AddMember(Member(2, "title", kTypeString, false, true));
+    auto run = Run();
+    EXPECT_EQ(run.failedChecks, (std::vector<std::pair<int, ModelCheck>>{{2, ModelCheck::Key}}));
+    EXPECT_TRUE(run.lines.empty());
+    EXPECT_EQ(run.finished, 0);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+}
+
+TEST_F(GenerationRun, FailedDisplayCheckWritesNothing) {
+    classes.AddClass(1, "User", "用户");
+    members.AddMember(Member(1, "id", kTypeInteger, true, false));
+    auto run = Run();
+    EXPECT_EQ(run.failedChecks, (std::vector<std::pair<int, ModelCheck>>{{1, ModelCheck::Display}}));
+    EXPECT_TRUE(run.lines.empty());
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+}
+
+TEST_F(GenerationRun, MissingResourceFolderStopsTheRunWithAFailureLine) {
+    fs::remove_all(home.bak() / "cache");
+    auto run = Run();
+    ASSERT_GE(run.lines.size(), 2u);
+    EXPECT_EQ(run.lines[run.lines.size() - 2], "移动projects/shop/attachments文件夹完毕!");
+    EXPECT_EQ(run.lines.back().rfind("代码生成失败：", 0), 0u) << run.lines.back();
+    EXPECT_NE(run.lines.back().find("cache"), std::string::npos);
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_EQ(run.finished, 0);
+}
+
+TEST_F(GenerationRun, MissingResourceFileIsSkippedButLogged) {
+    fs::remove(home.bak() / "job.php");
+    auto run = Run();
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_NE(std::find(run.lines.begin(), run.lines.end(), "移动projects/shop/job.php完毕!"), run.lines.end());
+    EXPECT_FALSE(fs::exists(home.site("shop") / "job.php"));
+}
+
+TEST_F(GenerationRun, SecondRunKeepsChangedTopFilesAndReplacesDeeperOnes) {
+    Run();
+    WriteFile(home.site("shop") / "images/top.txt", "changed by the site owner");
+    WriteFile(home.site("shop") / "images/sub/deep.txt", "changed too");
+    WriteFile(home.site("shop") / "index.php", "changed index");
+    auto run = Run();
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_EQ(ReadFile(home.site("shop") / "images/top.txt"), "changed by the site owner");
+    EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt"), "deep in images");
+    EXPECT_EQ(ReadFile(home.site("shop") / "index.php"), "file index.php");
+}
+
+TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
+    for (const std::string& name : std::vector<std::string>{"../evil", "", ".", "..", "a\\b", "tab\there"}) {
+        auto run = Run(name);
+        ASSERT_EQ(run.failures.size(), 1u) << name;
+        EXPECT_EQ(run.lines.size(), 1u) << name;
+        EXPECT_EQ(run.finished, 0);
+    }
+    classes.AddClass(1, "../Up", "x");
+    members.AddMember(Member(1, "id", kTypeInteger, true, true));
+    auto run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("../Up"), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+    EXPECT_FALSE(fs::exists(home.home() / "Up.php"));
+}
+
+TEST_F(GenerationRun, RefusesReferencesToMissingOrIncompleteClasses) {
+    AddUserClass();
+    classes.AddClass(1, "Post", "文章");
+    members.AddMember(Member(2, "pid", kTypeInteger, true, true));
+    members.AddMember(Member(2, "author", "Writer", false, false));
+    auto run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("Post"), std::string::npos);
+    EXPECT_NE(run.failures[0].find("author"), std::string::npos);
+    EXPECT_NE(run.failures[0].find("Writer"), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+}
+
+TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
+    classes.AddClass(1, "Order", "订单");
+    members.AddMember(Member(1, "id", kTypeInteger, true, false));
+    members.AddMember(Member(1, "group", kTypeString, false, true));
+    members.AddMember(Member(1, "2fa", kTypeString, false, false));
+    members.AddMember(Member(1, "ab cd", kTypeString, false, false));
+    auto run = Run();
+    ASSERT_EQ(run.finished, 1);
+    ASSERT_GE(run.lines.size(), 5u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(run.lines[i].rfind("警告：", 0), 0u) << run.lines[i];
+    EXPECT_NE(run.lines[0].find("Order"), std::string::npos);
+    EXPECT_NE(run.lines[1].find("group"), std::string::npos);
+    EXPECT_NE(run.lines[2].find("2fa"), std::string::npos);
+    EXPECT_NE(run.lines[3].find("ab cd"), std::string::npos);
+    EXPECT_EQ(run.lines[4], "projects/shop/admin/templates/fream.tpl菜单页生成完毕!");
+}
+
+TEST_F(GenerationRun, DoesNotDependOnTheWorkingDirectory) {
+    AddUserClass();
+    const fs::path before = fs::current_path();
+    test::TempFolder elsewhere;
+    fs::current_path(elsewhere.path());
+    auto run = Run();
+    fs::current_path(before);
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_TRUE(fs::exists(home.site("shop") / "admin/user.php"));
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+} // namespace
+} // namespace quorrel

@@ -1,0 +1,149 @@
+#include "tests/support/SiteHome.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace quorrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs quorrel-cli with a home folder, capturing both streams.
+Result Cli(const fs::path& home, const std::vector<std::string>& args) {
+    TempFolder scratch;
+    std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.string());
+    for (const auto& arg : args)
+        command += " " + Quote(arg);
+    const fs::path out = scratch.path() / "out", err = scratch.path() / "err";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+}
+
+const char* kModel = R"({"projects":[{"projectId":7,"projectName":"shop","classes":[
+ {"classId":3,"className":"User","friendName":"用户","members":[
+  {"memberId":1,"memberName":"id","memberType":"整型","memberLength":0,"memberIsPri":1,"memberComment":"编号","memberIsMust":1,"memberIsInteger":1,"memberIsFloat":0,"queryFlag":0,"memberIsDisplay":0,"memberQueryDisplay":1},
+  {"memberId":2,"memberName":"name","memberType":"字符串","memberLength":20,"memberIsPri":0,"memberComment":"it's \"quoted\"","memberIsMust":1,"memberIsInteger":0,"memberIsFloat":0,"queryFlag":1,"memberIsDisplay":1,"memberQueryDisplay":1}]},
+ {"classId":9,"className":"Post","friendName":"文章","members":[
+  {"memberId":5,"memberName":"pid","memberType":"整型","memberLength":0,"memberIsPri":1,"memberComment":"","memberIsMust":1,"memberIsInteger":1,"memberIsFloat":0,"queryFlag":0,"memberIsDisplay":1,"memberQueryDisplay":1},
+  {"memberId":6,"memberName":"author","memberType":"User","memberLength":0,"memberIsPri":0,"memberComment":"作者","memberIsMust":1,"memberIsInteger":0,"memberIsFloat":0,"queryFlag":1,"memberIsDisplay":0,"memberQueryDisplay":1}]}]}]})";
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Cli(home.home(), {"projects"}).status, 0);
+        WriteFile(home.home() / "model.json", kModel);
+    }
+    test::SiteHome home;
+};
+
+TEST_F(CommandLine, InitRefusesAnExistingModel) {
+    const std::string before = ReadFile(home.file());
+    auto result = Cli(home.home(), {"init"});
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.err.find("already exists"), std::string::npos);
+    EXPECT_EQ(ReadFile(home.file()), before);
+
+    TempFolder fresh;
+    EXPECT_EQ(Cli(fresh.path(), {"init"}).status, 0);
+    EXPECT_EQ(Cli(fresh.path(), {"projects"}).out, "");
+}
+
+TEST_F(CommandLine, ImportThenExportKeepsTheModelAndItsReferences) {
+    auto imported = Cli(home.home(), {"import", (home.home() / "model.json").string()});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(Cli(home.home(), {"projects"}).out, "1\tshop\n");
+
+    auto exported = Cli(home.home(), {"export", "shop"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    auto original = nlohmann::json::parse(kModel);
+    auto again = nlohmann::json::parse(exported.out);
+    // Ids are assigned anew; everything else is the same.
+    original["projects"][0]["projectId"] = 1;
+    original["projects"][0]["classes"][0]["classId"] = 1;
+    original["projects"][0]["classes"][1]["classId"] = 2;
+    int id = 1;
+    for (auto& cls : original["projects"][0]["classes"])
+        for (auto& member : cls["members"])
+            member["memberId"] = id++;
+    EXPECT_EQ(again, original);
+    EXPECT_LT(exported.out.find("\"memberId\""), exported.out.find("\"memberName\""));
+}
+
+TEST_F(CommandLine, ImportRefusesDuplicatesAndMalformedFilesLeavingTheModelAlone) {
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
+    const std::string before = Cli(home.home(), {"export", "shop"}).out;
+
+    auto again = Cli(home.home(), {"import", (home.home() / "model.json").string()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("already exists"), std::string::npos);
+
+    WriteFile(home.home() / "broken.json", "{\"projects\":[{\"projectName\":\"other\",\"classes\":[{\"className\":5}]}]}");
+    auto broken = Cli(home.home(), {"import", (home.home() / "broken.json").string()});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("className"), std::string::npos);
+
+    WriteFile(home.home() / "garbage.json", "{not json");
+    EXPECT_EQ(Cli(home.home(), {"import", (home.home() / "garbage.json").string()}).status, 1);
+
+    EXPECT_EQ(Cli(home.home(), {"projects"}).out, "1\tshop\n");
+    EXPECT_EQ(Cli(home.home(), {"export", "shop"}).out, before);
+}
+
+TEST_F(CommandLine, GenerateReportsProgressAndExitStatus) {
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
+    auto run = Cli(home.home(), {"generate", "shop"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("projects/shop/admin/templates/fream.tpl菜单页生成完毕!\n", 0), 0u);
+    EXPECT_NE(run.out.find("projects/shop/admin/post.php生成完毕!\n"), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("移动资源文件完毕!\n"));
+    EXPECT_TRUE(fs::exists(home.site("shop") / "admin/user.php"));
+
+    auto unknown = Cli(home.home(), {"generate", "nope"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("nope"), std::string::npos);
+    EXPECT_EQ(Cli(home.home(), {"generate"}).status, 2);
+    EXPECT_EQ(Cli(home.home(), {"frobnicate"}).status, 2);
+}
+
+TEST_F(CommandLine, FailedCheckExitsWithThreeAndTheWindowText) {
+    std::string model = kModel;
+    model.replace(model.find("\"memberIsPri\":1"), 15, "\"memberIsPri\":0");
+    WriteFile(home.home() / "nokey.json", model);
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "nokey.json").string()}).status, 0);
+    auto run = Cli(home.home(), {"generate", "shop"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "User表主键设置错误，每个类只能设置一个主键!\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CommandLine, SqlPrintsTheScriptAndNothingElse) {
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
+    auto script = Cli(home.home(), {"sql", "shop", "--prefix", "x_"});
+    ASSERT_EQ(script.status, 0) << script.err;
+    EXPECT_EQ(script.out.rfind("-- x_\nCREATE TABLE IF NOT EXISTS `x_user` (\r\n", 0), 0u) << script.out;
+    EXPECT_NE(script.out.find("COMMENT 'it''s \"quoted\"'"), std::string::npos);
+    EXPECT_TRUE(script.out.ends_with("ALTER TABLE x_post ADD CONSTRAINT FOREIGN KEY (author) REFERENCES x_user(id);\r\n"));
+}
+
+} // namespace
+} // namespace quorrel
