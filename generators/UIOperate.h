@@ -1,0 +1,71 @@
+#pragma once
+#include "generation/OutputTree.h"
+#include "generation/ProgressSink.h"
+#include "model/ClassDAO.h"
+#include "model/ListEntry.h"
+#include "model/Member.h"
+#include "model/MemberDAO.h"
+
+#include <filesystem>
+#include <string>
+
+namespace quorrel {
+
+// Writes the Smarty templates of a project's administration area: the menu
+// page fream.tpl and, per class, the list, edit and add pages. Every file
+// goes to the output tree under projects/<project>/admin/templates/admin/;
+// each written file adds one progress line.
+class TUIOperate {
+public:
+    TUIOperate(int projectId, std::string projectName, std::filesystem::path home, OutputTree& out,
+               ProgressSink& progress);
+
+    // Checks the references of every class, then writes the menu page, all
+    // add pages, all edit pages and all list pages, each group in list order.
+    // The table prefix is passed on but no template depends on it.
+    void GenerateTemplates(const std::string& tablePrefix, const TClassList& classes);
+    void GenerateMenuPage(const TClassList& classes);
+    void GenerateAddPages(const std::string& tablePrefix, const TClassList& classes);
+    void GenerateEditPages(const std::string& tablePrefix, const TClassList& classes);
+    void GenerateListPages(const std::string& tablePrefix, const TClassList& classes);
+
+private:
+    // Raises Error for the first class without a key member and for the first
+    // reference member (search field or form row) whose class is missing or
+    // lacks a key or display member, so that a bad model writes no page.
+    void CheckReferences(const TClassList& classes);
+
+    // The referenced class of a reference member, as its pages need it.
+    struct Reference {
+        std::string lowerTypeName;
+        TMember keyMember;
+        TMember displayMember;
+    };
+
+    void SetCurrentClass(const TListEntry& entry);
+    TMember LookUpKeyMember() const;
+    Reference LookUpReference(const TMember& member) const;
+
+    std::string BuildAddPage() const;
+    std::string BuildEditPage() const;
+    std::string BuildListPage() const;
+
+    std::string PagePath(const std::string& suffix) const;
+    void WritePage(const std::string& suffix, const std::string& text);
+
+    // Values of the class being generated, set at the start of each entry.
+    std::string friendName_;
+    std::string className_;
+    std::string lowerClassName_;
+    int classId_ = 0;
+
+    TClassDAO classes_;
+    TMemberDAO members_;
+    int projectId_;
+    std::string projectName_;
+    std::filesystem::path home_;
+    OutputTree& out_;
+    ProgressSink& progress_;
+};
+
+} // namespace quorrel

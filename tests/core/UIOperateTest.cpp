@@ -1,0 +1,387 @@
+#include "generators/UIOperate.h"
+
+#include "generation/OutputTree.h"
+#include "model/Error.h"
+#include "tests/support/TempModel.h"
+#include "tests/support/UiModels.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+namespace quorrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+using test::TempModel;
+using uitest::Field;
+using uitest::MemoryOutputTree;
+using uitest::ProjectBuilder;
+using uitest::RecordingProgress;
+
+// A small menu frame: the two placeholders and the two script functions the
+// menu entries call. Written with LF endings; the reader turns them into CR LF.
+const char* const kFrame =
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+    "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
+    "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
+    "<head>\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
+    "<title>管理中心</title>\n"
+    "<script type=\"text/javascript\">\n"
+    "function fnOnTabClick(link, name, title) {\n"
+    "  var blocks = document.getElementsByTagName(\"ul\");\n"
+    "  for (var i = 0; i < blocks.length; i++)\n"
+    "    if (blocks[i].id.indexOf(\"menu_\") == 0)\n"
+    "      blocks[i].style.display = blocks[i].id == \"menu_\" + name ? \"block\" : \"none\";\n"
+    "}\n"
+    "function fnOnMenuClick(link, title) { document.title = title; }\n"
+    "</script>\n"
+    "</head>\n"
+    "<body>\n"
+    "<ul class=\"tabs\">\n"
+    "$topMenuString</ul>\n"
+    "<div class=\"menu\">\n"
+    "$contentMenuString</div>\n"
+    "<iframe name=\"main\" src=\"about:blank\"></iframe>\n"
+    "</body>\n"
+    "</html>\n";
+
+// The top menu placeholder twice, the content menu once.
+const char* const kRepeatingFrame =
+    "<div id=\"top\">$topMenuString</div>\n"
+    "<div id=\"content\">$contentMenuString</div>\n"
+    "<div id=\"bottom\">$topMenuString</div>\n";
+
+fs::path GoldenRoot() { return fs::path(QUORREL_SOURCE_DIR) / "tests" / "golden" / "templates"; }
+
+bool UpdatingGoldens() {
+    const char* value = std::getenv("QUORREL_UPDATE_GOLDEN");
+    return value != nullptr && std::string(value) == "1";
+}
+
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Shows tabs, CR and LF so a lost byte is visible in the failure message.
+std::string Visible(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        if (c == '\t') shown += "\\t";
+        else if (c == '\r') shown += "\\r";
+        else if (c == '\n') shown += "\\n";
+        else shown += c;
+    }
+    return shown;
+}
+
+// Where two texts first differ, as line number and both lines.
+std::string FirstDifference(const std::string& actual, const std::string& expected) {
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    const std::size_t lineStart = expected.rfind('\n', at == 0 ? 0 : at - 1);
+    const std::size_t from = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
+    const auto lineOf = [from](const std::string& text) {
+        const std::size_t end = text.find('\n', from);
+        return from >= text.size() ? std::string("<end of file>")
+                                   : Visible(text.substr(from, end == std::string::npos ? end : end - from + 1));
+    };
+    const auto lineNumber = 1 + std::count(expected.begin(), expected.begin() + static_cast<long>(from), '\n');
+    std::ostringstream message;
+    message << "first difference at byte " << at << ", line " << lineNumber << "\n  expected: " << lineOf(expected)
+            << "\n  actual:   " << lineOf(actual);
+    return message.str();
+}
+
+// Compares every file the generator wrote below folder with the golden files
+// of one scenario, byte for byte, and checks that no golden file is missing.
+void ExpectGoldenFiles(const std::string& scenario, const MemoryOutputTree& out, const std::string& folder) {
+    const fs::path goldenDir = GoldenRoot() / scenario;
+    const std::string hint =
+        "\n(to accept the new output, run core_tests with QUORREL_UPDATE_GOLDEN=1; it rewrites tests/golden/templates/" +
+        scenario + ")";
+    std::set<std::string> written;
+    for (const auto& [path, text] : out.files) {
+        ASSERT_EQ(path.rfind(folder, 0), 0u) << path << " is not inside " << folder;
+        const std::string name = path.substr(folder.size());
+        written.insert(name);
+        const fs::path golden = goldenDir / name;
+        if (UpdatingGoldens()) {
+            WriteBytes(golden, text);
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(golden)) << "no golden file " << golden << hint;
+        const std::string expected = ReadBytes(golden);
+        EXPECT_TRUE(text == expected) << scenario << "/" << name << " differs from its golden file: "
+                                      << FirstDifference(text, expected) << hint;
+    }
+    if (!fs::is_directory(goldenDir))
+        return;
+    for (const auto& entry : fs::directory_iterator(goldenDir)) {
+        const std::string name = entry.path().filename().string();
+        if (written.count(name) != 0)
+            continue;
+        if (UpdatingGoldens())
+            fs::remove(entry.path());
+        else
+            ADD_FAILURE() << "golden file " << scenario << "/" << name << " was not generated" << hint;
+    }
+}
+
+// Runs action and expects a quorrel::Error whose message names every word.
+void ExpectErrorNaming(const std::function<void()>& action, const std::vector<std::string>& words) {
+    try {
+        action();
+        ADD_FAILURE() << "no error was raised";
+    } catch (const Error& error) {
+        for (const auto& word : words)
+            EXPECT_NE(std::string(error.what()).find(word), std::string::npos)
+                << "the message \"" << error.what() << "\" does not name " << word;
+    }
+}
+
+class UIOperate : public ::testing::Test {
+protected:
+    void WriteFrame(const std::string& text) {
+        WriteBytes(home.path() / "template/admin/templates/admin/fream.tpl", text);
+    }
+
+    TUIOperate Generator(const ProjectBuilder& project) {
+        return TUIOperate(project.id(), project.name(), home.path(), out, progress);
+    }
+
+    static std::string Folder(const std::string& projectName) {
+        return "projects/" + projectName + "/admin/templates/admin/";
+    }
+
+    // Three classes referring to each other and a key-only class: every row
+    // kind of the list, edit and add pages.
+    static void BuildShop(ProjectBuilder& shop) {
+        shop.Class("Category", "分类",
+                   {Field("categoryId", kTypeInteger).Key().Comment("分类编号"),
+                    Field("name", kTypeString).Length(20).Comment("分类名称").Display().Search(),
+                    Field("note", kTypeString).Length(0).Comment("备注").Search().NotListed()});
+        shop.Class("Brand", "品牌",
+                   {Field("code", kTypeString).Length(8).Key().Comment("品牌代码"),
+                    Field("title", kTypeString).Length(30).Comment("品牌名称").Display(),
+                    Field("logo", kTypeImage).Comment("标志")});
+        shop.Class("Product", "商品",
+                   {Field("productId", kTypeInteger).Key().Comment("商品编号"),
+                    Field("name", kTypeString).Length(40).Comment("商品名称").Display(),
+                    Field("price", kTypeFloat).Comment("价格"),
+                    Field("stock", kTypeInteger).Comment("库存").NotListed(),
+                    Field("added", kTypeDate).Comment("上架日期").Search(),
+                    Field("photo", kTypeImage).Comment("图片"),
+                    Field("category", "Category").Comment("所属分类").Search(),
+                    Field("brand", "Brand").Comment("品牌").Search(),
+                    Field("maker", "Brand").Comment("制造商").Search().NotListed()});
+        shop.Class("Tag", "", {Field("tagId", kTypeInteger).Key().Display().NotListed()});
+    }
+
+    TempModel model;
+    TempFolder home;
+    MemoryOutputTree out;
+    RecordingProgress progress;
+};
+
+TEST_F(UIOperate, ShopPagesMatchTheGoldenFiles) {
+    ProjectBuilder shop("shop");
+    BuildShop(shop);
+    WriteFrame(kFrame);
+    Generator(shop).GenerateTemplates("php_", shop.Classes());
+    EXPECT_EQ(out.files.size(), 13u);
+    ExpectGoldenFiles("shop", out, Folder("shop"));
+}
+
+TEST_F(UIOperate, FilesAndProgressLinesComeMenuThenAddEditListPages) {
+    ProjectBuilder shop("shop");
+    BuildShop(shop);
+    WriteFrame(kFrame);
+    Generator(shop).GenerateTemplates("php_", shop.Classes());
+
+    const std::string folder = Folder("shop");
+    std::vector<std::string> paths = {folder + "fream.tpl"};
+    std::vector<std::string> lines = {"projects/shop/admin/templates/fream.tpl菜单页生成完毕!"};
+    for (const char* suffix : {"_add.html", "_edit.html", ".html"}) {
+        for (const char* lower : {"category", "brand", "product", "tag"}) {
+            paths.push_back(folder + lower + suffix);
+            lines.push_back(folder + lower + suffix + "生成完毕!");
+        }
+    }
+    EXPECT_EQ(out.order, paths);
+    EXPECT_EQ(progress.lines, lines);
+}
+
+TEST_F(UIOperate, TablePrefixChangesNoTemplate) {
+    ProjectBuilder shop("shop");
+    BuildShop(shop);
+    WriteFrame(kFrame);
+    Generator(shop).GenerateTemplates("php_", shop.Classes());
+    const auto withPhp = out.files;
+    out.files.clear();
+    Generator(shop).GenerateTemplates("other_", shop.Classes());
+    EXPECT_EQ(out.files, withPhp);
+}
+
+TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
+    // A friend name carrying the content placeholder, a digit-first and an
+    // all-capitals class name, and a frame with the top placeholder twice.
+    ProjectBuilder names("names");
+    names.Class("新闻", "新闻$contentMenuString",
+                {Field("newsId", kTypeInteger).Key().Comment("编号"),
+                 Field("title", kTypeString).Length(10).Comment("标题").Display()});
+    names.Class("3DModel", "三维模型",
+                {Field("modelId", kTypeInteger).Key().Comment("模型编号"),
+                 Field("label", kTypeString).Length(0).Comment("名称").Display(),
+                 Field("made", kTypeDate).Comment("制作日期").NotListed(),
+                 Field("link", "URL").Comment("链接").Search()});
+    names.Class("URL", "链接",
+                {Field("address", kTypeString).Length(50).Key().Integer(0).Comment("地址").Display().Search()});
+    WriteFrame(kRepeatingFrame);
+
+    TUIOperate generator = Generator(names);
+    generator.GenerateMenuPage(names.Classes());
+    // A class name that begins with a Chinese character cannot name a
+    // template variable, so its pages are checked separately below.
+    TClassList pageClasses = names.Classes();
+    pageClasses.erase(pageClasses.begin());
+    generator.GenerateAddPages("php_", pageClasses);
+    generator.GenerateEditPages("php_", pageClasses);
+    generator.GenerateListPages("php_", pageClasses);
+
+    EXPECT_EQ(out.files.count(Folder("names") + "3DModel.html"), 1u);
+    EXPECT_EQ(out.files.count(Folder("names") + "uRL_add.html"), 1u);
+    ExpectGoldenFiles("names", out, Folder("names"));
+}
+
+TEST_F(UIOperate, ClassNameThatBeginsWithAChineseCharacterIsUsedUnchanged) {
+    ProjectBuilder names("names");
+    names.Class("新闻", "新闻",
+                {Field("newsId", kTypeInteger).Key().Comment("编号"),
+                 Field("title", kTypeString).Length(10).Comment("标题").Display()});
+    Generator(names).GenerateTemplates("php_", names.Classes());
+
+    const std::string folder = Folder("names");
+    EXPECT_EQ(out.order, (std::vector<std::string>{folder + "fream.tpl", folder + "新闻_add.html",
+                                                   folder + "新闻_edit.html", folder + "新闻.html"}));
+    EXPECT_NE(out.files[folder + "新闻_add.html"].find("action=\"新闻.php?act=addok\""), std::string::npos);
+    EXPECT_NE(out.files[folder + "新闻.html"].find("<{section name=新闻 loop=$新闻List}>"), std::string::npos);
+}
+
+TEST_F(UIOperate, EmptyClassListWritesOnlyTheMenuPage) {
+    ProjectBuilder empty("empty");
+    WriteFrame(kFrame);
+    Generator(empty).GenerateTemplates("php_", {});
+    EXPECT_EQ(progress.lines, std::vector<std::string>{"projects/empty/admin/templates/fream.tpl菜单页生成完毕!"});
+    ASSERT_EQ(out.files.size(), 1u);
+    EXPECT_EQ(out.files[Folder("empty") + "fream.tpl"].find('$'), std::string::npos);
+    ExpectGoldenFiles("empty", out, Folder("empty"));
+}
+
+TEST_F(UIOperate, MissingFrameGivesAnEmptyMenuPage) {
+    ProjectBuilder shop("shop");
+    BuildShop(shop);
+
+    Generator(shop).GenerateMenuPage(shop.Classes());
+    ASSERT_EQ(out.files.size(), 1u);
+    EXPECT_EQ(out.files.begin()->second, "");
+
+    // On disk the page holds only the byte-order mark.
+    DiskOutputTree disk(home.path());
+    TUIOperate(shop.id(), shop.name(), home.path(), disk, progress).GenerateMenuPage(shop.Classes());
+    EXPECT_EQ(ReadBytes(home.path() / Folder("shop") / "fream.tpl"), "\xEF\xBB\xBF");
+    EXPECT_EQ(progress.lines.size(), 2u);
+}
+
+TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheHomeFolder) {
+    ProjectBuilder shop("shop");
+    BuildShop(shop);
+    WriteFrame(kFrame);
+    Generator(shop).GenerateTemplates("php_", shop.Classes());
+
+    DiskOutputTree disk(home.path());
+    RecordingProgress diskProgress;
+    TUIOperate(shop.id(), shop.name(), home.path(), disk, diskProgress).GenerateTemplates("php_", shop.Classes());
+    for (const auto& [path, text] : out.files)
+        EXPECT_TRUE(ReadBytes(home.path() / path) == "\xEF\xBB\xBF" + text) << path;
+    EXPECT_EQ(diskProgress.lines, progress.lines);
+}
+
+TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
+    ProjectBuilder shop("shop");
+    shop.Class("Customer", "客户",
+               {Field("customerId", kTypeInteger).Key().Comment("编号"),
+                Field("name", kTypeString).Length(10).Comment("姓名")});  // no display member
+    shop.Class("Supplier", "供应商", {Field("name", kTypeString).Length(10).Comment("名称").Display()});  // no key
+    ProjectBuilder other("other");
+    other.Class("Region", "地区",
+                {Field("regionId", kTypeInteger).Key(), Field("name", kTypeString).Length(10).Display()});
+    WriteFrame(kFrame);
+
+    const auto classWith = [&](const std::string& className, Field member) {
+        ProjectBuilder& project = shop;
+        project.Class(className, className,
+                      {Field("id", kTypeInteger).Key().Display().Comment("编号"), std::move(member)});
+        for (const auto& entry : project.Classes())
+            if (entry.name == className)
+                return TClassList{entry};
+        return TClassList{};
+    };
+    TUIOperate generator = Generator(shop);
+
+    // A search member whose type names no class of the project.
+    const TClassList ghost = classWith("Order", Field("buyer", "Ghost").Search().NotListed());
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", ghost); }, {"Order", "buyer", "Ghost"});
+    // A form member referring to a class of another project.
+    const TClassList foreign = classWith("Shipment", Field("region", "Region"));
+    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", foreign); }, {"Shipment", "region", "Region"});
+    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", foreign); }, {"Shipment", "region"});
+    // Referred classes without a display member and without a key member.
+    const TClassList noDisplay = classWith("Invoice", Field("customer", "Customer"));
+    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "display"});
+    const TClassList noKey = classWith("Delivery", Field("supplier", "Supplier").Search());
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "key"});
+    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "key"});
+    // A search member of a basic type other than string and date is read as
+    // a reference, and no class carries that name.
+    const TClassList intSearch = classWith("Batch", Field("size", kTypeInteger).Search());
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", intSearch); }, {"Batch", "size"});
+
+    // The driver refuses before writing anything.
+    ExpectErrorNaming([&] { generator.GenerateTemplates("php_", shop.Classes()); }, {"Supplier"});
+    EXPECT_TRUE(out.files.empty());
+    EXPECT_TRUE(progress.lines.empty());
+}
+
+TEST_F(UIOperate, ClassWithoutKeyMemberRaisesAnErrorForEveryPageButTheMenu) {
+    ProjectBuilder shop("shop");
+    shop.Class("Supplier", "供应商", {Field("name", kTypeString).Length(10).Comment("名称").Display()});
+    WriteFrame(kFrame);
+    TUIOperate generator = Generator(shop);
+    const TClassList classes = shop.Classes();
+
+    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", classes); }, {"Supplier", "key"});
+    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", classes); }, {"Supplier", "key"});
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", classes); }, {"Supplier", "key"});
+    EXPECT_TRUE(out.files.empty());
+    generator.GenerateMenuPage(classes);
+    EXPECT_EQ(out.files.size(), 1u);
+}
+
+} // namespace
+} // namespace quorrel
