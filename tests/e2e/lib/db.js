@@ -1,0 +1,55 @@
+// The test database, read and written through the mariadb client over the
+// private server's socket.
+'use strict';
+const { execFileSync } = require('child_process');
+
+// Undoes the escapes of the client's batch output.
+const unescape = (field) =>
+  field.replace(/\\(.)/g, (_, c) => ({ n: '\n', t: '\t', 0: '\0', '\\': '\\' }[c] ?? c));
+
+class Db {
+  constructor(socket, name) {
+    this.args = ['--no-defaults', `--socket=${socket}`, '-uroot', '--batch', '--default-character-set=utf8mb4', name];
+  }
+
+  // Rows of a statement as objects keyed by column name; NULL becomes null.
+  query(sql) {
+    const out = execFileSync('mariadb', [...this.args, '-e', sql], { encoding: 'utf8' });
+    const lines = out.split('\n').filter((l) => l !== '');
+    if (lines.length === 0) return [];
+    const head = lines[0].split('\t');
+    return lines.slice(1).map((line) => {
+      const cells = line.split('\t');
+      return Object.fromEntries(head.map((h, i) => [h, cells[i] === 'NULL' ? null : unescape(cells[i])]));
+    });
+  }
+
+  value(sql) {
+    const rows = this.query(sql);
+    return rows.length ? Object.values(rows[0])[0] : undefined;
+  }
+
+  count(table, where = '1=1') {
+    return Number(this.value(`SELECT COUNT(*) AS n FROM ${table} WHERE ${where}`));
+  }
+
+  // Every row of a table, each column as hex of its stored bytes, keyed by
+  // the primary key: exact to the byte, whatever the text holds.
+  snapshot(table, key) {
+    const cols = this.query(`SHOW COLUMNS FROM ${table}`).map((c) => c.Field);
+    const rows = this.query(`SELECT ${cols.map((c) => `HEX(\`${c}\`) AS \`${c}\``).join(', ')} FROM ${table}`);
+    const byKey = {};
+    for (const row of rows) byKey[Buffer.from(row[key], 'hex').toString('utf8')] = row;
+    return byKey;
+  }
+
+  exec(sql) {
+    execFileSync('mariadb', [...this.args, '-e', sql]);
+  }
+}
+
+// SQL text literal for test-side queries.
+const lit = (s) => `'${String(s).replace(/\\/g, '\\\\').replace(/'/g, "\\'").replace(/\0/g, '\\0')}'`;
+const hex = (s) => Buffer.from(s, 'utf8').toString('hex').toUpperCase();
+
+module.exports = { Db, lit, hex };
