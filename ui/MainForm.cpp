@@ -1,0 +1,603 @@
+#include "ui/MainForm.h"
+
+#include "generation/AutoCode.h"
+#include "generators/ProductInfo.h"
+#include "model/ClassDAO.h"
+#include "model/MemberDAO.h"
+#include "model/ProjectDAO.h"
+#include "ui/Banner.h"
+#include "ui/Convert.h"
+#include "ui/DataBaseSqlForm.h"
+#include "ui/FormAddClass.h"
+#include "ui/FormAddMember.h"
+#include "ui/FormUpdateClass.h"
+#include "ui/FormUpdateMember.h"
+#include "ui/GuiRunReporter.h"
+#include "ui/Opener.h"
+#include "ui/Prompts.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace quorrel {
+namespace {
+
+struct MemberColumn {
+    const char* caption;
+    int width;
+};
+
+// The member table's columns; the first holds the member id and is too
+// narrow to be seen.
+constexpr MemberColumn kMemberColumns[] = {
+    {"编号", 1},  {"成员名称", 90},   {"成员类型", 70}, {"长度", 50},     {"主键", 50},
+    {"必填", 50}, {"查询", 50},       {"下拉框显示", 75}, {"界面显示", 60}, {"注释", 110},
+};
+constexpr int kMemberColumnCount = static_cast<int>(std::size(kMemberColumns));
+
+QString YesNo(int flag) { return flag == 1 ? QStringLiteral("是") : QStringLiteral("否"); }
+
+} // namespace
+
+const char* const TFormMain::kCaption = "QuorrelPHP代码生成器2.0版【PHP+Smarty技术】";
+
+TFormMain::TFormMain(std::filesystem::path home, Prompts& prompts, Opener& opener, QWidget* parent)
+    : QMainWindow(parent), home_(std::move(home)), prompts_(prompts), opener_(opener) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    BuildControls();
+    BuildMenus();
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    // FormCreate
+    lastProjectIndex_ = -1;
+    tablePrefix_ = QStringLiteral("php_");
+    Guarded([this] { FillProjectList(); });
+    Timer1->start();
+}
+
+TFormMain::~TFormMain() {
+    if (!worker_)
+        return;
+    // A run is still going: let its reports through without boxes until it ends.
+    closing_ = true;
+    while (worker_ && !worker_->isFinished()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+        worker_ = nullptr;
+    }
+}
+
+void TFormMain::BuildControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Image1 = new Banner(central);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedHeight(89);
+    connect(Image1, &Banner::clicked, this, [this] { Guarded([this] { Image1Click(); }); });
+    layout->addWidget(Image1);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("项目操作区"), central);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    layout->addWidget(GroupBox1, 1);
+    auto* group1 = new QVBoxLayout(GroupBox1);
+    group1->setContentsMargins(6, 4, 6, 4);
+    group1->setSpacing(4);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(4);
+    group1->addLayout(top, 1);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    top->addLayout(left);
+    auto* projectRow = new QHBoxLayout;
+    projectRow->setSpacing(4);
+    Label1 = new QLabel(QStringLiteral("项目:"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    CB_Project = new QComboBox(GroupBox1);
+    CB_Project->setObjectName(QStringLiteral("CB_Project"));
+    CB_Project->setEditable(false);
+    CB_Project->setFixedWidth(121);
+    projectRow->addWidget(Label1);
+    projectRow->addWidget(CB_Project);
+    projectRow->addStretch(1);
+    left->addLayout(projectRow);
+    Label2 = new QLabel(QStringLiteral("该项目所有类如下:"), GroupBox1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    left->addWidget(Label2);
+    LB_Object = new QListWidget(GroupBox1);
+    LB_Object->setObjectName(QStringLiteral("LB_Object"));
+    LB_Object->setFixedWidth(153);
+    LB_Object->setSelectionMode(QAbstractItemView::SingleSelection);
+    left->addWidget(LB_Object, 1);
+
+    LV_Member = new QTableWidget(0, kMemberColumnCount, GroupBox1);
+    LV_Member->setObjectName(QStringLiteral("LV_Member"));
+    QStringList captions;
+    for (const auto& column : kMemberColumns)
+        captions << QString::fromUtf8(column.caption);
+    LV_Member->setHorizontalHeaderLabels(captions);
+    LV_Member->horizontalHeader()->setMinimumSectionSize(1);
+    LV_Member->horizontalHeader()->setStretchLastSection(false);
+    LV_Member->horizontalHeader()->setHighlightSections(false);
+    for (int i = 0; i < kMemberColumnCount; ++i)
+        LV_Member->setColumnWidth(i, kMemberColumns[i].width);
+    LV_Member->verticalHeader()->setVisible(false);
+    LV_Member->verticalHeader()->setDefaultSectionSize(LV_Member->fontMetrics().height() + 6);
+    LV_Member->setShowGrid(true);
+    LV_Member->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LV_Member->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV_Member->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LV_Member->setWordWrap(false);
+    top->addWidget(LV_Member, 1);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("生成进度"), GroupBox1);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setFixedHeight(152);
+    auto* group2 = new QVBoxLayout(GroupBox2);
+    group2->setContentsMargins(4, 2, 4, 4);
+    Memo_State = new QPlainTextEdit(GroupBox2);
+    Memo_State->setObjectName(QStringLiteral("Memo_State"));
+    Memo_State->setReadOnly(true);
+    Memo_State->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette silver = Memo_State->palette();
+    silver.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    Memo_State->setPalette(silver);
+    group2->addWidget(Memo_State);
+    group1->addWidget(GroupBox2);
+
+    setCentralWidget(central);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kHomePageDelayMs);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    connect(CB_Project, &QComboBox::activated, this, [this] { Guarded([this] { CB_ProjectChange(); }); });
+    connect(LB_Object, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!filling_)
+            Guarded([this] { LB_ObjectClick(); });
+    });
+    LB_Object->viewport()->installEventFilter(this);
+    LV_Member->viewport()->installEventFilter(this);
+}
+
+QAction* TFormMain::AddCommand(QMenu* menu, const char* name, const QString& caption,
+                               void (TFormMain::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
+void TFormMain::BuildMenus() {
+    QMenu* project = menuBar()->addMenu(QStringLiteral("项目操作(&P)"));
+    project->setObjectName(QStringLiteral("Menu_Project"));
+    AddCommand(project, "F2", QStringLiteral("新建项目(&F)"), &TFormMain::F2Click);
+    AddCommand(project, "N1", QStringLiteral("修改项目名称(&X)"), &TFormMain::N1Click);
+    AddCommand(project, "D1", QStringLiteral("删除当前项目(&D)"), &TFormMain::D1Click);
+    AddCommand(project, "A2", QStringLiteral("添加类(&A)"), &TFormMain::A2Click);
+    AddCommand(project, "N2", QStringLiteral("修改类名(&B)"), &TFormMain::N2Click);
+    AddCommand(project, "S1", QStringLiteral("删除类(&S)"), &TFormMain::S1Click);
+    AddCommand(project, "M1", QStringLiteral("添加成员(&M)"), &TFormMain::M1Click);
+    AddCommand(project, "N3", QStringLiteral("修改成员属性(&E)"), &TFormMain::N3Click);
+    AddCommand(project, "C1", QStringLiteral("删除成员(&C)"), &TFormMain::C1Click);
+
+    QMenu* code = menuBar()->addMenu(QStringLiteral("代码管理(&A)"));
+    code->setObjectName(QStringLiteral("Menu_Code"));
+    AddCommand(code, "N4", QStringLiteral("设置表名前缀(&P)"), &TFormMain::N4Click);
+    AddCommand(code, "sql1", QStringLiteral("生成建表sql语句(&M)"), &TFormMain::sql1Click);
+    AddCommand(code, "A1", QStringLiteral("生成项目代码(&M)"), &TFormMain::A1Click);
+}
+
+void TFormMain::Guarded(const std::function<void()>& step) const {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        prompts_.ErrorBox(QString::fromUtf8(e.what()));
+    } catch (...) {
+        prompts_.ErrorBox(QStringLiteral("未知错误"));
+    }
+}
+
+void TFormMain::ShowModal(QDialog& dialog) {
+    if (modalRunner_)
+        modalRunner_(dialog);
+    else
+        dialog.exec();
+}
+
+// ---- Lists ----
+
+void TFormMain::FillProjectList() {
+    filling_ = true;
+    CB_Project->clear();
+    LB_Object->clear();
+    ClearMembers();
+    filling_ = false;
+    for (const auto& project : TProjectDAO().LoadProjects())
+        CB_Project->addItem(ToQ(project.name), project.id);
+    if (CB_Project->count() == 0)
+        return;
+    CB_Project->setCurrentIndex(0);
+    if (lastProjectIndex_ != -1)
+        CB_Project->setCurrentIndex(lastProjectIndex_);
+    if (auto projectId = SelectedProjectId())
+        FillClassList(*projectId);
+}
+
+void TFormMain::FillClassList(int projectId) {
+    filling_ = true;
+    LB_Object->clear();
+    ClearMembers();
+    TClassList classes;
+    try {
+        classes = TClassDAO().GetClassList(projectId);
+    } catch (...) {
+        filling_ = false;
+        throw;
+    }
+    for (const auto& entry : classes) {
+        auto* item = new QListWidgetItem(ToQ(entry.name), LB_Object);
+        item->setData(Qt::UserRole, entry.id);
+    }
+    if (!classes.empty())
+        LB_Object->setCurrentRow(0);
+    filling_ = false;
+    if (!classes.empty())
+        FillMemberTable(classes.front().id);
+}
+
+void TFormMain::FillMemberTable(int classId) {
+    ClearMembers();
+    TRowSet rows = TMemberDAO().QueryMembers(classId);
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const QString cells[kMemberColumnCount] = {
+            ToQ(rows.FieldString("memberId")),
+            ToQ(rows.FieldString("memberName")),
+            ToQ(rows.FieldString("memberType")),
+            QString::number(rows.FieldInt("memberLength")),
+            YesNo(rows.FieldInt("memberIsPri")),
+            YesNo(rows.FieldInt("memberIsMust")),
+            YesNo(rows.FieldInt("queryFlag")),
+            YesNo(rows.FieldInt("memberIsDisplay")),
+            YesNo(rows.FieldInt("memberQueryDisplay")),
+            ToQ(rows.FieldString("memberComment")),
+        };
+        int row = LV_Member->rowCount();
+        LV_Member->insertRow(row);
+        for (int column = 0; column < kMemberColumnCount; ++column)
+            LV_Member->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+}
+
+void TFormMain::ClearMembers() {
+    LV_Member->clearSelection();
+    LV_Member->setRowCount(0);
+}
+
+// ---- Selections ----
+
+std::optional<int> TFormMain::SelectedProjectId() const {
+    int index = CB_Project->currentIndex();
+    if (index < 0)
+        return std::nullopt;
+    return CB_Project->itemData(index).toInt();
+}
+
+QString TFormMain::SelectedProjectName() const { return CB_Project->currentText(); }
+
+std::optional<int> TFormMain::SelectedClassId() const {
+    const auto selected = LB_Object->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.first()->data(Qt::UserRole).toInt();
+}
+
+QString TFormMain::SelectedClassName() const {
+    const auto selected = LB_Object->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void TFormMain::SetSelectedClassName(const QString& name) {
+    const auto selected = LB_Object->selectedItems();
+    if (!selected.isEmpty())
+        selected.first()->setText(name);
+}
+
+std::optional<int> TFormMain::SelectedMemberId() const {
+    const auto rows = LV_Member->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    const QTableWidgetItem* id = LV_Member->item(rows.first().row(), 0);
+    return id ? id->text().toInt() : 0;
+}
+
+void TFormMain::CB_ProjectChange() {
+    ClearMembers();
+    if (auto projectId = SelectedProjectId())
+        FillClassList(*projectId);
+}
+
+void TFormMain::LB_ObjectClick() {
+    if (auto classId = SelectedClassId())
+        FillMemberTable(*classId);
+}
+
+void TFormMain::LB_ObjectDblClick() { N2Click(); }
+
+void TFormMain::LV_MemberDblClick() {
+    if (SelectedClassId() && !SelectedMemberId())
+        M1Click();
+    else
+        N3Click();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == LV_Member->viewport()) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress &&
+            !LV_Member->indexAt(mouse->position().toPoint()).isValid()) {
+            // A press on the empty part of the table leaves no member selected.
+            LV_Member->clearSelection();
+            LV_Member->setCurrentIndex(QModelIndex());
+        } else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+            Guarded([this] { LV_MemberDblClick(); });
+            return true;
+        }
+    } else if (watched == LB_Object->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Guarded([this] { LB_ObjectDblClick(); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Commands ----
+
+void TFormMain::F2Click() {
+    QString name = prompts_.Input(QStringLiteral("请输入工程名称"), QString(), QString());
+    if (name.isEmpty()) {
+        prompts_.Information(QStringLiteral("工程名称不能为空!"));
+        return;
+    }
+    TProjectDAO projects;
+    if (projects.CountProjectsByName(ToStd(name)) > 0) {
+        prompts_.Information(QStringLiteral("该工程名称已经存在!"));
+        return;
+    }
+    projects.AddProject(ToStd(name));
+    FillProjectList();
+    prompts_.Information(QStringLiteral("工程名称添加成功！"));
+}
+
+void TFormMain::N1Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("当前未有任何项目被选中!"));
+        return;
+    }
+    QString name = prompts_.Input(QStringLiteral("请输入项目名称"), QString(), QString());
+    if (name.isEmpty()) {
+        prompts_.Information(QStringLiteral("工程项目名称不能为空!"));
+        return;
+    }
+    TProjectDAO().RenameProject(*projectId, ToStd(name));
+    lastProjectIndex_ = CB_Project->currentIndex();
+    prompts_.Information(QStringLiteral("工程名称修改成功！"));
+    FillProjectList();
+}
+
+void TFormMain::D1Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("未有任何项目被选中!"));
+        return;
+    }
+    if (!prompts_.Confirm(QStringLiteral("删除提示"), QStringLiteral("确认删除当前项目吗?")))
+        return;
+    TProjectDAO().DeleteProject(*projectId);
+    lastProjectIndex_ = -1;
+    prompts_.Information(QStringLiteral("删除成功!"));
+    FillProjectList();
+}
+
+void TFormMain::A2Click() {
+    if (!SelectedProjectId()) {
+        prompts_.Information(QStringLiteral("当前未有任何项目被选中!"));
+        return;
+    }
+    TAddClassForm dialog(*this);
+    ShowModal(dialog);
+}
+
+void TFormMain::N2Click() {
+    auto classId = SelectedClassId();
+    if (!classId) {
+        prompts_.Information(QStringLiteral("没有类被选中!"));
+        return;
+    }
+    TUpdateClassForm dialog(*this);
+    dialog.SetClassId(*classId);
+    ShowModal(dialog);
+}
+
+void TFormMain::S1Click() {
+    auto classId = SelectedClassId();
+    if (!classId) {
+        prompts_.Information(QStringLiteral("没有类被选中!"));
+        return;
+    }
+    if (!prompts_.Confirm(QStringLiteral("提示"), QStringLiteral("确认删除此类对象！")))
+        return;
+    TClassDAO().DeleteClass(*classId);
+    filling_ = true;
+    delete LB_Object->selectedItems().first();
+    LB_Object->clearSelection();
+    LB_Object->setCurrentItem(nullptr);
+    filling_ = false;
+    ClearMembers();
+    prompts_.Information(QStringLiteral("类对象删除成功!"));
+}
+
+void TFormMain::M1Click() {
+    if (!SelectedClassId()) {
+        prompts_.Information(QStringLiteral("请先选择类对象"));
+        return;
+    }
+    TAddMemberForm dialog(*this);
+    ShowModal(dialog);
+}
+
+void TFormMain::N3Click() {
+    auto memberId = SelectedMemberId();
+    if (!memberId) {
+        prompts_.Information(QStringLiteral("请先选择一个成员"));
+        return;
+    }
+    TUpdateMemberForm dialog(*this, *memberId);
+    ShowModal(dialog);
+}
+
+void TFormMain::C1Click() {
+    auto memberId = SelectedMemberId();
+    if (!memberId) {
+        prompts_.Information(QStringLiteral("请先选择一个成员"));
+        return;
+    }
+    if (!prompts_.Confirm(QStringLiteral("删除提示"), QStringLiteral("确定删除当前成员属性?")))
+        return;
+    TMemberDAO().DeleteMember(*memberId);
+    prompts_.Information(QStringLiteral("成员属性删除成功"));
+    if (auto classId = SelectedClassId())
+        FillMemberTable(*classId);
+    else
+        ClearMembers();
+}
+
+void TFormMain::N4Click() {
+    QString prefix = prompts_.Input(QStringLiteral("表前缀输入框"), QStringLiteral("请输入一个表名前缀如:           "),
+                                    tablePrefix_);
+    if (prefix.isEmpty()) {
+        prompts_.Information(QStringLiteral("前缀输入不能为空!"));
+        return;
+    }
+    tablePrefix_ = prefix;
+}
+
+void TFormMain::sql1Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("当前未有任何项目被选中!"));
+        return;
+    }
+    TDataBaseSqlForm dialog(this, home_, prompts_);
+    dialog.SetProjectId(*projectId);
+    dialog.SetTablePrefix(tablePrefix_);
+    ShowModal(dialog);
+}
+
+void TFormMain::A1Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("没有一个工程被选中！"));
+        return;
+    }
+    if (worker_) {
+        prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
+        return;
+    }
+    prompts_.Information(QStringLiteral("如果以前生成了该项目，最好先删除原来的目录!"));
+    Memo_State->clear();
+
+    reporter_ = std::make_unique<GuiRunReporter>(*this);
+    GuiRunReporter* reporter = reporter_.get();
+    const int id = *projectId;
+    const std::string projectName = ToStd(CB_Project->currentText());
+    const std::string tablePrefix = ToStd(tablePrefix_);
+    const std::filesystem::path home = home_;
+    worker_ = QThread::create([=] { TAutoCode(id, projectName, tablePrefix, home, *reporter).Execute(); });
+    worker_->setObjectName(QStringLiteral("AutoCode"));
+    connect(worker_, &QThread::finished, this, &TFormMain::RunEnded);
+    worker_->start();
+}
+
+// ---- Generation reports ----
+
+void TFormMain::RunLine(const QString& line) {
+    if (!closing_)
+        Memo_State->appendPlainText(line);
+}
+
+void TFormMain::RunCheckFailed(int classId, ModelCheck check) {
+    errorClassId_ = classId;
+    if (closing_)
+        return;
+    Guarded([this, check] {
+        QString name = ToQ(TClassDAO().GetClassNameById(errorClassId_));
+        prompts_.Information(check == ModelCheck::Key
+                                 ? name + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
+                                 : name + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
+    });
+}
+
+void TFormMain::RunFinished() {
+    if (closing_)
+        return;
+    prompts_.Notice(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
+    // The site folder of the project selected when the run ends.
+    opener_.Open(LocalUrl(home_ / "projects" / ToStd(CB_Project->currentText())));
+}
+
+void TFormMain::RunFailed(const QString& message) {
+    if (!closing_)
+        prompts_.Information(message);
+}
+
+void TFormMain::RunEnded() {
+    if (!worker_)
+        return;
+    worker_->wait();
+    worker_->deleteLater();
+    worker_ = nullptr;
+    reporter_.reset();
+}
+
+// ---- Home page ----
+
+void TFormMain::OpenHomePage() { opener_.Open(LocalUrl(home_ / kHomePagePath)); }
+
+void TFormMain::Image1Click() { OpenHomePage(); }
+
+void TFormMain::Timer1Timer() {
+    Timer1->stop();
+    OpenHomePage();
+}
+
+} // namespace quorrel
