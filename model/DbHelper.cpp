@@ -6,11 +6,17 @@
 
 #include <charconv>
 #include <mutex>
+#include <unordered_map>
 
 namespace quorrel {
 namespace {
 
 constexpr int kBusyTimeoutMs = 2000;
+
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS t_member_classId ON t_member(classId);"
+    "CREATE INDEX IF NOT EXISTS t_class_projectId ON t_class(projectId);";
+
 
 std::filesystem::path ExecutableFolder() {
     std::error_code ec;
@@ -24,7 +30,15 @@ struct SharedConnection {
     std::mutex lock;
     sqlite3* db = nullptr;
     std::filesystem::path file = ExecutableFolder() / "projects.mdb";
+    // Results of recent SELECTs by statement text. A generation run asks the
+    // same questions many times; the cache is emptied by every write of
+    // this process and whenever another process has changed the file.
+    std::unordered_map<std::string, TRowSet> results;
+    sqlite3_stmt* dataVersion = nullptr;
+    sqlite3_int64 lastDataVersion = -1;
 };
+
+constexpr std::size_t kMaxCachedResults = 4096;
 
 SharedConnection& Shared() {
     static SharedConnection shared;
@@ -36,6 +50,10 @@ std::string Describe(const SharedConnection& shared, const std::string& what) {
 }
 
 void Close(SharedConnection& shared) {
+    shared.results.clear();
+    sqlite3_finalize(shared.dataVersion);
+    shared.dataVersion = nullptr;
+    shared.lastDataVersion = -1;
     if (shared.db) {
         sqlite3_close_v2(shared.db);
         shared.db = nullptr;
@@ -58,6 +76,11 @@ sqlite3* Connection(SharedConnection& shared) {
         throw Error(Describe(shared, message));
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Member and class lookups go by class and by project; an index on
+    // each keeps a large model fast and rows in ascending id order. Only an
+    // optimisation: when it cannot be made (a read-only file, a missing
+    // table), the statements that need the table report the real error.
+    sqlite3_exec(db, kIndexes, nullptr, nullptr, nullptr);
     shared.db = db;
     return db;
 }
@@ -122,6 +145,35 @@ TRowSet ReadAll(SharedConnection& shared, const std::string& sql) {
     return TRowSet(std::move(columns), std::move(rows));
 }
 
+// Empties the result cache when another connection has committed a change
+// since the last look (caller holds the lock).
+void DropStaleResults(SharedConnection& shared) {
+    sqlite3* db = Connection(shared);
+    if (!shared.dataVersion &&
+        sqlite3_prepare_v3(db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT, &shared.dataVersion, nullptr) !=
+            SQLITE_OK)
+        throw Error(Describe(shared, sqlite3_errmsg(db)));
+    sqlite3_int64 version = -1;
+    if (sqlite3_step(shared.dataVersion) == SQLITE_ROW)
+        version = sqlite3_column_int64(shared.dataVersion, 0);
+    sqlite3_reset(shared.dataVersion);
+    if (version != shared.lastDataVersion || version == -1) {
+        shared.results.clear();
+        shared.lastDataVersion = version;
+    }
+}
+
+TRowSet CachedRead(SharedConnection& shared, const std::string& sql) {
+    DropStaleResults(shared);
+    if (auto hit = shared.results.find(sql); hit != shared.results.end())
+        return hit->second;
+    TRowSet rows = ReadAll(shared, sql);
+    if (shared.results.size() >= kMaxCachedResults)
+        shared.results.clear();
+    shared.results.emplace(sql, rows);
+    return rows;
+}
+
 constexpr const char* kSchema[] = {
     "CREATE TABLE t_project ("
     "projectId INTEGER PRIMARY KEY AUTOINCREMENT, "
@@ -181,6 +233,7 @@ void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
         std::string script = "BEGIN;";
         for (const char* statement : kSchema)
             script += std::string(statement) + ";";
+        script += kIndexes;
         script += "COMMIT;";
         char* message = nullptr;
         if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -199,18 +252,20 @@ void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
 TRowSet TDbHelper::OpenQuery(const std::string& sql) const {
     auto& shared = Shared();
     std::lock_guard guard(shared.lock);
-    return ReadAll(shared, sql);
+    return CachedRead(shared, sql);
 }
 
 void TDbHelper::ExecSql(const std::string& sql) const {
     auto& shared = Shared();
     std::lock_guard guard(shared.lock);
+    shared.results.clear();
     Execute(shared, sql);
 }
 
 void TDbHelper::ExecSqlBatch(const std::vector<std::string>& statements) const {
     auto& shared = Shared();
     std::lock_guard guard(shared.lock);
+    shared.results.clear();
     Execute(shared, "BEGIN IMMEDIATE");
     try {
         for (const auto& sql : statements)

@@ -269,6 +269,20 @@ TEST_F(ModelStore, TwoThreadsShareTheConnection) {
     EXPECT_EQ(db.QueryInt("select count(*) from t_member"), 400);
 }
 
+TEST_F(ModelStore, ReadsSeeWritesOfThisAndOtherConnections) {
+    projects.AddProject("first");
+    EXPECT_EQ(projects.LoadProjects().size(), 1u);
+    projects.AddProject("second");
+    EXPECT_EQ(projects.LoadProjects().size(), 2u);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(model.file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "insert into t_project(projectName) values ('third')", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_EQ(projects.LoadProjects().size(), 3u);
+    EXPECT_EQ(projects.CountProjectsByName("third"), 1);
+}
+
 TEST(ModelFile, MissingFileFailsNamingItAndLaterOpens) {
     TempFolder folder;
     const auto file = folder.path() / "projects.mdb";
