@@ -121,6 +121,11 @@ std::vector<std::string> ModelValidator::Warnings(const TClassList& classes) con
     for (const auto& entry : classes) {
         for (const auto& problem : NameProblems(LowerFirst(entry.name), "表名"))
             lines.push_back("警告：类" + entry.name + "：" + problem);
+        // Smarty takes the class name as a loop name, which must be ASCII.
+        if (IsPhpIdentifier(entry.name) &&
+            std::any_of(entry.name.begin(), entry.name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            lines.push_back("警告：类" + entry.name + "：“" + entry.name +
+                            "”含有非英文字符，Smarty模板不能用它作循环名，生成的列表、添加和编辑页面无法编译");
         TRowSet rows = members.QueryMembers(entry.id);
         for (rows.First(); !rows.Eof(); rows.Next()) {
             const std::string member = rows.FieldString("memberName");

@@ -204,6 +204,16 @@ TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
     EXPECT_EQ(run.lines[4], "projects/shop/admin/templates/fream.tpl菜单页生成完毕!");
 }
 
+TEST_F(GenerationRun, WarnsAboutChineseClassNamesAndNothingForPlainNames) {
+    AddUserClass();
+    classes.AddClass(1, "新闻", "新闻");
+    members.AddMember(Member(2, "id", kTypeInteger, true, true));
+    auto run = Run();
+    ASSERT_EQ(run.finished, 1);
+    EXPECT_EQ(run.lines[0].rfind("警告：类新闻：", 0), 0u) << run.lines[0];
+    EXPECT_EQ(run.lines[1], "projects/shop/admin/templates/fream.tpl菜单页生成完毕!");
+}
+
 TEST_F(GenerationRun, DoesNotDependOnTheWorkingDirectory) {
     AddUserClass();
     const fs::path before = fs::current_path();
