@@ -1,0 +1,535 @@
+<?php
+/**
+* FILE_NAME : article.php
+* @link help/index.html
+* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件
+* @package 文章管理
+* @subpackage
+* @version 1.0
+*/
+
+define('IN_WEB', TRUE);
+
+require_once( str_replace('\\', '/', dirname(__FILE__)). '/include/global.php');
+
+/* act操作项的初始化 */
+if (empty($_REQUEST['act'])) {
+    $_REQUEST['act'] = 'show';
+} else {
+    $_REQUEST['act'] = trim($_REQUEST['act']);
+}
+
+/*------------------------------------------------------ */
+//-- 显示文章列表
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'show')
+{
+	$sql = $query = $pages = '';
+	$articleList = array();
+	//获取查询的关键字
+	$title = "";
+	$title = $_GET['title'];
+	$category = "";
+	$category = $_GET['category'];
+	/*--  查询复合查询字段信息  --*/
+	$sql = "SELECT code,title FROM {$dbprefix}category";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$categoryList[] = $row;
+	}
+	$author = "";
+	$author = $_GET['author'];
+	if($author == "") $author = 0;
+	/*--  查询复合查询字段信息  --*/
+	$sql = "SELECT userId,userName FROM {$dbprefix}user";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$userList[] = $row;
+	}
+	$publishDate = "";
+	$publishDate = $_GET['publishDate'];
+
+	/*--  处理分页数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}article where 1=1";
+	if($title != "")
+		$sql .= " and title like '%".$title."%'";
+	if($category != "")
+		$sql .= " and category='".$category."'";
+	if($author != 0)
+		$sql .= " and author='".$author."'";
+	if($publishDate != "")
+		$sql .= " and publishDate like '%".$publishDate."%'";
+
+	$query = $DB->query($sql); 
+	$allnum = $DB->num_rows($query);
+	$perpage = 5;
+	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$php_self = "article.php?ack=show&title=".$title."&category=".$category."&author=".$author."&publishDate=".$publishDate."&operation=query";
+
+	/*--  创建分页  --*/
+	$pages = multi($allnum, $perpage, $curpage, $php_self, 10);
+	if (($curpage-1) >= 0) {
+		$step = $curpage-1;
+	} else {
+		$step = 0;
+	}
+	$startpage = $perpage * $step;
+	$sql = "SELECT * FROM {$dbprefix}article where 1=1";
+	if($title != "")
+		$sql .= " and title like '%".$title."%'";
+	if($category != "")
+		$sql .= " and category='".$category."'";
+	if($author != 0)
+		$sql .= " and author='".$author."'";
+	if($publishDate != "")
+		$sql .= " and publishDate like '%".$publishDate."%'";
+	$sql .= " order by articleId DESC LIMIT $startpage,$perpage";
+
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query))
+	{
+		if ($row['cover']) {
+			$row['cover'] = unserialize($row['cover']);
+			$row['cover'] = $web_url.substr($row['cover']['cover_dir'],3).$row['cover']['cover_name'];
+		}
+		else
+		{
+			$row['cover'] = $web_url."/attachments/picture/NoImage.jpg";
+		}
+		if ($row['photo']) {
+			$row['photo'] = unserialize($row['photo']);
+			$row['photo'] = $web_url.substr($row['photo']['cover_dir'],3).$row['photo']['cover_name'];
+		}
+		else
+		{
+			$row['photo'] = $web_url."/attachments/picture/NoImage.jpg";
+		}
+		$sql = "select * from  {$dbprefix}category where code='".$row["category"]."'";
+		$query_category = $DB->query($sql);
+		$row_category = $DB->fetch_array($query_category);
+		$row['category'] = $row_category['title'];
+		$sql = "select * from  {$dbprefix}user where userId='".$row["author"]."'";
+		$query_user = $DB->query($sql);
+		$row_user = $DB->fetch_array($query_user);
+		$row['author'] = $row_user['userName'];
+		$sql = "select * from  {$dbprefix}user where userId='".$row["editor"]."'";
+		$query_user = $DB->query($sql);
+		$row_user = $DB->fetch_array($query_user);
+		$row['editor'] = $row_user['userName'];
+		$articleList[] = $row;
+	}
+
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url",$web_url);
+	$smarty->assign("articleList", $articleList);
+	$smarty->assign("pages", $pages); 
+	$smarty->assign("title",$title);
+	$smarty->assign("category",$category);
+	$smarty->assign("categoryList",$categoryList);
+	$smarty->assign("author",$author);
+	$smarty->assign("userList",$userList);
+	$smarty->assign("publishDate",$publishDate);
+	$smarty->display("article.html");
+}
+
+/*------------------------------------------------------ */
+//-- 添加文章
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'add')
+{
+	$sql = "SELECT code,title FROM {$dbprefix}category";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$categoryList[] = $row;
+	}
+	$smarty->assign("categoryList",$categoryList);
+	$sql = "SELECT userId,userName FROM {$dbprefix}user";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$userList[] = $row;
+	}
+	$smarty->assign("userList",$userList);
+	$sql = "SELECT userId,userName FROM {$dbprefix}user";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$userList[] = $row;
+	}
+	$smarty->assign("userList",$userList);
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->display("article_add.html");
+}
+
+/*------------------------------------------------------ */
+//-- 提交添加文章信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'addok')
+{
+	require_once( WEB_ROOT."admin/include/admin_upload.class.php");
+	require_once( WEB_ROOT."admin/include/admin_miniature.class.php");
+	$coverpic = array();
+	$article = $_REQUEST['article'];
+	$sql = $query = $sercontent = '';
+	$sercoverpic_cover = '';
+	$coverpic = array();
+	if ($_FILES['cover']['name'] != ''){
+		/*--  实例化上传类  --*/
+		$file = $_FILES['cover'];
+		$upload_path = '../attachments/picture';
+		$allow_type = array('jpg','bmp','png','gif','jpeg');
+		$max_size=2048000;
+
+		$upload = new upFiles($file, $upload_path, $max_size, $allow_type);
+		$upload->upload();
+		$pic = $upload->getSaveFileInfo();
+
+		/*--  缩略图  --*/
+		$m=new Miniature();
+		$str_file = WEB_ROOT.substr($pic['file'],2);
+		$m->ReadImage($str_file);
+		$m->ResizeImage(200,130);//智能缩小
+		$m->ImageType=4;//保存成jpg格式
+		$cover_name=$pic['basename'];
+		$m->SaveImage($pic['cover_dir'],$cover_name);
+
+		$coverpic['cover_dir'] = $pic['cover_dir'];
+		$coverpic['cover_name'] = $cover_name.'.jpg';
+		$m->DestroyImage();//销毁图片
+	}
+	if(count($coverpic) > 0)
+		$sercoverpic_cover = serialize($coverpic);
+	$sercoverpic_photo = '';
+	$coverpic = array();
+	if ($_FILES['photo']['name'] != ''){
+		/*--  实例化上传类  --*/
+		$file = $_FILES['photo'];
+		$upload_path = '../attachments/picture';
+		$allow_type = array('jpg','bmp','png','gif','jpeg');
+		$max_size=2048000;
+
+		$upload = new upFiles($file, $upload_path, $max_size, $allow_type);
+		$upload->upload();
+		$pic = $upload->getSaveFileInfo();
+
+		/*--  缩略图  --*/
+		$m=new Miniature();
+		$str_file = WEB_ROOT.substr($pic['file'],2);
+		$m->ReadImage($str_file);
+		$m->ResizeImage(200,130);//智能缩小
+		$m->ImageType=4;//保存成jpg格式
+		$cover_name=$pic['basename'];
+		$m->SaveImage($pic['cover_dir'],$cover_name);
+
+		$coverpic['cover_dir'] = $pic['cover_dir'];
+		$coverpic['cover_name'] = $cover_name.'.jpg';
+		$m->DestroyImage();//销毁图片
+	}
+	if(count($coverpic) > 0)
+		$sercoverpic_photo = serialize($coverpic);
+	/*--  写入文章信息表  --*/
+	$sql = "INSERT INTO {$dbprefix}article (title,articleId,category,author,editor,cover,photo,content,publishDate,hits) VALUE (";
+	$sql = $sql."'".$article['title']."',";
+	$sql = $sql."'".$article['articleId']."',";
+	$sql = $sql."'".$article['category']."',";
+	$sql = $sql."'".$article['author']."',";
+	$sql = $sql."'".$article['editor']."',";
+	$sql = $sql."'".$sercoverpic_cover."',";
+	$sql = $sql."'".$sercoverpic_photo."',";
+	$sql = $sql."'".$article['content']."',";
+	$sql = $sql."'".$article['publishDate']."',";
+	$sql = $sql."'".$article['hits']."')";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("文章添加成功","article.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 删除文章
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'remove')
+{
+	$articleId = $_REQUEST['articleId'];
+	$sql = $row = $query = '';
+	$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '".$articleId."'";
+	$query = $DB->query($sql);
+	$row = $DB->fetch_array($query);
+	/*--  判断封面 C:\pics\是否为空  --*/
+	if ($row['cover']) { 
+		$row['cover'] = unserialize($row['cover']);
+		$filepath = $row['cover']['cover_dir']; 
+		$filename = $row['cover']['cover_name'];
+		/*--  开始删除  --*/
+		$dir = WEB_ROOT.substr($filepath,3);
+		//打开 images 目录
+		$dirhandle = opendir($dir);
+		/*--  列出 images 目录中的文件  --*/
+		while (($file = readdir($dirhandle)) !== false)
+		{
+		  	if ($file == $filename) {
+		  		$file = $dir.$filename;
+		  		@unlink($file);
+		  	}
+		}
+		closedir($dirhandle);
+	}
+	/*--  判断是否为空  --*/
+	if ($row['photo']) { 
+		$row['photo'] = unserialize($row['photo']);
+		$filepath = $row['photo']['cover_dir']; 
+		$filename = $row['photo']['cover_name'];
+		/*--  开始删除  --*/
+		$dir = WEB_ROOT.substr($filepath,3);
+		//打开 images 目录
+		$dirhandle = opendir($dir);
+		/*--  列出 images 目录中的文件  --*/
+		while (($file = readdir($dirhandle)) !== false)
+		{
+		  	if ($file == $filename) {
+		  		$file = $dir.$filename;
+		  		@unlink($file);
+		  	}
+		}
+		closedir($dirhandle);
+	}
+	$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$articleId."'";
+	$query = $DB->query($sql); 
+	if ($query) {
+		showmsg("删除成功","article.php?act=show");
+	} else {
+		showmsg("删除失败","article.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 批量删除文章
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'delall')
+{
+	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
+	$list = array();
+	$list = explode('/',$delid);
+	for ($i=0;$i<count($list);$i++) {
+		$sql = $row = $query = '';
+		$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$row = $DB->fetch_array($query); 
+		/*--  判断封面 C:\pics\是否为空  --*/
+		if ($row['cover']) {
+			$row['cover'] = unserialize($row['cover']);
+			$filepath = $row['cover']['cover_dir'];
+			$filename = $row['cover']['cover_name'];
+			/*--  开始删除  --*/
+			$dir = WEB_ROOT.substr($filepath,3);
+			//打开 images 目录
+			$dirhandle = opendir($dir);
+			/*--  列出 images 目录中的文件  --*/
+			while (($file = readdir($dirhandle)) !== false)
+			{
+				if ($file == $filename) {
+					$file = $dir.$filename;
+					@unlink($file);
+				}
+			}
+			closedir($dirhandle);
+		}
+		/*--  判断是否为空  --*/
+		if ($row['photo']) {
+			$row['photo'] = unserialize($row['photo']);
+			$filepath = $row['photo']['cover_dir'];
+			$filename = $row['photo']['cover_name'];
+			/*--  开始删除  --*/
+			$dir = WEB_ROOT.substr($filepath,3);
+			//打开 images 目录
+			$dirhandle = opendir($dir);
+			/*--  列出 images 目录中的文件  --*/
+			while (($file = readdir($dirhandle)) !== false)
+			{
+				if ($file == $filename) {
+					$file = $dir.$filename;
+					@unlink($file);
+				}
+			}
+			closedir($dirhandle);
+		}
+		$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+	}
+	showmsg("删除成功","article.php?act=show");
+}
+
+/*------------------------------------------------------ */
+//-- 编辑文章
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'edit')
+{
+	$articleId = $_REQUEST['articleId'];
+	$sql = $query = '';
+	/*--  查询所属分类信息  --*/
+	$categoryList = array();
+	$sql = "SELECT * FROM {$dbprefix}category";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$categoryList[] = $row;
+	}
+	/*--  查询作者's 笔名信息  --*/
+	$userList = array();
+	$sql = "SELECT * FROM {$dbprefix}user";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$userList[] = $row;
+	}
+	/*--  查询信息  --*/
+	$userList = array();
+	$sql = "SELECT * FROM {$dbprefix}user";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$userList[] = $row;
+	}
+	/*--  查询文章基本信息  --*/
+	$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '$articleId'";
+	$query = $DB->query($sql);
+	$row= $DB->fetch_array($query);
+	/*--  反序列化  --*/
+	if ($row['cover']) {
+	  $row['cover'] = unserialize($row['cover']);
+	  $row['cover'] = $row['cover']['cover_name'];
+	}
+	else
+	{
+	  $row['cover'] = '';
+	}
+	/*--  反序列化  --*/
+	if ($row['photo']) {
+	  $row['photo'] = unserialize($row['photo']);
+	  $row['photo'] = $row['photo']['cover_name'];
+	}
+	else
+	{
+	  $row['photo'] = '';
+	}
+	$article = $row;
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->assign("article",$row);
+	$smarty->assign("categoryList",$categoryList);
+	$smarty->assign("userList",$userList);
+	$smarty->assign("userList",$userList);
+	$smarty->display("article_edit.html");
+}
+
+/*------------------------------------------------------ */
+//-- 确定编辑文章信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'editok')
+{ 
+	/*--  接收表单传来数据  --*/
+	$article = $_REQUEST['article'];
+	/*--  查询数据表原数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '".$article['articleId']."'";
+	$query = $DB->query($sql); 
+	while ($row = $DB->fetch_array($query)) {
+		$oldrow = $row;
+	}
+	if($oldrow['cover'] != "")
+	{
+		/*--  对图片进行反序列化  --*/
+		$oldrow['cover'] = unserialize(stripslashes($oldrow['cover']));
+		/*--  判断图片是否改变  --*/
+		if ($article['cover'] != $oldrow['cover']['cover_name']) {
+			$ext = strrchr($article['cover'],'.'); //取后缀
+			$filepath = substr($article['cover'],strrpos($article['cover'],'/')); //取路径
+			$filename = strrchr($article['cover'],'/'); //取文件名
+			/*--  复制图片  --*/
+			$fromdir = WEB_ROOT.substr($article['cover'],3);
+			$todir = WEB_ROOT.substr($oldrow['cover']['cover_dir'],3).$oldrow['cover']['cover_name'];
+			copy($fromdir,$todir); 
+		}
+	}
+	else
+	{
+		/*--  判断图片是否改变  --*/
+		if ($article['cover'] != "")
+		{
+			$coverpic = array();
+			/*--  复制图片  --*/
+			$fromdir = WEB_ROOT.substr($article['cover'],3); 
+			$dir1 = "../attachments/picture/".date('Y');
+			$dir2 = $dir1.'/'.date('m');
+			$cover_dir = $dir2."/cover/";
+			createdir($dir1);
+			createdir($dir2);
+			createdir($cover_dir);
+			list($usec, $sec) = explode(" ",microtime());
+			$ext = pathinfo($fromdir);
+			$type = $ext['extension'];
+			$savename = substr($usec,2).'.'.$type;
+			$todir = WEB_ROOT.substr($cover_dir,3).$savename;
+			$coverpic['cover_dir'] = $cover_dir;
+			$coverpic['cover_name'] = $savename;
+			$sercoverpic = serialize($coverpic);
+			copy($fromdir,$todir);
+			$sql = "update {$dbprefix}article SET cover='".$sercoverpic."' where articleId='".$article['articleId']."'";
+			$DB->query($sql);
+		}
+	}
+	if($oldrow['photo'] != "")
+	{
+		/*--  对图片进行反序列化  --*/
+		$oldrow['photo'] = unserialize(stripslashes($oldrow['photo']));
+		/*--  判断图片是否改变  --*/
+		if ($article['photo'] != $oldrow['photo']['cover_name']) {
+			$ext = strrchr($article['photo'],'.'); //取后缀
+			$filepath = substr($article['photo'],strrpos($article['photo'],'/')); //取路径
+			$filename = strrchr($article['photo'],'/'); //取文件名
+			/*--  复制图片  --*/
+			$fromdir = WEB_ROOT.substr($article['photo'],3);
+			$todir = WEB_ROOT.substr($oldrow['photo']['cover_dir'],3).$oldrow['photo']['cover_name'];
+			copy($fromdir,$todir); 
+		}
+	}
+	else
+	{
+		/*--  判断图片是否改变  --*/
+		if ($article['photo'] != "")
+		{
+			$coverpic = array();
+			/*--  复制图片  --*/
+			$fromdir = WEB_ROOT.substr($article['photo'],3); 
+			$dir1 = "../attachments/picture/".date('Y');
+			$dir2 = $dir1.'/'.date('m');
+			$cover_dir = $dir2."/cover/";
+			createdir($dir1);
+			createdir($dir2);
+			createdir($cover_dir);
+			list($usec, $sec) = explode(" ",microtime());
+			$ext = pathinfo($fromdir);
+			$type = $ext['extension'];
+			$savename = substr($usec,2).'.'.$type;
+			$todir = WEB_ROOT.substr($cover_dir,3).$savename;
+			$coverpic['cover_dir'] = $cover_dir;
+			$coverpic['cover_name'] = $savename;
+			$sercoverpic = serialize($coverpic);
+			copy($fromdir,$todir);
+			$sql = "update {$dbprefix}article SET photo='".$sercoverpic."' where articleId='".$article['articleId']."'";
+			$DB->query($sql);
+		}
+	}
+	/*--  更新文章基本信息表  --*/
+	$sql = "UPDATE {$dbprefix}article SET ";
+	$sql = $sql."title = '".$article['title']."',";
+	$sql = $sql."category = '".$article['category']."',";
+	$sql = $sql."author = '".$article['author']."',";
+	$sql = $sql."editor = '".$article['editor']."',";
+	$sql = $sql."content = '".$article['content']."',";
+	$sql = $sql."publishDate = '".$article['publishDate']."',";
+	$sql = $sql."hits = '".$article['hits']."'";
+	$sql = $sql." WHERE articleId = '".$article['articleId']."'";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("文章更新成功","article.php?act=show");
+	} else {
+		showmsg("文章更新失败");
+	}
+}
+

@@ -1,0 +1,209 @@
+<?php
+/**
+* FILE_NAME : 3DModel.php
+* @link help/index.html
+* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件
+* @package 3D模型管理
+* @subpackage
+* @version 1.0
+*/
+
+define('IN_WEB', TRUE);
+
+require_once( str_replace('\\', '/', dirname(__FILE__)). '/include/global.php');
+
+/* act操作项的初始化 */
+if (empty($_REQUEST['act'])) {
+    $_REQUEST['act'] = 'show';
+} else {
+    $_REQUEST['act'] = trim($_REQUEST['act']);
+}
+
+/*------------------------------------------------------ */
+//-- 显示3D模型列表
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'show')
+{
+	$sql = $query = $pages = '';
+	$3DModelList = array();
+	//获取查询的关键字
+	$part = "";
+	$part = $_GET['part'];
+	if($part == "") $part = 0;
+	/*--  查询复合查询字段信息  --*/
+	$sql = "SELECT partId,partName FROM {$dbprefix}9Part";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$9PartList[] = $row;
+	}
+
+	/*--  处理分页数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}3DModel where 1=1";
+	if($part != 0)
+		$sql .= " and part='".$part."'";
+
+	$query = $DB->query($sql); 
+	$allnum = $DB->num_rows($query);
+	$perpage = 5;
+	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$php_self = "3DModel.php?ack=show&part=".$part."&operation=query";
+
+	/*--  创建分页  --*/
+	$pages = multi($allnum, $perpage, $curpage, $php_self, 10);
+	if (($curpage-1) >= 0) {
+		$step = $curpage-1;
+	} else {
+		$step = 0;
+	}
+	$startpage = $perpage * $step;
+	$sql = "SELECT * FROM {$dbprefix}3DModel where 1=1";
+	if($part != 0)
+		$sql .= " and part='".$part."'";
+	$sql .= " order by modelCode DESC LIMIT $startpage,$perpage";
+
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query))
+	{
+		$sql = "select * from  {$dbprefix}9Part where partId='".$row["part"]."'";
+		$query_9Part = $DB->query($sql);
+		$row_9Part = $DB->fetch_array($query_9Part);
+		$row['part'] = $row_9Part['partName'];
+		$3DModelList[] = $row;
+	}
+
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url",$web_url);
+	$smarty->assign("3DModelList", $3DModelList);
+	$smarty->assign("pages", $pages); 
+	$smarty->assign("part",$part);
+	$smarty->assign("9PartList",$9PartList);
+	$smarty->display("3DModel.html");
+}
+
+/*------------------------------------------------------ */
+//-- 添加3D模型
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'add')
+{
+	$sql = "SELECT partId,partName FROM {$dbprefix}9Part";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$9PartList[] = $row;
+	}
+	$smarty->assign("9PartList",$9PartList);
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->display("3DModel_add.html");
+}
+
+/*------------------------------------------------------ */
+//-- 提交添加3D模型信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'addok')
+{
+	require_once( WEB_ROOT."admin/include/admin_upload.class.php");
+	require_once( WEB_ROOT."admin/include/admin_miniature.class.php");
+	$coverpic = array();
+	$3DModel = $_REQUEST['3DModel'];
+	$sql = $query = $sercontent = '';
+	/*--  写入3D模型信息表  --*/
+	$sql = "INSERT INTO {$dbprefix}3DModel (modelCode,modelName,part) VALUE (";
+	$sql = $sql."'".$3DModel['modelCode']."',";
+	$sql = $sql."'".$3DModel['modelName']."',";
+	$sql = $sql."'".$3DModel['part']."')";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("3D模型添加成功","3DModel.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 删除3D模型
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'remove')
+{
+	$modelCode = $_REQUEST['modelCode'];
+	$sql = $row = $query = '';
+	$sql = "SELECT * FROM {$dbprefix}3DModel WHERE modelCode = '".$modelCode."'";
+	$query = $DB->query($sql);
+	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}3DModel WHERE modelCode = '".$modelCode."'";
+	$query = $DB->query($sql); 
+	if ($query) {
+		showmsg("删除成功","3DModel.php?act=show");
+	} else {
+		showmsg("删除失败","3DModel.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 批量删除3D模型
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'delall')
+{
+	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
+	$list = array();
+	$list = explode('/',$delid);
+	for ($i=0;$i<count($list);$i++) {
+		$sql = $row = $query = '';
+		$sql = "SELECT * FROM {$dbprefix}3DModel WHERE modelCode = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}3DModel WHERE modelCode = '".$list[$i]."'";
+		$query = $DB->query($sql);
+	}
+	showmsg("删除成功","3DModel.php?act=show");
+}
+
+/*------------------------------------------------------ */
+//-- 编辑3D模型
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'edit')
+{
+	$modelCode = $_REQUEST['modelCode'];
+	$sql = $query = '';
+	/*--  查询零件信息  --*/
+	$9PartList = array();
+	$sql = "SELECT * FROM {$dbprefix}9Part";
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query)) {
+		$9PartList[] = $row;
+	}
+	/*--  查询3D模型基本信息  --*/
+	$sql = "SELECT * FROM {$dbprefix}3DModel WHERE modelCode = '$modelCode'";
+	$query = $DB->query($sql);
+	$row= $DB->fetch_array($query);
+	$3DModel = $row;
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->assign("3DModel",$row);
+	$smarty->assign("9PartList",$9PartList);
+	$smarty->display("3DModel_edit.html");
+}
+
+/*------------------------------------------------------ */
+//-- 确定编辑3D模型信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'editok')
+{ 
+	/*--  接收表单传来数据  --*/
+	$3DModel = $_REQUEST['3DModel'];
+	/*--  查询数据表原数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}3DModel WHERE modelCode = '".$3DModel['modelCode']."'";
+	$query = $DB->query($sql); 
+	while ($row = $DB->fetch_array($query)) {
+		$oldrow = $row;
+	}
+	/*--  更新3D模型基本信息表  --*/
+	$sql = "UPDATE {$dbprefix}3DModel SET ";
+	$sql = $sql."modelName = '".$3DModel['modelName']."',";
+	$sql = $sql."part = '".$3DModel['part']."'";
+	$sql = $sql." WHERE modelCode = '".$3DModel['modelCode']."'";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("3D模型更新成功","3DModel.php?act=show");
+	} else {
+		showmsg("3D模型更新失败");
+	}
+}
+

@@ -1,0 +1,171 @@
+<?php
+/**
+* FILE_NAME : tag.php
+* @link help/index.html
+* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件
+* @package 标签管理
+* @subpackage
+* @version 1.0
+*/
+
+define('IN_WEB', TRUE);
+
+require_once( str_replace('\\', '/', dirname(__FILE__)). '/include/global.php');
+
+/* act操作项的初始化 */
+if (empty($_REQUEST['act'])) {
+    $_REQUEST['act'] = 'show';
+} else {
+    $_REQUEST['act'] = trim($_REQUEST['act']);
+}
+
+/*------------------------------------------------------ */
+//-- 显示标签列表
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'show')
+{
+	$sql = $query = $pages = '';
+	$tagList = array();
+
+	/*--  处理分页数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}tag where 1=1";
+
+	$query = $DB->query($sql); 
+	$allnum = $DB->num_rows($query);
+	$perpage = 5;
+	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$php_self = "tag.php?ack=show&operation=query";
+
+	/*--  创建分页  --*/
+	$pages = multi($allnum, $perpage, $curpage, $php_self, 10);
+	if (($curpage-1) >= 0) {
+		$step = $curpage-1;
+	} else {
+		$step = 0;
+	}
+	$startpage = $perpage * $step;
+	$sql = "SELECT * FROM {$dbprefix}tag where 1=1";
+	$sql .= " order by tagId DESC LIMIT $startpage,$perpage";
+
+	$query = $DB->query($sql);
+	while ($row = $DB->fetch_array($query))
+	{
+		$tagList[] = $row;
+	}
+
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url",$web_url);
+	$smarty->assign("tagList", $tagList);
+	$smarty->assign("pages", $pages); 
+	$smarty->display("tag.html");
+}
+
+/*------------------------------------------------------ */
+//-- 添加标签
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'add')
+{
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->display("tag_add.html");
+}
+
+/*------------------------------------------------------ */
+//-- 提交添加标签信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'addok')
+{
+	require_once( WEB_ROOT."admin/include/admin_upload.class.php");
+	require_once( WEB_ROOT."admin/include/admin_miniature.class.php");
+	$coverpic = array();
+	$tag = $_REQUEST['tag'];
+	$sql = $query = $sercontent = '';
+	/*--  写入标签信息表  --*/
+	$sql = "INSERT INTO {$dbprefix}tag (tagId) VALUE (";
+	$sql = $sql."'".$tag['tagId']."')";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("标签添加成功","tag.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 删除标签
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'remove')
+{
+	$tagId = $_REQUEST['tagId'];
+	$sql = $row = $query = '';
+	$sql = "SELECT * FROM {$dbprefix}tag WHERE tagId = '".$tagId."'";
+	$query = $DB->query($sql);
+	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}tag WHERE tagId = '".$tagId."'";
+	$query = $DB->query($sql); 
+	if ($query) {
+		showmsg("删除成功","tag.php?act=show");
+	} else {
+		showmsg("删除失败","tag.php?act=show");
+	}
+}
+
+/*------------------------------------------------------ */
+//-- 批量删除标签
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'delall')
+{
+	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
+	$list = array();
+	$list = explode('/',$delid);
+	for ($i=0;$i<count($list);$i++) {
+		$sql = $row = $query = '';
+		$sql = "SELECT * FROM {$dbprefix}tag WHERE tagId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}tag WHERE tagId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+	}
+	showmsg("删除成功","tag.php?act=show");
+}
+
+/*------------------------------------------------------ */
+//-- 编辑标签
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'edit')
+{
+	$tagId = $_REQUEST['tagId'];
+	$sql = $query = '';
+	/*--  查询标签基本信息  --*/
+	$sql = "SELECT * FROM {$dbprefix}tag WHERE tagId = '$tagId'";
+	$query = $DB->query($sql);
+	$row= $DB->fetch_array($query);
+	$tag = $row;
+	$smarty->assign("css_root", $css_root);
+	$smarty->assign("web_url", $web_url);
+	$smarty->assign("tag",$row);
+	$smarty->display("tag_edit.html");
+}
+
+/*------------------------------------------------------ */
+//-- 确定编辑标签信息
+/*------------------------------------------------------ */
+if ($_REQUEST['act'] == 'editok')
+{ 
+	/*--  接收表单传来数据  --*/
+	$tag = $_REQUEST['tag'];
+	/*--  查询数据表原数据  --*/
+	$sql = "SELECT * FROM {$dbprefix}tag WHERE tagId = '".$tag['tagId']."'";
+	$query = $DB->query($sql); 
+	while ($row = $DB->fetch_array($query)) {
+		$oldrow = $row;
+	}
+	/*--  更新标签基本信息表  --*/
+	$sql = "UPDATE {$dbprefix}tag SET ";
+	$sql = $sql." WHERE tagId = '".$tag['tagId']."'";
+	$query = $DB->query($sql);
+	if ($query) {
+		showmsg("标签更新成功","tag.php?act=show");
+	} else {
+		showmsg("标签更新失败");
+	}
+}
+
