@@ -1,0 +1,23 @@
+﻿-- ----------------------------------------------------------------------
+-- 站点数据库建表脚本
+-- 表前缀: $dbprefix （与站点 config.inc.php 中的 $dbprefix 保持一致）
+-- 用法: 先建好空数据库，再执行本脚本，例如
+--   mariadb -u 用户名 -p 数据库名 < mysql.sql
+-- ----------------------------------------------------------------------
+
+SET NAMES utf8mb4;
+SET default_storage_engine = InnoDB;
+-- MariaDB 10.6 起: 让本会话中的 utf8 表示完整的 utf8mb4，可保存任何 Unicode 字符
+/*M!100601 SET SESSION old_mode = '' */;
+
+$sqlString
+-- 管理员账号表（首次访问管理后台时创建管理员）
+CREATE TABLE IF NOT EXISTS `$dbprefixsite_admin` (
+  `admin_id` int(11) NOT NULL AUTO_INCREMENT COMMENT '管理员编号',
+  `admin_name` varchar(60) COLLATE utf8mb4_bin NOT NULL COMMENT '登录名',
+  `password_hash` varchar(255) COLLATE utf8mb4_bin NOT NULL COMMENT '密码散列',
+  `created_at` datetime NOT NULL COMMENT '创建时间',
+  `last_login_at` datetime NULL COMMENT '最近登录时间',
+  PRIMARY KEY (`admin_id`),
+  UNIQUE KEY `admin_name` (`admin_name`)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;
