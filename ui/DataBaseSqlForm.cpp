@@ -38,7 +38,8 @@ void TDataBaseSqlForm::FormShow() {
     Memo_Sql->clear();
     try {
         std::string script = TDataBaseSql(home_).BuildScript(projectId_, ToStd(tablePrefix_));
-        Memo_Sql->setPlainText(ToQ(script));
+        // The memo holds lines; copied text gets the desktop's own line ends.
+        Memo_Sql->setPlainText(ToQ(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } catch (const std::exception& e) {
         prompts_.ErrorBox(QString::fromUtf8(e.what()));
     }

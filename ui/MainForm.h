@@ -61,6 +61,8 @@ public:
     const QString& TablePrefix() const { return tablePrefix_; }
     int ErrorClassId() const { return errorClassId_; }
     bool IsGenerating() const { return worker_ != nullptr; }
+    // The worker thread of the run going on, if any.
+    QThread* Worker() const { return worker_; }
     // True once the window is going away: run reports are then dropped.
     bool IsClosing() const { return closing_; }
     const std::filesystem::path& Home() const { return home_; }

@@ -1,0 +1,163 @@
+// The add-class and update-class dialogs: their checks in order, what they
+// store and how the main window follows.
+#include "tests/gui/GuiTestSupport.h"
+
+#include "ui/FormAddClass.h"
+#include "ui/FormUpdateClass.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quorrel::test {
+namespace {
+
+class ClassDialogs : public GuiTest {
+protected:
+    // Opens the add-class dialog, types the names and presses OK; answers
+    // whether the dialog closed itself.
+    bool AddClass(const QString& className, const QString& friendName) {
+        OnDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TAddClassForm&>(d);
+            dialog.Edt_ClassName->setText(className);
+            dialog.Edt_FriendName->setText(friendName);
+            dialog.Button1->click();
+        });
+        Trigger("A2");
+        return !dialogs.empty() && dialogs.back().closedItself;
+    }
+    bool UpdateClass(const QString& className, const QString& friendName) {
+        OnDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TUpdateClassForm&>(d);
+            dialog.Edt_ClassName->setText(className);
+            dialog.Edt_FriendName->setText(friendName);
+            dialog.Button1->click();
+        });
+        Trigger("N2");
+        return !dialogs.empty() && dialogs.back().closedItself;
+    }
+    std::vector<std::string> StoredClassNames(int projectId) const {
+        std::vector<std::string> names;
+        for (const auto& entry : TClassDAO().GetClassList(projectId))
+            names.push_back(entry.name);
+        return names;
+    }
+};
+
+TEST_F(ClassDialogs, AddChecksBothNamesForEmptinessThenTheCapitalThenDuplicates) {
+    int p = build.Project("alpha");
+    int other = build.Project("beta");
+    build.Class(other, "Shared");
+    build.CompleteClass(p, "Existing");
+    Start();
+
+    const std::vector<std::tuple<QString, QString, QString>> refused = {
+        {"", "", "类名称不能为空!"},
+        {"", "友好", "类名称不能为空!"},
+        {"article", "", "友好名称不能为空"},
+        {"article", "文章", "类名首个字母必须大写"},
+        {" Article", "文章", "类名首个字母必须大写"},
+        {"1Article", "文章", "类名首个字母必须大写"},
+        {"文章", "文章", "类名首个字母必须大写"},
+        {"Existing", "again", "该类名称已经存在!"},
+    };
+    for (const auto& [className, friendName, message] : refused) {
+        boxes.Clear();
+        EXPECT_FALSE(AddClass(className, friendName)) << className.toStdString();
+        EXPECT_EQ(boxes.Informations(), std::vector<QString>{message}) << className.toStdString();
+    }
+    EXPECT_EQ(StoredClassNames(p), (std::vector<std::string>{"Existing"}));
+
+    // A name with a space inside, and a name another project already has.
+    boxes.Clear();
+    EXPECT_TRUE(AddClass(QStringLiteral("Abc def"), QStringLiteral("甲")));
+    EXPECT_TRUE(AddClass(QStringLiteral("Shared"), QStringLiteral(" 乙 ")));
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类名称添加成功！", "类名称添加成功！"}));
+    EXPECT_EQ(StoredClassNames(p), (std::vector<std::string>{"Existing", "Abc def", "Shared"}));
+    EXPECT_EQ(TClassDAO().GetFriendName(TClassDAO().GetClassId(p, "Shared")), " 乙 ");
+
+    // The class list is reloaded with its first class selected and shown.
+    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Existing", "Abc def", "Shared"}));
+    EXPECT_EQ(SelectedClassRow(), 0);
+    EXPECT_EQ(MemberNames(), (std::vector<QString>{"id", "title"}));
+}
+
+TEST_F(ClassDialogs, UpdateFillsInTheNamesAndChecksTheCapitalBeforeTheFriendlyName) {
+    int p = build.Project("alpha");
+    int article = build.CompleteClass(p, "Article");
+    int book = build.Class(p, "Book", "图书");
+    Start();
+    ChooseClass(1);
+
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TUpdateClassForm&>(d);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("类更新"));
+        EXPECT_EQ(dialog.Edt_ClassName->text(), QStringLiteral("Book"));
+        EXPECT_EQ(dialog.Edt_FriendName->text(), QStringLiteral("图书"));
+    });
+    Trigger("N2");
+
+    const std::vector<std::tuple<QString, QString, QString>> refused = {
+        {"", "", "类名称不能为空"},
+        {"book", "", "类名首个字母必须大写"},
+        {"Book", "", "友好名称不能为空"},
+    };
+    for (const auto& [className, friendName, message] : refused) {
+        boxes.Clear();
+        EXPECT_FALSE(UpdateClass(className, friendName));
+        EXPECT_EQ(boxes.Informations(), std::vector<QString>{message});
+    }
+    EXPECT_EQ(TClassDAO().GetClassNameById(book), "Book");
+
+    // Renaming to another class's name is accepted.
+    boxes.Clear();
+    EXPECT_TRUE(UpdateClass(QStringLiteral("Article"), QStringLiteral("书")));
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类名称更新成功"}));
+    EXPECT_EQ(TClassDAO().GetClassNameById(book), "Article");
+    EXPECT_EQ(TClassDAO().GetFriendName(book), "书");
+    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Article", "Article"}));
+    EXPECT_EQ(SelectedClassRow(), 1);
+    EXPECT_EQ(form->SelectedClassId(), book);
+    (void)article;
+}
+
+TEST_F(ClassDialogs, UpdateKeepsTheListPositionAndTheMemberTableAndRetypesReferences) {
+    int p = build.Project("alpha");
+    int category = build.CompleteClass(p, "Category");
+    int article = build.CompleteClass(p, "Article");
+    build.Member(MakeMember(p, article, "category", "Category"));
+    Start();
+    ASSERT_EQ(form->SelectedClassId(), category);
+
+    EXPECT_TRUE(UpdateClass(QStringLiteral("Section"), QStringLiteral("栏目")));
+    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Section", "Article"}));
+    EXPECT_EQ(SelectedClassRow(), 0);
+    EXPECT_EQ(MemberNames(), (std::vector<QString>{"id", "title"}));
+
+    ChooseClass(1);
+    ASSERT_EQ(Members()->rowCount(), 3);
+    EXPECT_EQ(MemberRow(2)[2], QStringLiteral("Section"));
+}
+
+TEST_F(ClassDialogs, ClosingADialogWithoutOkStoresNothing) {
+    int p = build.Project("alpha");
+    build.CompleteClass(p, "Article");
+    Start();
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TAddClassForm&>(d);
+        dialog.Edt_ClassName->setText(QStringLiteral("Book"));
+        dialog.Edt_FriendName->setText(QStringLiteral("图书"));
+    });
+    Trigger("A2");
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TUpdateClassForm&>(d);
+        dialog.Edt_ClassName->setText(QStringLiteral("Changed"));
+        dialog.close();
+    });
+    Trigger("N2");
+    EXPECT_EQ(StoredClassNames(p), (std::vector<std::string>{"Article"}));
+    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Article"}));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+} // namespace
+} // namespace quorrel::test

@@ -1,0 +1,16 @@
+// Runs the GUI tests on a QApplication; without a display they use the
+// offscreen platform.
+#include "ui/AppFont.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    quorrel::UseProgramFont();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
