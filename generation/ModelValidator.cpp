@@ -100,6 +100,14 @@ void ModelValidator::CheckWritable(const std::string& projectName, const TClassL
         if (!IsSafeFileName(entry.name))
             throw Error("类名“" + entry.name +
                         "”不能用作文件名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改类名");
+        // The list page searches strings, dates and references only.
+        TRowSet search = members.QuerySearchMembers(entry.id);
+        for (search.First(); !search.Eof(); search.Next()) {
+            const std::string type = search.FieldString("memberType");
+            if (type == kTypeInteger || type == kTypeFloat || type == kTypeImage)
+                throw Error("类" + entry.name + "的成员" + search.FieldString("memberName") + "是" + type +
+                            "，不能参与查询，请取消它的“是否参与查询”标志");
+        }
         TRowSet refs = members.QueryReferenceMembers(entry.id);
         for (refs.First(); !refs.Eof(); refs.Next()) {
             const std::string member = refs.FieldString("memberName");

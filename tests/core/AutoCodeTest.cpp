@@ -186,6 +186,18 @@ TEST_F(GenerationRun, RefusesReferencesToMissingOrIncompleteClasses) {
     EXPECT_FALSE(fs::exists(home.home() / "projects"));
 }
 
+TEST_F(GenerationRun, RefusesSearchMembersOfTypesThatCannotBeSearched) {
+    AddUserClass();
+    TMember age = Member(1, "age", kTypeInteger, false, false);
+    age.queryFlag = 1;
+    members.AddMember(age);
+    auto run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("age"), std::string::npos);
+    EXPECT_NE(run.failures[0].find("整型"), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+}
+
 TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
     classes.AddClass(1, "Order", "订单");
     members.AddMember(Member(1, "id", kTypeInteger, true, false));
