@@ -1,0 +1,160 @@
+<?php
+/**
+ * Bootstrap of the administration area, included by every page in admin/.
+ *
+ * Provides:
+ *   WEB_ROOT          the site's folder, with a trailing slash
+ *   $DB               the database (query, fetch_array, num_rows)
+ *   $smarty           the template engine (assign, display)
+ *   $dbprefix         the table prefix of config.inc.php
+ *   $web_url          the site's address, with a trailing slash
+ *   $css_root         where images/admincp.css is found, with a trailing slash
+ *   showmsg, createdir, multi
+ *
+ * and guards every page: only a signed-in administrator gets past it,
+ * changes must come from the site's own pages, request values reach the
+ * page escaped for single-quoted SQL, uploads must be real pictures, and
+ * errors show a short message page while the details go to the server log.
+ *
+ * A page that is no generated controller defines SITE_PAGE before including
+ * this file: 'signin' (open to everybody) or 'own'.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+
+// A byte-order mark in front of the including script sits in the output
+// buffer: drop it so headers and cookies can still be sent.
+if (ob_get_level() > 0 && ob_get_contents() === "\xEF\xBB\xBF") {
+    ob_clean();
+}
+
+error_reporting(E_ALL);
+ini_set('display_errors', '0');
+ini_set('log_errors', '1');
+ini_set('default_charset', 'UTF-8');
+
+define('WEB_ROOT', str_replace('\\', '/', realpath(dirname(__DIR__, 2))) . '/');
+define('SITE_ADMIN_DIR', WEB_ROOT . 'admin/');
+// Relative folder names of the generated code ("../attachments/...") are
+// meant from the administration folder, whatever the server's working folder.
+@chdir(SITE_ADMIN_DIR);
+
+require_once __DIR__ . '/site_functions.php';
+require_once __DIR__ . '/site_session.php';
+require_once __DIR__ . '/site_database.class.php';
+require_once __DIR__ . '/site_security.php';
+require_once __DIR__ . '/site_admin_account.php';
+require_once __DIR__ . '/site_compat.php';
+require_once __DIR__ . '/site_smarty.class.php';
+
+/* Warnings never reach the page. Those the generated code causes by
+   reading request keys that were not sent are expected and not logged. */
+function site_error_handler($level, $message, $file = '', $line = 0)
+{
+    if (!(error_reporting() & $level)) {
+        return true;
+    }
+    if (preg_match('/^(Undefined (array key|variable|index|offset)|Trying to access array offset on value of type (null|bool))/', $message)) {
+        return true;
+    }
+    error_log('site: PHP ' . $level . ': ' . $message . ' in ' . $file . ':' . $line);
+    return true;
+}
+
+function site_exception_handler($e)
+{
+    error_log('site: uncaught ' . get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ':' . $e->getLine());
+    showmsg('程序出错，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
+}
+
+function site_shutdown_handler()
+{
+    $error = error_get_last();
+    if ($error !== null && in_array($error['type'], array(E_ERROR, E_PARSE, E_CORE_ERROR, E_COMPILE_ERROR, E_USER_ERROR), true)) {
+        error_log('site: fatal error: ' . $error['message'] . ' in ' . $error['file'] . ':' . $error['line']);
+        showmsg('程序出错，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
+    }
+}
+
+set_error_handler('site_error_handler');
+set_exception_handler('site_exception_handler');
+register_shutdown_function('site_shutdown_handler');
+
+/* The site's address, with a trailing slash: the configured one, else
+   taken from the request. */
+function site_web_url($configured)
+{
+    $configured = trim((string)$configured);
+    if ($configured !== '') {
+        return rtrim($configured, '/') . '/';
+    }
+    $host = isset($_SERVER['HTTP_HOST']) ? (string)$_SERVER['HTTP_HOST'] : '';
+    if (!preg_match('/^(?:[A-Za-z0-9.\-]+|\[[0-9A-Fa-f:.]+\])(?::[0-9]{1,5})?$/', $host)) {
+        $host = isset($_SERVER['SERVER_NAME']) ? (string)$_SERVER['SERVER_NAME'] : 'localhost';
+        if (isset($_SERVER['SERVER_PORT']) && !in_array((int)$_SERVER['SERVER_PORT'], array(80, 443), true)) {
+            $host .= ':' . (int)$_SERVER['SERVER_PORT'];
+        }
+    }
+    return (site_is_https() ? 'https://' : 'http://') . $host . site_base_path();
+}
+
+/* Lays the protecting rules for the site's folder (config.inc.php and
+   hidden files not served) when the folder has none of its own yet. */
+function site_protect_root()
+{
+    $target = WEB_ROOT . '.htaccess';
+    if (!file_exists($target) && is_writable(WEB_ROOT) && is_file(__DIR__ . '/root.htaccess')) {
+        if (@copy(__DIR__ . '/root.htaccess', $target)) {
+            error_log('site: wrote ' . $target);
+        }
+    }
+}
+
+/* Settings, with defaults for anything config.inc.php leaves out. */
+$dbhost = 'localhost';
+$dbport = 3306;
+$dbsocket = '';
+$dbuser = '';
+$dbpw = '';
+$dbname = '';
+$dbprefix = '';
+$site_url = '';
+$site_name = '';
+$trusted_origins = array();
+require WEB_ROOT . 'config.inc.php';
+
+$web_url = site_web_url($site_url);
+$css_root = $web_url;
+define('SITE_ADMIN_URL', $web_url . 'admin/');
+
+site_send_security_headers();
+site_protect_root();
+
+$DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket);
+site_take_request($DB);
+site_session_start();
+site_check_request_origin();
+
+$site_admin = null;
+if (!defined('SITE_PAGE') || SITE_PAGE !== 'signin') {
+    $site_admin = site_require_admin($DB);
+}
+site_check_uploads();
+
+$smarty = new SiteSmarty();
+
+// A generated controller runs as its adapted copy (see site_compat.php),
+// in the global scope like the controller itself; then the request ends.
+if (!defined('SITE_PAGE')) {
+    $site_script = str_replace('\\', '/', (string)realpath(get_included_files()[0]));
+    site_check_picture_fields(basename($site_script, '.php'));
+    $site_controller = site_adapted_controller($site_script);
+    if ($site_controller !== null) {
+        unset($site_script);
+        include $site_controller;
+        exit;
+    }
+    unset($site_script, $site_controller);
+}

@@ -1,0 +1,221 @@
+<?php
+/**
+ * The site's database connection (mysqli, utf8mb4).
+ *
+ * query / fetch_array / num_rows serve the administration controllers. A
+ * statement that fails shows a message page with a short error; the details
+ * go to the server's error log. Writes run in a transaction and are refused
+ * when the server would have cut or changed a text value, so what is stored
+ * is exactly what was entered.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+
+class SiteDatabase
+{
+    /** @var mysqli */
+    public $link;
+    /** @var array table name => (column name => column type) */
+    private $columnTypes = array();
+
+    public function __construct($host, $user, $password, $name, $port = 3306, $socket = '')
+    {
+        mysqli_report(MYSQLI_REPORT_OFF);
+        $this->link = mysqli_init();
+        $ok = @$this->link->real_connect(
+            $socket !== '' ? null : $host,
+            $user,
+            $password,
+            $name,
+            (int)$port ?: 3306,
+            $socket !== '' ? $socket : null
+        );
+        if (!$ok) {
+            error_log('site: database connection failed: ' . mysqli_connect_errno() . ' ' . mysqli_connect_error());
+            showmsg("无法连接数据库，请检查 config.inc.php 中的数据库设置。", '', 503);
+        }
+        if (!$this->link->set_charset('utf8mb4')) {
+            $this->fail('SET NAMES utf8mb4');
+        }
+        // The generated statements give '' for numbers, dates and new
+        // auto-increment keys: the session's SQL mode accepts that.
+        $this->run("SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION'");
+    }
+
+    /* Escapes text for a single-quoted SQL string. */
+    public function escape($text)
+    {
+        return $this->link->real_escape_string((string)$text);
+    }
+
+    /**
+     * Runs one statement of the generated code. Returns the result set of a
+     * query or true; a failure ends the request with a message page.
+     */
+    public function query($sql)
+    {
+        $sql = (string)$sql;
+        $table = $this->writtenTable($sql);
+        if ($table === null) {
+            $result = $this->link->query($sql);
+            if ($result === false) {
+                $this->fail($sql);
+            }
+            return $result;
+        }
+        $this->link->begin_transaction();
+        $result = $this->link->query($sql);
+        if ($result === false) {
+            $this->link->rollback();
+            $this->fail($sql);
+        }
+        $refusal = $this->link->warning_count > 0 ? $this->checkWarnings($table) : '';
+        if ($refusal !== '') {
+            $this->link->rollback();
+            error_log('site: statement refused (' . $refusal . '): ' . $this->shorten($sql, 2000));
+            showmsg($refusal);
+        }
+        $this->link->commit();
+        return $result;
+    }
+
+    public function fetch_array($query, $resultType = MYSQLI_ASSOC)
+    {
+        if (!($query instanceof mysqli_result)) {
+            return false;
+        }
+        $row = $query->fetch_array($resultType);
+        return $row === null ? false : $row;
+    }
+
+    public function num_rows($query)
+    {
+        return $query instanceof mysqli_result ? (int)$query->num_rows : 0;
+    }
+
+    public function insert_id()
+    {
+        return $this->link->insert_id;
+    }
+
+    /**
+     * Runs a statement of the site's own code with bound values: gives the
+     * result set of a query, else the number of changed rows. Throws
+     * mysqli_sql_exception on failure.
+     */
+    public function execute($sql, array $params = array())
+    {
+        $statement = $this->link->prepare($sql);
+        if ($statement === false) {
+            throw new mysqli_sql_exception($this->link->error, $this->link->errno);
+        }
+        if ($params) {
+            $statement->bind_param(str_repeat('s', count($params)), ...array_map('strval', $params));
+        }
+        if (!$statement->execute()) {
+            $error = $statement->error;
+            $errno = $statement->errno;
+            $statement->close();
+            throw new mysqli_sql_exception($error, $errno);
+        }
+        $result = $statement->get_result();
+        $changed = $statement->affected_rows;
+        $statement->close();
+        return $result === false ? (int)$changed : $result;
+    }
+
+    /* A statement the site itself needs; failures end the request. */
+    private function run($sql)
+    {
+        if ($this->link->query($sql) === false) {
+            $this->fail($sql);
+        }
+    }
+
+    /* Table written by an INSERT, REPLACE or UPDATE statement, else null. */
+    private function writtenTable($sql)
+    {
+        if (preg_match('/^\s*(?:insert\s+(?:ignore\s+)?into|replace\s+into|update)\s+`?([A-Za-z0-9_$]+)`?/i', $sql, $m)) {
+            return $m[1];
+        }
+        return null;
+    }
+
+    /**
+     * Looks at the warnings of the last write. Text that would be cut or
+     * changed, and numbers that are not numbers, are refused; an empty value
+     * for a number or a date is what the generated code sends and is kept.
+     */
+    private function checkWarnings($table)
+    {
+        $warnings = $this->link->query('SHOW WARNINGS');
+        if (!($warnings instanceof mysqli_result)) {
+            return '';
+        }
+        $types = $this->columnTypesOf($table);
+        $refusal = '';
+        while ($row = $warnings->fetch_assoc()) {
+            $code = (int)$row['Code'];
+            $message = (string)$row['Message'];
+            $column = '';
+            if (preg_match('/for column [`\']?(?:[^`\']*`\.`)*([^`\']+)[`\']?/i', $message, $m)) {
+                $column = $m[1];
+            }
+            $type = isset($types[strtolower($column)]) ? $types[strtolower($column)] : '';
+            $isText = $type === '' || preg_match('/char|text|blob|binary|enum|set/i', $type);
+            if ($code === 1366 && preg_match("/^Incorrect \\w+ value: '(.*)' for column/s", $message, $v)) {
+                if (!$isText && $v[1] === '') {
+                    continue;
+                }
+                $refusal = $isText
+                    ? "“{$column}”中含有数据库无法保存的字符，未保存。"
+                    : "“{$column}”的值格式不正确，未保存。";
+                break;
+            }
+            if ($code === 1265 || $code === 1406) {
+                if ($isText) {
+                    $refusal = "“{$column}”的内容超过了允许的长度，未保存。";
+                    break;
+                }
+                continue;
+            }
+            if ($code === 1264) {
+                $refusal = "“{$column}”的数值超出范围，未保存。";
+                break;
+            }
+        }
+        $warnings->free();
+        return $refusal;
+    }
+
+    private function columnTypesOf($table)
+    {
+        if (!isset($this->columnTypes[$table])) {
+            $this->columnTypes[$table] = array();
+            $result = $this->link->query('SHOW COLUMNS FROM `' . str_replace('`', '``', $table) . '`');
+            if ($result instanceof mysqli_result) {
+                while ($row = $result->fetch_assoc()) {
+                    $this->columnTypes[$table][strtolower($row['Field'])] = $row['Type'];
+                }
+                $result->free();
+            }
+        }
+        return $this->columnTypes[$table];
+    }
+
+    private function shorten($text, $length)
+    {
+        return mb_strlen($text, 'UTF-8') > $length ? mb_substr($text, 0, $length, 'UTF-8') . '…' : $text;
+    }
+
+    /* Logs a failed statement and shows a short error. */
+    private function fail($sql)
+    {
+        $errno = $this->link->errno;
+        $error = $this->link->error;
+        error_log('site: SQL error ' . $errno . ': ' . $error . ' in statement: ' . $this->shorten($sql, 2000));
+        showmsg("数据库操作失败（错误 {$errno}）：" . $this->shorten($error, 160));
+    }
+}

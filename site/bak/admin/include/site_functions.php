@@ -1,0 +1,288 @@
+<?php
+/**
+ * Helper functions of the administration area: message page, folder
+ * creation, page links and the small utilities the bootstrap uses.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+
+/* Escapes text for HTML output. */
+function site_h($text)
+{
+    return htmlspecialchars((string)$text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+}
+
+/* Sends a header only while that is still possible. */
+function site_header($line, $replace = true)
+{
+    if (!headers_sent()) {
+        header($line, $replace);
+    }
+}
+
+/* Sends the security headers every administration page carries. */
+function site_send_security_headers()
+{
+    site_header('Content-Type: text/html; charset=utf-8');
+    site_header('X-Content-Type-Options: nosniff');
+    site_header('X-Frame-Options: SAMEORIGIN');
+    site_header('Referrer-Policy: same-origin');
+    site_header("Content-Security-Policy: frame-ancestors 'self'; object-src 'none'; base-uri 'self'");
+    site_header('Cache-Control: no-store');
+}
+
+/* Discards output that is still buffered (a byte-order mark in front of a
+   script, half-rendered pages) so a message page starts clean. */
+function site_discard_output()
+{
+    while (ob_get_level() > 0) {
+        $level = ob_get_level();
+        @ob_end_clean();
+        if (ob_get_level() >= $level) {
+            break;
+        }
+    }
+}
+
+/**
+ * Shows a message page and ends the request. With a target address the page
+ * moves on to it after a moment; without one it offers the way back.
+ */
+function showmsg($msg, $url = '', $status = 200)
+{
+    site_discard_output();
+    if ($status !== 200 && !headers_sent()) {
+        http_response_code($status);
+    }
+    if (defined('SITE_JSON')) {
+        site_header('Content-Type: application/json; charset=utf-8');
+        echo json_encode(array('err' => (string)$msg, 'msg' => ''), JSON_UNESCAPED_UNICODE);
+        exit;
+    }
+    site_send_security_headers();
+    $css = isset($GLOBALS['css_root']) ? $GLOBALS['css_root'] : '';
+    $url = (string)$url;
+    if ($url !== '' && !site_is_safe_target($url)) {
+        $url = '';
+    }
+    echo "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\" />\n";
+    echo "<title>提示信息</title>\n";
+    if ($css !== '') {
+        echo '<link href="' . site_h($css) . 'images/admincp.css" rel="stylesheet" type="text/css" />' . "\n";
+    }
+    if ($url !== '') {
+        echo '<meta http-equiv="refresh" content="1;url=' . site_h($url) . '" />' . "\n";
+    }
+    echo "</head>\n<body class=\"message-page\">\n<div class=\"message-box\">\n";
+    echo "<h3>提示信息</h3>\n";
+    echo '<p class="message-text" id="message">' . nl2br(site_h($msg)) . "</p>\n";
+    if ($url !== '') {
+        echo '<p class="message-link"><a href="' . site_h($url) . '">如果浏览器没有自动跳转，请点击这里</a></p>' . "\n";
+    } else {
+        echo '<p class="message-link"><a href="javascript:history.back();">返回上一页</a></p>' . "\n";
+    }
+    echo "</div>\n</body>\n</html>\n";
+    exit;
+}
+
+/* A message target must stay on this site: a relative address without a
+   scheme, or an address below the site's own address. */
+function site_is_safe_target($url)
+{
+    if (preg_match('/[\x00-\x1f\\\\]/', $url)) {
+        return false;
+    }
+    if (preg_match('#^[a-z][a-z0-9+.-]*:#i', $url) || substr($url, 0, 2) === '//') {
+        $base = isset($GLOBALS['web_url']) ? $GLOBALS['web_url'] : '';
+        return $base !== '' && strpos($url, $base) === 0;
+    }
+    return true;
+}
+
+/* Resolves a path given relative to the administration folder (the
+   generated code names folders like "../attachments/picture"). */
+function site_admin_path($path)
+{
+    $path = str_replace('\\', '/', (string)$path);
+    if ($path === '' || $path[0] === '/' || preg_match('#^[A-Za-z]:/#', $path)) {
+        return $path;
+    }
+    return SITE_ADMIN_DIR . $path;
+}
+
+/**
+ * Creates a folder (with missing parents) when it does not exist yet.
+ * Relative names are taken from the administration folder.
+ */
+function createdir($dir)
+{
+    $path = site_admin_path($dir);
+    if ($path === '') {
+        return false;
+    }
+    if (is_dir($path)) {
+        return true;
+    }
+    if (!@mkdir($path, 0755, true) && !is_dir($path)) {
+        error_log('site: cannot create folder ' . $path);
+        return false;
+    }
+    return true;
+}
+
+/* Opens a folder for reading; a missing folder reads as an empty one, so a
+   picture whose folder was removed by hand does not stop a deletion. */
+function site_opendir($dir)
+{
+    $handle = is_dir($dir) ? @opendir($dir) : false;
+    if ($handle !== false) {
+        return $handle;
+    }
+    $empty = WEB_ROOT . 'cache/empty';
+    if (!is_dir($empty)) {
+        @mkdir($empty, 0755, true);
+    }
+    return opendir($empty);
+}
+
+/**
+ * Builds the page-link bar of a list.
+ *   $num      number of matching records
+ *   $perpage  records per page
+ *   $curpage  current page (1-based)
+ *   $mpurl    address of the list with its filter values, e.g.
+ *             "user.php?ack=show&name=abc&operation=query"
+ *   $maxpages how many page numbers are shown around the current one
+ * The links keep every value of the given address and always lead to the
+ * list act.
+ */
+function multi($num, $perpage, $curpage, $mpurl, $maxpages = 10)
+{
+    $num = max(0, (int)$num);
+    $perpage = max(1, (int)$perpage);
+    $maxpages = max(1, (int)$maxpages);
+    $pagecount = max(1, (int)ceil($num / $perpage));
+    $curpage = min(max(1, (int)$curpage), $pagecount);
+
+    list($script, $params) = site_pager_address($mpurl);
+    $link = function ($page) use ($script, $params) {
+        $params['page'] = $page;
+        return site_h($script . '?' . http_build_query($params, '', '&', PHP_QUERY_RFC3986));
+    };
+
+    $html = '<div class="pages"><em>共 ' . $num . ' 条记录，' . $pagecount . ' 页</em>';
+    if ($pagecount > 1) {
+        $from = max(1, $curpage - (int)floor(($maxpages - 1) / 2));
+        $to = min($pagecount, $from + $maxpages - 1);
+        $from = max(1, $to - $maxpages + 1);
+        if ($curpage > 1) {
+            $html .= '<a class="first" href="' . $link(1) . '">首页</a>';
+            $html .= '<a class="prev" href="' . $link($curpage - 1) . '">上一页</a>';
+        }
+        for ($i = $from; $i <= $to; $i++) {
+            if ($i === $curpage) {
+                $html .= '<strong>' . $i . '</strong>';
+            } else {
+                $html .= '<a href="' . $link($i) . '">' . $i . '</a>';
+            }
+        }
+        if ($curpage < $pagecount) {
+            $html .= '<a class="next" href="' . $link($curpage + 1) . '">下一页</a>';
+            $html .= '<a class="last" href="' . $link($pagecount) . '">末页</a>';
+        }
+    }
+    $html .= '</div>';
+    return $html;
+}
+
+/**
+ * Splits a list address into its script and its parameters. Values that
+ * arrived with the request are taken as they were sent (the address holds
+ * them escaped for SQL and not URL-encoded); "ack" is read as "act", and the
+ * act is always the list.
+ */
+function site_pager_address($mpurl)
+{
+    $mpurl = (string)$mpurl;
+    $pos = strpos($mpurl, '?');
+    $script = $pos === false ? $mpurl : substr($mpurl, 0, $pos);
+    $query = $pos === false ? '' : substr($mpurl, $pos + 1);
+    if (!preg_match('/^[A-Za-z0-9_.\-]+\.php$/', $script)) {
+        $script = basename(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : 'index.php');
+    }
+    $raw = site_raw_values('get');
+    $params = array('act' => 'show');
+    foreach (explode('&', $query) as $pair) {
+        if ($pair === '') {
+            continue;
+        }
+        $eq = strpos($pair, '=');
+        if ($eq === false) {
+            continue;
+        }
+        $key = urldecode(substr($pair, 0, $eq));
+        if ($key === 'ack' || $key === 'act' || $key === 'page' || !preg_match('/^[A-Za-z0-9_]+$/', $key)) {
+            continue;
+        }
+        if (array_key_exists($key, $raw) && is_string($raw[$key])) {
+            $params[$key] = $raw[$key];
+        } else {
+            $params[$key] = site_sql_unescape(urldecode(substr($pair, $eq + 1)));
+        }
+    }
+    return array($script, $params);
+}
+
+/* The request values as they were sent, before SQL escaping. */
+function site_raw_values($source)
+{
+    $key = $source === 'post' ? 'SITE_RAW_POST' : 'SITE_RAW_GET';
+    return isset($GLOBALS[$key]) && is_array($GLOBALS[$key]) ? $GLOBALS[$key] : array();
+}
+
+/* One raw request value (GET, then POST), or $default. */
+function site_raw($name, $default = '')
+{
+    foreach (array('post', 'get') as $source) {
+        $values = site_raw_values($source);
+        if (array_key_exists($name, $values)) {
+            return $values[$name];
+        }
+    }
+    return $default;
+}
+
+/* Reverses the escaping that request values get for single-quoted SQL. */
+function site_sql_unescape($text)
+{
+    return preg_replace_callback('/\\\\(.)/s', function ($m) {
+        $map = array('0' => "\0", 'n' => "\n", 'r' => "\r", 'Z' => "\x1a");
+        return isset($map[$m[1]]) ? $map[$m[1]] : $m[1];
+    }, (string)$text);
+}
+
+/* Sends the browser to another page of the site; inside the frame the whole
+   window moves when $top is set. */
+function site_redirect($url, $top = false)
+{
+    if (!$top && !headers_sent()) {
+        header('Location: ' . $url, true, 303);
+        exit;
+    }
+    site_discard_output();
+    site_send_security_headers();
+    $target = json_encode($url, JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT);
+    echo "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\" /><title>请登录</title>\n";
+    echo '<meta http-equiv="refresh" content="0;url=' . site_h($url) . '" />' . "\n";
+    echo '<script type="text/javascript">(window.top || window).location.href = ' . $target . ';</script>' . "\n";
+    echo '</head><body><p><a href="' . site_h($url) . '" target="_top">请登录后继续</a></p></body></html>' . "\n";
+    exit;
+}
+
+/* Address of the client, used to slow down repeated sign-in failures. */
+function site_client_address()
+{
+    return isset($_SERVER['REMOTE_ADDR']) ? (string)$_SERVER['REMOTE_ADDR'] : 'unknown';
+}

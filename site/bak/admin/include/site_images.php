@@ -1,0 +1,122 @@
+<?php
+/**
+ * Checks on uploaded pictures: only real pictures of the allowed kinds are
+ * kept, whatever name the browser sent. Stored names are always made here.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+
+const SITE_UPLOAD_MAX_BYTES = 2048000;
+
+/* Picture kinds the site accepts: image type => (extension, content types). */
+function site_image_kinds()
+{
+    return array(
+        IMAGETYPE_JPEG => array('jpg', array('image/jpeg', 'image/pjpeg')),
+        IMAGETYPE_PNG  => array('png', array('image/png')),
+        IMAGETYPE_GIF  => array('gif', array('image/gif')),
+        IMAGETYPE_BMP  => array('bmp', array('image/bmp', 'image/x-ms-bmp', 'image/x-bmp')),
+    );
+}
+
+/* Lower-case extension of a file name, '' when there is none. */
+function site_file_extension($name)
+{
+    $ext = strrchr(str_replace('\\', '/', (string)$name), '.');
+    return $ext === false || strpos($ext, '/') !== false ? '' : strtolower(substr($ext, 1));
+}
+
+/**
+ * Looks at a file's content. Returns the extension that fits its real kind
+ * ("jpg", "png", "gif", "bmp") or '' when it is no picture the site accepts.
+ */
+function site_picture_kind($path)
+{
+    if (!is_file($path)) {
+        return '';
+    }
+    $info = @getimagesize($path);
+    $kinds = site_image_kinds();
+    if ($info === false || !isset($kinds[$info[2]]) || $info[0] < 1 || $info[1] < 1) {
+        return '';
+    }
+    if (class_exists('finfo')) {
+        $finfo = new finfo(FILEINFO_MIME_TYPE);
+        $mime = (string)$finfo->file($path);
+        if (!in_array($mime, $kinds[$info[2]][1], true)) {
+            return '';
+        }
+    }
+    // GD must be able to read it, or no thumbnail can be made.
+    if ($info[0] * $info[1] > 40000000 || @imagecreatefromstring((string)file_get_contents($path)) === false) {
+        if ($info[2] !== IMAGETYPE_BMP || !function_exists('imagecreatefrombmp') || @imagecreatefrombmp($path) === false) {
+            return '';
+        }
+    }
+    return $kinds[$info[2]][0];
+}
+
+/**
+ * Checks one entry of $_FILES. Returns '' when the picture may be kept,
+ * otherwise the message that tells the user why not.
+ */
+function site_check_upload($file, $maxSize = SITE_UPLOAD_MAX_BYTES, $allowed = array('jpg', 'jpeg', 'png', 'gif', 'bmp'))
+{
+    if (!is_array($file) || !isset($file['error']) || is_array($file['error'])) {
+        return '上传的文件无效。';
+    }
+    $limit = round($maxSize / 1024) . ' KB';
+    switch ((int)$file['error']) {
+        case UPLOAD_ERR_OK:
+            break;
+        case UPLOAD_ERR_INI_SIZE:
+        case UPLOAD_ERR_FORM_SIZE:
+            return "上传的文件太大，最大允许 {$limit}。";
+        case UPLOAD_ERR_PARTIAL:
+            return '文件只上传了一部分，请重新上传。';
+        case UPLOAD_ERR_NO_FILE:
+            return '没有选择要上传的文件。';
+        default:
+            return '服务器无法保存上传的文件。';
+    }
+    if (!isset($file['tmp_name']) || !is_uploaded_file($file['tmp_name'])) {
+        return '上传的文件无效。';
+    }
+    if ((int)$file['size'] > $maxSize || filesize($file['tmp_name']) > $maxSize) {
+        return "上传的文件太大，最大允许 {$limit}。";
+    }
+    $allowed = array_map('strtolower', $allowed);
+    $named = site_file_extension(isset($file['name']) ? $file['name'] : '');
+    $kind = site_picture_kind($file['tmp_name']);
+    $kindAllowed = in_array($kind, $allowed, true) || ($kind === 'jpg' && in_array('jpeg', $allowed, true));
+    if ($kind === '' || !$kindAllowed || !in_array($named, $allowed, true)) {
+        return '只能上传真实的图片文件（' . implode('、', $allowed) . '）。';
+    }
+    return '';
+}
+
+/* A new file name: date and time plus random letters, never the client's. */
+function site_new_file_name()
+{
+    return date('YmdHis') . '_' . bin2hex(random_bytes(6));
+}
+
+/**
+ * Checks a picture path that a form sends (as the picture chooser gives it,
+ * e.g. "../attachments/picture/2024/05/cover/x.jpg"). The picture must be a
+ * real picture inside attachments/picture.
+ */
+function site_picture_path_allowed($value)
+{
+    $file = realpath(WEB_ROOT . substr((string)$value, 3));
+    $base = realpath(WEB_ROOT . 'attachments/picture');
+    if ($file === false || $base === false) {
+        return false;
+    }
+    $file = str_replace('\\', '/', $file);
+    $base = str_replace('\\', '/', $base) . '/';
+    return strpos($file, $base) === 0 && in_array(site_file_extension($file), array('jpg', 'jpeg', 'png', 'gif', 'bmp'), true)
+        && site_picture_kind($file) !== '';
+}

@@ -1,0 +1,200 @@
+<?php
+/**
+ * Request checks of the administration area: request values escaped for
+ * SQL, same-site requests for every change, uploads checked before any
+ * controller sees them, picture paths kept inside attachments/picture.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+require_once __DIR__ . '/site_images.php';
+
+/* Acts that only show something; every other act changes data. */
+const SITE_READ_ACTS = array('', 'show', 'add', 'edit', 'welcome');
+
+/**
+ * Takes the request: text that is no valid UTF-8 is refused; the values as
+ * sent are kept for the site's own code (site_raw), and every value the
+ * controllers read is escaped for a single-quoted SQL string.
+ */
+function site_take_request(SiteDatabase $db)
+{
+    if (isset($_SERVER['REQUEST_METHOD']) && $_SERVER['REQUEST_METHOD'] === 'POST'
+        && empty($_POST) && empty($_FILES) && (int)(isset($_SERVER['CONTENT_LENGTH']) ? $_SERVER['CONTENT_LENGTH'] : 0) > 0) {
+        showmsg('提交的数据太大，服务器没有接收。上传的图片最大允许 ' . round(SITE_UPLOAD_MAX_BYTES / 1024) . ' KB。');
+    }
+    $get = site_clean_values($_GET, 0);
+    $post = site_clean_values($_POST, 1);
+    $GLOBALS['SITE_RAW_GET'] = $get;
+    $GLOBALS['SITE_RAW_POST'] = $post;
+    $_GET = site_escape_values($db, $get);
+    $_POST = site_escape_values($db, $post);
+    $_REQUEST = array_merge($_GET, $_POST);
+}
+
+/**
+ * Keeps plain text values; arrays deeper than $depth (a record posted as
+ * name[field] is one level) become empty text. Refuses invalid UTF-8.
+ */
+function site_clean_values(array $values, $depth)
+{
+    $clean = array();
+    foreach ($values as $key => $value) {
+        if (!mb_check_encoding((string)$key, 'UTF-8')) {
+            showmsg('请求中含有无效的字符编码，已拒绝。', '', 400);
+        }
+        if (is_array($value)) {
+            $clean[$key] = $depth > 0 ? site_clean_values($value, $depth - 1) : '';
+        } else {
+            $value = (string)$value;
+            if (!mb_check_encoding($value, 'UTF-8')) {
+                showmsg('请求中含有无效的字符编码，已拒绝。', '', 400);
+            }
+            $clean[$key] = $value;
+        }
+    }
+    return $clean;
+}
+
+function site_escape_values(SiteDatabase $db, array $values)
+{
+    foreach ($values as $key => $value) {
+        $values[$key] = is_array($value) ? site_escape_values($db, $value) : $db->escape($value);
+    }
+    return $values;
+}
+
+/* The act a request asks for, as sent. */
+function site_requested_act()
+{
+    $act = site_raw('act', '');
+    return is_string($act) ? trim($act) : '';
+}
+
+/* host[:port] of an address, lower case, without the default port. */
+function site_authority($url)
+{
+    $parts = parse_url((string)$url);
+    if (!is_array($parts) || empty($parts['host'])) {
+        return '';
+    }
+    $scheme = isset($parts['scheme']) ? strtolower($parts['scheme']) : 'http';
+    $host = strtolower($parts['host']);
+    $port = isset($parts['port']) ? (int)$parts['port'] : 0;
+    if ($port === 0 || ($scheme === 'http' && $port === 80) || ($scheme === 'https' && $port === 443)) {
+        return $host;
+    }
+    return $host . ':' . $port;
+}
+
+/* The origins this site answers for: its own host, the configured site
+   address and the configured trusted origins. */
+function site_own_authorities()
+{
+    $own = array();
+    if (!empty($_SERVER['HTTP_HOST'])) {
+        $own[] = site_authority((site_is_https() ? 'https://' : 'http://') . $_SERVER['HTTP_HOST']);
+    }
+    if (!empty($GLOBALS['site_url'])) {
+        $own[] = site_authority($GLOBALS['site_url']);
+    }
+    if (!empty($GLOBALS['trusted_origins']) && is_array($GLOBALS['trusted_origins'])) {
+        foreach ($GLOBALS['trusted_origins'] as $origin) {
+            $own[] = site_authority($origin);
+        }
+    }
+    return array_values(array_filter(array_unique($own)));
+}
+
+/**
+ * True when the request comes from a page of this site: the Origin header,
+ * or without it the Referer, must name this site.
+ */
+function site_request_is_same_site()
+{
+    $own = site_own_authorities();
+    $origin = isset($_SERVER['HTTP_ORIGIN']) ? trim((string)$_SERVER['HTTP_ORIGIN']) : '';
+    if ($origin !== '') {
+        return $origin !== 'null' && in_array(site_authority($origin), $own, true);
+    }
+    $referer = isset($_SERVER['HTTP_REFERER']) ? trim((string)$_SERVER['HTTP_REFERER']) : '';
+    return $referer !== '' && in_array(site_authority($referer), $own, true);
+}
+
+/* Refuses a change (a POST, or an act that is not only shown) that does
+   not come from this site's own pages. */
+function site_check_request_origin()
+{
+    $method = isset($_SERVER['REQUEST_METHOD']) ? strtoupper($_SERVER['REQUEST_METHOD']) : 'GET';
+    $changes = $method !== 'GET' && $method !== 'HEAD' || !in_array(site_requested_act(), SITE_READ_ACTS, true);
+    if ($changes && !site_request_is_same_site()) {
+        error_log('site: cross-site request refused: ' . $method . ' ' . (isset($_SERVER['REQUEST_URI']) ? $_SERVER['REQUEST_URI'] : '')
+            . ' origin=' . (isset($_SERVER['HTTP_ORIGIN']) ? $_SERVER['HTTP_ORIGIN'] : '-')
+            . ' referer=' . (isset($_SERVER['HTTP_REFERER']) ? $_SERVER['HTTP_REFERER'] : '-'));
+        showmsg('请求不是来自本站页面，操作已被拒绝。', '', 403);
+    }
+}
+
+/* Checks every uploaded file before a controller stores anything: a file
+   that is no real picture of the allowed kinds refuses the whole request. */
+function site_check_uploads()
+{
+    foreach ($_FILES as $file) {
+        if (!is_array($file) || !isset($file['error'])) {
+            continue;
+        }
+        if (is_array($file['error'])) {
+            showmsg('上传的文件无效。');
+        }
+        if ((int)$file['error'] === UPLOAD_ERR_NO_FILE) {
+            continue;
+        }
+        $error = site_check_upload($file);
+        if ($error !== '') {
+            error_log('site: upload refused: ' . $error . ' (' . (isset($file['name']) ? $file['name'] : '') . ')');
+            showmsg($error);
+        }
+    }
+}
+
+/**
+ * The picture fields of a class's edit page: the members whose field opens
+ * the picture chooser. They are read from the class's edit template.
+ */
+function site_picture_fields($class)
+{
+    $template = SITE_ADMIN_DIR . 'templates/admin/' . $class . '_edit.html';
+    if (!preg_match('/^[^\/\\\\.][^\/\\\\]*$/', $class) || !is_file($template)) {
+        return array();
+    }
+    preg_match_all("/open_onepic\\.php\\?txtName=([A-Za-z0-9_]+)/", (string)file_get_contents($template), $m);
+    return array_values(array_unique($m[1]));
+}
+
+/**
+ * On saving an edited record, a picture field carries either the stored
+ * picture's own name (unchanged) or the path of a chosen picture, which
+ * must be a real picture inside attachments/picture.
+ */
+function site_check_picture_fields($class)
+{
+    if (site_requested_act() !== 'editok') {
+        return;
+    }
+    $record = site_raw($class, null);
+    if (!is_array($record)) {
+        return;
+    }
+    foreach (site_picture_fields($class) as $field) {
+        $value = isset($record[$field]) && is_string($record[$field]) ? $record[$field] : '';
+        if ($value === '') {
+            continue;
+        }
+        $isPath = strpos($value, '/') !== false || strpos($value, '\\') !== false;
+        if ($isPath ? !site_picture_path_allowed($value) : file_exists(WEB_ROOT . substr($value, 3))) {
+            error_log('site: picture path refused: ' . $value);
+            showmsg('所选的图片无效，请用“选择”按钮选择图片。');
+        }
+    }
+}

@@ -1,0 +1,61 @@
+<?php
+/**
+ * The template engine of the administration area: Smarty with the
+ * delimiters <{ }>, templates in admin/templates/admin, compiled into cache/.
+ *
+ * Every printed value is HTML-escaped, so stored text shows as text. The
+ * page-link bar "pages" is HTML made by multi() and is printed as it is.
+ * A search value that is shown again in its field is shown as it was typed,
+ * not in its SQL-escaped form.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+require_once WEB_ROOT . 'smarty/Smarty.class.php';
+
+class SiteSmarty extends Smarty
+{
+    public function __construct()
+    {
+        parent::__construct();
+        $this->setTemplateDir(SITE_ADMIN_DIR . 'templates/admin/');
+        $this->setCompileDir(WEB_ROOT . 'cache/');
+        $this->setCacheDir(WEB_ROOT . 'cache/');
+        $this->setLeftDelimiter('<{');
+        $this->setRightDelimiter('}>');
+        $this->setEscapeHtml(true);
+        $this->muteUndefinedOrNullWarnings();
+        $this->registerFilter('pre', array($this, 'prepareSource'));
+    }
+
+    /* Drops a byte-order mark and lets the page-link HTML through. */
+    public function prepareSource($source, $template)
+    {
+        if (substr($source, 0, 3) === "\xEF\xBB\xBF") {
+            $source = substr($source, 3);
+        }
+        return preg_replace('/<\{\s*\$pages\s*\}>/', '<{$pages nofilter}>', $source);
+    }
+
+    public function assign($tpl_var, $value = null, $nocache = false)
+    {
+        if (is_string($tpl_var) && is_string($value)) {
+            $raw = site_raw_values('get');
+            if (isset($raw[$tpl_var]) && is_string($raw[$tpl_var]) && $value === $GLOBALS['DB']->escape($raw[$tpl_var])) {
+                $value = $raw[$tpl_var];
+            }
+        }
+        return parent::assign($tpl_var, $value, $nocache);
+    }
+
+    public function display($template = null, $cache_id = null, $compile_id = null, $parent = null)
+    {
+        try {
+            parent::display($template, $cache_id, $compile_id, $parent);
+        } catch (Throwable $e) {
+            error_log('site: template ' . (is_string($template) ? $template : '?') . ': ' . $e->getMessage());
+            showmsg('页面模板出错：' . (is_string($template) ? basename($template) : ''), '', 500);
+        }
+    }
+}

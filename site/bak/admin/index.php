@@ -1,0 +1,64 @@
+<?php
+/**
+ * The administration area's frame: tabs and menu of every class, with the
+ * pages opening in the frame "main". act=welcome is the first page shown
+ * in that frame.
+ */
+define('IN_WEB', true);
+define('SITE_PAGE', 'own');
+require_once __DIR__ . '/include/global.php';
+
+if (site_requested_act() === 'welcome') {
+    $classes = array();
+    foreach (glob(SITE_ADMIN_DIR . 'templates/admin/*_edit.html') ?: array() as $template) {
+        $classes[] = basename($template, '_edit.html');
+    }
+    sort($classes);
+    ?>
+<!DOCTYPE html>
+<html lang="zh-CN">
+<head>
+<meta charset="utf-8" />
+<title>欢迎</title>
+<link href="<?php echo site_h($css_root); ?>images/admincp.css" rel="stylesheet" type="text/css" />
+</head>
+<body>
+<div class="container welcome">
+  <div class="itemtitle"><h3>欢迎使用管理中心</h3></div>
+  <table class="tb tb2">
+    <tbody>
+      <tr><th class="partition" colspan="2">当前管理员</th></tr>
+      <tr><td class="td27">登录名:</td><td><?php echo site_h($site_admin['admin_name']); ?></td></tr>
+      <tr><td class="td27">上次登录:</td><td><?php echo site_h(isset($_SESSION['site_previous_login']) && $_SESSION['site_previous_login'] ? $_SESSION['site_previous_login'] : '（首次登录）'); ?></td></tr>
+      <tr><th class="partition" colspan="2">网站</th></tr>
+      <tr><td class="td27">网站名称:</td><td><?php echo site_h($site_name); ?></td></tr>
+      <tr><td class="td27">网站地址:</td><td><a href="<?php echo site_h($web_url); ?>" target="_blank"><?php echo site_h($web_url); ?></a></td></tr>
+      <tr><td class="td27">管理的数据:</td><td><?php echo count($classes); ?> 类<?php echo $classes ? '（' . site_h(implode('、', $classes)) . '）' : ''; ?></td></tr>
+      <tr><td class="td27">运行环境:</td><td>PHP <?php echo site_h(PHP_VERSION); ?>，数据库 <?php echo site_h($DB->link->server_info); ?></td></tr>
+    </tbody>
+  </table>
+  <table class="tb tb2">
+    <tbody>
+      <tr><th class="partition">使用提示</th></tr>
+      <tr><td class="tipsblock"><ul class="tipslis">
+        <li>点击上方的标签选择要管理的数据，左侧菜单中可以查看列表或添加记录。</li>
+        <li>列表页可以按条件查询、分页浏览、编辑和删除记录。</li>
+        <li>离开前请点击右上角的“退出”。</li>
+      </ul></td></tr>
+    </tbody>
+  </table>
+</div>
+</body>
+</html>
+<?php
+    exit;
+}
+
+if (!is_file(SITE_ADMIN_DIR . 'templates/admin/fream.tpl')) {
+    showmsg('管理菜单页 admin/templates/admin/fream.tpl 不存在，请重新生成网站。');
+}
+$smarty->assign('css_root', $css_root);
+$smarty->assign('web_url', $web_url);
+$smarty->assign('site_name', $site_name);
+$smarty->assign('admin_name', $site_admin['admin_name']);
+$smarty->display('fream.tpl');
