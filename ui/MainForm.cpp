@@ -540,6 +540,7 @@ void TFormMain::A1Click() {
     GuiRunReporter* reporter = reporter_.get();
     const int id = *projectId;
     const std::string projectName = ToStd(CB_Project->currentText());
+    runProjectName_ = projectName;
     const std::string tablePrefix = ToStd(tablePrefix_);
     const std::filesystem::path home = home_;
     worker_ = QThread::create([=] { TAutoCode(id, projectName, tablePrefix, home, *reporter).Execute(); });
@@ -571,8 +572,9 @@ void TFormMain::RunFinished() {
     if (closing_)
         return;
     prompts_.Notice(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
-    // The site folder of the project selected when the run ends.
-    opener_.Open(LocalUrl(home_ / "projects" / ToStd(CB_Project->currentText())));
+    // The folder of the site just generated, even if the selection changed
+    // while the run was going.
+    opener_.Open(LocalUrl(home_ / "projects" / runProjectName_));
 }
 
 void TFormMain::RunFailed(const QString& message) {

@@ -121,6 +121,7 @@ private:
 
     int lastProjectIndex_ = -1;
     QString tablePrefix_ = QStringLiteral("php_");
+    std::string runProjectName_;  // the project of the current or last run
     int errorClassId_ = 0;
 
     Banner* Image1 = nullptr;

@@ -148,7 +148,7 @@ TEST_F(GenerationRun, TheGenerateCommandIsRefusedWhileARunIsGoingAndTheWindowSta
     EXPECT_EQ(boxes.Texts(BoxKind::Notice), std::vector<QString>{"所有代码生成完毕!"});
 }
 
-TEST_F(GenerationRun, TheFolderOpenedIsThatOfTheProjectSelectedWhenTheRunEnds) {
+TEST_F(GenerationRun, TheFolderOpenedIsThatOfTheGeneratedProjectWhateverIsSelectedLater) {
     int p = build.Project("site");
     build.CompleteClass(p, "Article");
     build.Project("other");
@@ -161,7 +161,7 @@ TEST_F(GenerationRun, TheFolderOpenedIsThatOfTheProjectSelectedWhenTheRunEnds) {
     };
     Generate();
     ASSERT_EQ(opener.opened.size(), 1u);
-    EXPECT_EQ(opener.opened[0], SiteFolder("other"));
+    EXPECT_EQ(opener.opened[0], SiteFolder("site"));
     EXPECT_TRUE(std::filesystem::exists(Home() / "projects" / "site" / "admin" / "article.php"));
 }
 
