@@ -1,6 +1,7 @@
 #include "model/DbHelper.h"
 
 #include "model/Error.h"
+#include "model/SqlShape.h"
 
 #include <sqlite3.h>
 
@@ -36,9 +37,19 @@ struct SharedConnection {
     std::unordered_map<std::string, TRowSet> results;
     sqlite3_stmt* dataVersion = nullptr;
     sqlite3_int64 lastDataVersion = -1;
+    // Prepared statements by shape (literals as parameters): statements
+    // that differ only in their values are parsed once.
+    std::unordered_map<std::string, sqlite3_stmt*> prepared;
 };
 
 constexpr std::size_t kMaxCachedResults = 4096;
+constexpr std::size_t kMaxPrepared = 256;
+
+void FinalizePrepared(SharedConnection& shared) {
+    for (auto& [text, stmt] : shared.prepared)
+        sqlite3_finalize(stmt);
+    shared.prepared.clear();
+}
 
 SharedConnection& Shared() {
     static SharedConnection shared;
@@ -51,6 +62,7 @@ std::string Describe(const SharedConnection& shared, const std::string& what) {
 
 void Close(SharedConnection& shared) {
     shared.results.clear();
+    FinalizePrepared(shared);
     sqlite3_finalize(shared.dataVersion);
     shared.dataVersion = nullptr;
     shared.lastDataVersion = -1;
@@ -85,20 +97,32 @@ sqlite3* Connection(SharedConnection& shared) {
     return db;
 }
 
-// One prepared statement, finalized whatever happens.
+// One statement ready to run: a shared prepared statement of its shape with
+// the literals bound, or one prepared for it alone. Reset or finalized
+// whatever happens. Only one runs at a time (the caller holds the lock).
 class Statement {
 public:
     Statement(SharedConnection& shared, const std::string& sql) : shared_(shared) {
         if (sql.find('\0') != std::string::npos)
             throw Error("an SQL statement contains a NUL character");
         sqlite3* db = Connection(shared);
-        const char* tail = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, &tail) != SQLITE_OK)
+        const SqlShape shape = ShapeOf(sql);
+        if (!shape.text.empty() && UseShared(db, shape))
+            return;
+        owned_ = true;
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
             throw Error(Describe(shared, sqlite3_errmsg(db)));
         if (!stmt_)
             throw Error("empty SQL statement");
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() {
+        if (owned_) {
+            sqlite3_finalize(stmt_);
+        } else {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -119,8 +143,37 @@ public:
     }
 
 private:
+    // Binds the literals to the shared statement of the shape; false when the
+    // shape does not prepare, so the statement is prepared as it stands.
+    bool UseShared(sqlite3* db, const SqlShape& shape) {
+        auto found = shared_.prepared.find(shape.text);
+        if (found == shared_.prepared.end()) {
+            if (shared_.prepared.size() >= kMaxPrepared)
+                FinalizePrepared(shared_);
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v3(db, shape.text.c_str(), static_cast<int>(shape.text.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK || !stmt) {
+                sqlite3_finalize(stmt);
+                return false;
+            }
+            found = shared_.prepared.emplace(shape.text, stmt).first;
+        }
+        stmt_ = found->second;
+        for (std::size_t i = 0; i < shape.literals.size(); ++i) {
+            const auto& literal = shape.literals[i];
+            const int index = static_cast<int>(i) + 1;
+            if (literal.isText)
+                sqlite3_bind_text(stmt_, index, literal.text.data(), static_cast<int>(literal.text.size()),
+                                  SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_int64(stmt_, index, literal.number);
+        }
+        return true;
+    }
+
     SharedConnection& shared_;
     sqlite3_stmt* stmt_ = nullptr;
+    bool owned_ = false;
 };
 
 void Execute(SharedConnection& shared, const std::string& sql) {
@@ -165,8 +218,11 @@ void DropStaleResults(SharedConnection& shared) {
 
 TRowSet CachedRead(SharedConnection& shared, const std::string& sql) {
     DropStaleResults(shared);
-    if (auto hit = shared.results.find(sql); hit != shared.results.end())
-        return hit->second;
+    if (auto hit = shared.results.find(sql); hit != shared.results.end()) {
+        TRowSet rows = hit->second;
+        rows.First();
+        return rows;
+    }
     TRowSet rows = ReadAll(shared, sql);
     if (shared.results.size() >= kMaxCachedResults)
         shared.results.clear();

@@ -7,11 +7,12 @@
 namespace quorrel {
 
 TRowSet::TRowSet(std::vector<std::string> columns, std::vector<std::vector<std::string>> rows)
-    : columns_(std::move(columns)), rows_(std::move(rows)) {}
+    : data_(std::make_shared<const Data>(Data{std::move(columns), std::move(rows)})) {}
 
 std::size_t TRowSet::ColumnIndex(const std::string& column) const {
-    for (std::size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i] == column)
+    const auto& columns = data_->columns;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i] == column)
             return i;
     throw Error("column '" + column + "' is not in the result of the query");
 }
@@ -19,7 +20,7 @@ std::size_t TRowSet::ColumnIndex(const std::string& column) const {
 const std::vector<std::string>& TRowSet::CurrentRow() const {
     if (Eof())
         throw Error("no current row: the row set is at its end");
-    return rows_[position_];
+    return data_->rows[position_];
 }
 
 std::string TRowSet::FieldString(const std::string& column) const {

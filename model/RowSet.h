@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,15 +8,16 @@ namespace quorrel {
 
 // The rows of one SELECT, read completely while the database lock is held,
 // so the row set stays valid whatever other threads do afterwards.
-// Walked first to last; columns are read by name.
+// Walked first to last; columns are read by name. Copies share the rows,
+// which never change, and keep their own position.
 class TRowSet {
 public:
     TRowSet(std::vector<std::string> columns, std::vector<std::vector<std::string>> rows);
 
     void First() { position_ = 0; }
     void Next() { ++position_; }
-    bool Eof() const { return position_ >= rows_.size(); }
-    int RecordCount() const { return static_cast<int>(rows_.size()); }
+    bool Eof() const { return position_ >= data_->rows.size(); }
+    int RecordCount() const { return static_cast<int>(data_->rows.size()); }
 
     std::string FieldString(const std::string& column) const;
     int FieldInt(const std::string& column) const;
@@ -27,8 +29,11 @@ private:
     std::size_t ColumnIndex(const std::string& column) const;
     const std::vector<std::string>& CurrentRow() const;
 
-    std::vector<std::string> columns_;
-    std::vector<std::vector<std::string>> rows_;
+    struct Data {
+        std::vector<std::string> columns;
+        std::vector<std::vector<std::string>> rows;
+    };
+    std::shared_ptr<const Data> data_;
     std::size_t position_ = 0;
 };
 
