@@ -148,7 +148,9 @@ $smarty = new SiteSmarty();
 // A generated controller runs as its adapted copy (see site_compat.php),
 // in the global scope like the controller itself; then the request ends.
 if (!defined('SITE_PAGE')) {
-    $site_script = str_replace('\\', '/', (string)realpath(get_included_files()[0]));
+    // The controller is the file whose require brought us here.
+    $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
+    $site_script = str_replace('\\', '/', (string)realpath(isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0]));
     site_check_picture_fields(basename($site_script, '.php'));
     $site_controller = site_adapted_controller($site_script);
     if ($site_controller !== null) {

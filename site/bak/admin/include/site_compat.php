@@ -45,10 +45,12 @@ function site_adapt_controller_source($source)
     preg_match_all('/\$([A-Za-z_][A-Za-z0-9_]*)\[\]\s*=/', $source, $m);
     $lists = array_flip($m[1]);
     foreach ($lines as $i => $line) {
-        if (!preg_match('/^(\s*)((?:\$[A-Za-z_][A-Za-z0-9_]*\s*=\s*)+)\'\'\s*;\s*(\r?\n)?$/', $line, $parts)) {
+        $eol = preg_match('/\r?\n$/', $line, $m) ? $m[0] : '';
+        $body = substr($line, 0, strlen($line) - strlen($eol));
+        if (!preg_match('/^\s*((?:\$[A-Za-z_][A-Za-z0-9_]*\s*=\s*)+)\'\'\s*;\s*$/', $body, $parts)) {
             continue;
         }
-        preg_match_all('/\$([A-Za-z_][A-Za-z0-9_]*)/', $parts[2], $names);
+        preg_match_all('/\$([A-Za-z_][A-Za-z0-9_]*)/', $parts[1], $names);
         $extra = '';
         foreach ($names[1] as $name) {
             if (isset($lists[$name])) {
@@ -56,8 +58,7 @@ function site_adapt_controller_source($source)
             }
         }
         if ($extra !== '') {
-            $end = isset($parts[3]) ? $parts[3] : '';
-            $lines[$i] = rtrim($line, "\r\n") . $extra . $end;
+            $lines[$i] = rtrim($body) . $extra . $eol;
         }
     }
     $adapted = implode('', $lines);

@@ -56,7 +56,7 @@ class SiteDatabase
      */
     public function query($sql)
     {
-        $sql = (string)$sql;
+        $sql = $this->literalContains((string)$sql);
         $table = $this->writtenTable($sql);
         if ($table === null) {
             $result = $this->link->query($sql);
@@ -79,6 +79,32 @@ class SiteDatabase
         }
         $this->link->commit();
         return $result;
+    }
+
+    /**
+     * The generated searches ask whether a column contains a text, as
+     * "like '%text%'". Inside such a pattern a backslash, "%" and "_" of
+     * the text itself are made literal, so a search finds exactly the
+     * records that contain what was typed.
+     */
+    private function literalContains($sql)
+    {
+        return preg_replace_callback("/(\\blike\\s+'%)((?:[^'\\\\]|\\\\.)*)%'/i", function ($m) {
+            $inner = $m[2];
+            $out = '';
+            for ($i = 0, $n = strlen($inner); $i < $n; $i++) {
+                $c = $inner[$i];
+                if ($c === '\\' && $i + 1 < $n) {
+                    $next = $inner[++$i];
+                    $out .= $next === '\\' ? '\\\\\\\\' : '\\' . $next;
+                } elseif ($c === '%' || $c === '_') {
+                    $out .= '\\' . $c;
+                } else {
+                    $out .= $c;
+                }
+            }
+            return $m[1] . $out . "%'";
+        }, $sql);
     }
 
     public function fetch_array($query, $resultType = MYSQLI_ASSOC)

@@ -78,7 +78,7 @@ function site_session_start()
         ini_set('session.cache_limiter', 'nocache');
         ini_set('session.gc_maxlifetime', (string)SITE_SESSION_IDLE);
         ini_set('session.sid_length', '48');
-        ini_set('session.sid_bits_per_character', '6');
+        ini_set('session.sid_bits_per_character', '5');
         session_name(SITE_SESSION_NAME);
         session_set_cookie_params(array(
             'lifetime' => 0,

@@ -1,0 +1,480 @@
+<?php
+/**
+ * Tests of the site runtime (bak/admin/include) below the browser: page
+ * links, the adapted controllers, picture checks and thumbnails, same-site
+ * checks, the read-only session, the template engine's escaping and, with
+ * a database, request escaping, literal searches and refused writes.
+ *
+ *   php runtime_test.php SITE_DIR [DB_SOCKET DB_NAME]
+ *
+ * SITE_DIR is a scratch copy of the laid-out bak/ (Smarty included); the
+ * database, when given, is an empty one reachable as root over the socket.
+ */
+error_reporting(E_ALL);
+ini_set('display_errors', 'stderr');
+
+$site = rtrim(realpath($argv[1]), '/') . '/';
+$socket = isset($argv[2]) ? $argv[2] : '';
+$dbName = isset($argv[3]) ? $argv[3] : '';
+$fixtures = __DIR__ . '/fixtures/';
+// What the runtime logs goes to a file; it is shown when a test fails.
+$errorLog = $site . 'cache/test-error.log';
+ini_set('error_log', $errorLog);
+
+define('IN_WEB', true);
+define('WEB_ROOT', $site);
+define('SITE_ADMIN_DIR', $site . 'admin/');
+define('SITE_ADMIN_URL', 'http://site.test/admin/');
+$GLOBALS['web_url'] = 'http://site.test/';
+$GLOBALS['css_root'] = 'http://site.test/';
+$GLOBALS['site_url'] = '';
+$GLOBALS['trusted_origins'] = array();
+$GLOBALS['dbprefix'] = 't_';
+foreach (array('site_functions.php', 'site_session.php', 'site_database.class.php', 'site_security.php',
+    'site_admin_account.php', 'site_compat.php', 'site_smarty.class.php', 'admin_miniature.class.php',
+    'admin_upload.class.php') as $file) {
+    require_once SITE_ADMIN_DIR . 'include/' . $file;
+}
+
+$passed = 0;
+$failed = 0;
+function check($condition, $label, $detail = null)
+{
+    global $passed, $failed;
+    if ($condition) {
+        $passed++;
+        echo "ok   - $label\n";
+    } else {
+        $failed++;
+        echo "FAIL - $label" . ($detail === null ? '' : ': ' . (is_string($detail) ? $detail : json_encode($detail, JSON_UNESCAPED_UNICODE | JSON_UNESCAPED_SLASHES))) . "\n";
+    }
+}
+function group($name, callable $body)
+{
+    echo "# $name\n";
+    try {
+        $body();
+    } catch (Throwable $e) {
+        check(false, "$name: ran to its end", get_class($e) . ': ' . $e->getMessage() . ' at line ' . $e->getLine());
+    }
+}
+
+/* Runs PHP code in a fresh process with the site's modules loaded, as a
+   request would; returns its output (the message pages end the process). */
+function run_isolated($code, array $server = array())
+{
+    global $site, $socket, $dbName;
+    $prelude = '<?php error_reporting(E_ALL); ini_set("display_errors", "stderr"); ini_set("error_log", ' . var_export($site . 'cache/test-error.log', true) . ');'
+        . 'define("IN_WEB", true); define("WEB_ROOT", ' . var_export($site, true) . ');'
+        . 'define("SITE_ADMIN_DIR", WEB_ROOT . "admin/"); define("SITE_ADMIN_URL", "http://site.test/admin/");'
+        . '$web_url = $css_root = "http://site.test/"; $site_url = ""; $trusted_origins = array(); $dbprefix = "t_";'
+        . '$_SERVER = array_merge($_SERVER, ' . var_export($server, true) . ');'
+        . 'foreach (array("site_functions.php", "site_session.php", "site_database.class.php", "site_security.php", "site_admin_account.php", "site_images.php") as $f) require_once SITE_ADMIN_DIR . "include/" . $f;'
+        . '$socket = ' . var_export($socket, true) . '; $dbName = ' . var_export($dbName, true) . ';?>';
+    $file = tempnam(sys_get_temp_dir(), 'site-test');
+    file_put_contents($file, $prelude . $code);
+    $output = shell_exec('php -d output_buffering=4096 ' . escapeshellarg($file) . ' 2>&1');
+    unlink($file);
+    return (string)$output;
+}
+
+/* Each (escaped) value as a single-quoted SQL string would escape it. */
+function sql_escape($text)
+{
+    return strtr($text, array("\\" => "\\\\", "\0" => "\\0", "\n" => "\\n", "\r" => "\\r", "'" => "\\'", '"' => '\\"', "\x1a" => "\\Z"));
+}
+
+group('page links', function () {
+    $_GET = array('name' => "O'Brien & <b>", 'kind' => '3');
+    $GLOBALS['SITE_RAW_GET'] = $_GET;
+    $bar = multi(12, 5, 2, 'item.php?ack=show&name=' . sql_escape("O'Brien & <b>") . '&kind=3&operation=query', 10);
+    preg_match_all('/href="([^"]*)"/', $bar, $m);
+    $links = array_map('html_entity_decode', $m[1]);
+    check(strpos($bar, '共 12 条记录，3 页') !== false, 'the bar names the record and page count', $bar);
+    check(strpos($bar, '<strong>2</strong>') !== false, 'the current page is marked and not linked', $bar);
+    check(count($links) === 6, 'first, previous, two other pages, next and last are linked', $links);
+    $ok = true;
+    foreach ($links as $link) {
+        parse_str((string)parse_url($link, PHP_URL_QUERY), $q);
+        $ok = $ok && strpos($link, 'item.php?') === 0 && $q['act'] === 'show' && !isset($q['ack'])
+            && $q['name'] === "O'Brien & <b>" && $q['kind'] === '3' && $q['operation'] === 'query';
+    }
+    check($ok, 'every link leads to the list act and keeps the filter values as typed', $links);
+    check(strpos($bar, '<b>') === false, 'filter text is escaped in the links', $bar);
+    $pages = array();
+    foreach ($links as $link) {
+        parse_str((string)parse_url($link, PHP_URL_QUERY), $q);
+        $pages[] = $q['page'];
+    }
+    check($pages === array('1', '1', '1', '3', '3', '3'), 'the links name pages 1, 1, 1, 3, 3, 3 in order', $pages);
+
+    $GLOBALS['SITE_RAW_GET'] = array();
+    $bar = multi(3, 5, 1, 'item.php?ack=show&name=&operation=query', 10);
+    check(strpos($bar, '<a ') === false && strpos($bar, '共 3 条记录，1 页') !== false, 'one page: the count and no links', $bar);
+    $bar = multi(30, 5, 99, "item.php?ack=show&name=a\\'b&operation=query", 3);
+    check(strpos($bar, '<strong>6</strong>') !== false && substr_count($bar, 'class="last"') === 0, 'a page past the end is shown as the last', $bar);
+    preg_match('/href="([^"]*)"/', $bar, $first);
+    parse_str((string)parse_url(html_entity_decode($first[1]), PHP_URL_QUERY), $q);
+    check($q['name'] === "a'b", 'a value not sent with the request is unescaped from the address', $q);
+    preg_match_all('/<a href="[^"]*">(\d+)<\/a>/', $bar, $numbers);
+    check($numbers[1] === array('4', '5'), 'at most $maxpages page numbers around the current one', $numbers[1]);
+    $bar = multi(10, 5, 1, 'javascript:alert(1)?ack=show', 10);
+    check(strpos($bar, 'javascript') === false, 'an address that is no script name is not used', $bar);
+});
+
+group('escaping reversed', function () {
+    foreach (array("O'Brien", 'back\\slash\\', "\\'", "a\0b", "line\nbreak\r", '"q"', "\x1a", '運\'') as $text) {
+        check(site_sql_unescape(sql_escape($text)) === $text, 'unescape(escape(x)) === x for ' . json_encode($text));
+    }
+});
+
+group('controllers adapted to current PHP', function () use ($fixtures) {
+    $source = file_get_contents($fixtures . 'item.php');
+    $adapted = site_adapt_controller_source($source);
+    check($adapted !== null, 'a controller is recognised by its bootstrap line');
+    $lines = preg_split('/\n/', $adapted);
+    $original = preg_split('/\n/', substr($source, 3));
+    check(count($lines) === count($original), 'the copy keeps every line at its place', array(count($lines), count($original)));
+    check(substr($adapted, 0, 3) !== "\xEF\xBB\xBF" && strpos($lines[0], "<?php if (!defined('WEB_ROOT')) { exit; }") === 0,
+        'the byte-order mark is gone and the copy does nothing on its own', $lines[0]);
+    check(strpos($adapted, 'global.php') === false && strpos($adapted, "define('IN_WEB'") === false, 'the prologue that already ran is blanked');
+    check(strpos($adapted, "\$sql = \$query = \$itemList = \$pages = ''; \$itemList = array();") !== false,
+        'a record list started as an empty string starts as an array');
+    check(strpos($adapted, '$sql = $query = $itemList') !== false && strpos($adapted, '$pages = array()') === false,
+        'other variables of the same line are left as they are');
+    check(substr_count($adapted, 'site_opendir(') === 1 && strpos($adapted, ' opendir(') === false, 'folders are opened through site_opendir');
+    $file = tempnam(sys_get_temp_dir(), 'adapted');
+    file_put_contents($file, $adapted);
+    exec('php -l ' . escapeshellarg($file) . ' 2>&1', $out, $rc);
+    unlink($file);
+    check($rc === 0, 'the copy is valid PHP', implode("\n", $out));
+    check(site_adapt_controller_source("<?php\necho 1;\n") === null, 'a file without the bootstrap is no controller');
+    $modern = "<?php\ndefine('IN_WEB', TRUE);\nrequire_once( str_replace('\\\\', '/', dirname(__FILE__)). '/include/global.php');\n\t\$sql = \$pages = '';\n\t\$itemList = array();\n\t\$itemList[] = 1;\n";
+    $adaptedModern = site_adapt_controller_source($modern);
+    check($adaptedModern !== null && strpos($adaptedModern, "\$pages = ''; \$itemList") === false && substr_count($adaptedModern, "\n") === substr_count($modern, "\n"),
+        'a controller that already starts lists as arrays keeps its lines', $adaptedModern);
+
+    $copy = site_adapted_controller($fixtures . 'item.php');
+    check($copy !== null && is_file($copy) && strpos($copy, WEB_ROOT . 'cache/compat/item.') === 0, 'the copy is kept under cache/compat', $copy);
+    check(site_adapted_controller($fixtures . 'item.php') === $copy, 'an unchanged controller reuses its copy');
+});
+
+group('picture kinds and thumbnails', function () {
+    $dir = WEB_ROOT . 'cache/test-pictures/';
+    @mkdir($dir, 0755, true);
+    $image = imagecreatetruecolor(640, 200);
+    imagefill($image, 0, 0, imagecolorallocate($image, 200, 60, 40));
+    imagejpeg($image, $dir . 'wide.jpg');
+    imagepng($image, $dir . 'wide.png');
+    imagegif($image, $dir . 'wide.gif');
+    imagebmp($image, $dir . 'wide.bmp');
+    file_put_contents($dir . 'shell.jpg', "<?php system(\$_GET['c']); ?>");
+    file_put_contents($dir . 'cut.png', substr(file_get_contents($dir . 'wide.png'), 0, 40));
+    file_put_contents($dir . 'gif-header.jpg', "GIF89a<?php echo 1; ?>");
+    $kinds = array();
+    foreach (array('wide.jpg', 'wide.png', 'wide.gif', 'wide.bmp', 'shell.jpg', 'cut.png', 'gif-header.jpg', 'missing.jpg') as $name) {
+        $kinds[$name] = site_picture_kind($dir . $name);
+    }
+    check($kinds === array('wide.jpg' => 'jpg', 'wide.png' => 'png', 'wide.gif' => 'gif', 'wide.bmp' => 'bmp',
+        'shell.jpg' => '', 'cut.png' => '', 'gif-header.jpg' => '', 'missing.jpg' => ''),
+        'real pictures are known by their content; scripts, cut files and fake headers are not', $kinds);
+
+    foreach (array('wide.jpg', 'wide.png', 'wide.gif', 'wide.bmp') as $name) {
+        $m = new Miniature();
+        $ok = $m->ReadImage($dir . $name) && $m->ResizeImage(200, 130);
+        $m->ImageType = 4;
+        $ok = $ok && $m->SaveImage($dir . 'cover/', 'thumb-' . $name);
+        $m->DestroyImage();
+        $info = @getimagesize($dir . 'cover/thumb-' . $name . '.jpg');
+        check($ok && $info !== false && $info[0] === 200 && $info[1] === 130 && $info[2] === IMAGETYPE_JPEG,
+            "a 200 x 130 JPEG thumbnail is made of $name", $info);
+    }
+    $tall = imagecreatetruecolor(50, 400);
+    imagealphablending($tall, false);
+    imagefill($tall, 0, 0, imagecolorallocatealpha($tall, 0, 0, 0, 127));
+    imagesavealpha($tall, true);
+    imagepng($tall, $dir . 'clear.png');
+    $m = new Miniature();
+    $m->ReadImage($dir . 'clear.png');
+    $m->ResizeImage(200, 130);
+    $m->SaveImage($dir . 'cover', 'clear');
+    $thumb = imagecreatefromjpeg($dir . 'cover/clear.jpg');
+    $rgb = imagecolorsforindex($thumb, imagecolorat($thumb, 100, 65));
+    check($rgb['red'] > 240 && $rgb['green'] > 240 && $rgb['blue'] > 240, 'transparent parts become white', $rgb);
+    $m = new Miniature();
+    check($m->ReadImage($dir . 'shell.jpg') === false && $m->SaveImage($dir, 'none') === false, 'a file that is no picture gives no thumbnail');
+
+    $refusals = array();
+    foreach (array(
+        'not uploaded' => array('name' => 'a.jpg', 'type' => 'image/jpeg', 'tmp_name' => $dir . 'wide.jpg', 'error' => 0, 'size' => 10),
+        'too large for the server' => array('name' => 'a.jpg', 'tmp_name' => '', 'error' => UPLOAD_ERR_INI_SIZE, 'size' => 0),
+        'partial' => array('name' => 'a.jpg', 'tmp_name' => '', 'error' => UPLOAD_ERR_PARTIAL, 'size' => 0),
+        'several files in one field' => array('name' => array('a.jpg'), 'tmp_name' => array(''), 'error' => array(0), 'size' => array(1)),
+    ) as $label => $file) {
+        $refusals[$label] = site_check_upload($file);
+    }
+    check(count(array_filter($refusals)) === 4, 'uploads that are not real, complete, single uploads are refused with a reason', $refusals);
+    check(strpos($refusals['too large for the server'], '2000 KB') !== false, 'the size refusal names the limit', $refusals['too large for the server']);
+    $upload = new upFiles($refusals ? array('name' => 'a.jpg', 'tmp_name' => $dir . 'wide.jpg', 'error' => 0, 'size' => 10) : array(), '../attachments/picture', 2048000, array('jpg'));
+    $upload->showErrors = false;
+    check($upload->upload() === false && $upload->getSaveFileInfo() === array() && $upload->error !== '',
+        'upFiles stores nothing for a file that was not uploaded', $upload->error);
+
+    $name = site_new_file_name();
+    check(preg_match('/^\d{14}_[0-9a-f]{12}$/', $name) === 1 && $name !== site_new_file_name(), 'stored names are made, not taken', $name);
+
+    @mkdir(WEB_ROOT . 'attachments/picture/2024/05/cover', 0755, true);
+    copy($dir . 'cover/thumb-wide.jpg.jpg', WEB_ROOT . 'attachments/picture/2024/05/cover/x.jpg');
+    copy($dir . 'shell.jpg', WEB_ROOT . 'attachments/picture/2024/05/cover/shell.jpg');
+    $paths = array();
+    foreach (array('../attachments/picture/2024/05/cover/x.jpg', '../attachments/picture/2024/05/cover/shell.jpg',
+        '../config.inc.php', '../attachments/picture/../../config.inc.php', '../attachments/picture/2024/05/cover/none.jpg', '/etc/passwd') as $path) {
+        $paths[$path] = site_picture_path_allowed($path);
+    }
+    check(array_values($paths) === array(true, false, false, false, false, false),
+        'a chosen picture must be a real picture inside attachments/picture', $paths);
+});
+
+group('requests from this site only', function () {
+    $cases = array(
+        array(array('HTTP_HOST' => 'site.test:8080', 'HTTP_ORIGIN' => 'http://site.test:8080'), true, 'same origin'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'https://site.test'), true, 'same host behind TLS'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'http://site.test:80'), true, 'default port written out'),
+        array(array('HTTP_HOST' => 'site.test:8080', 'HTTP_ORIGIN' => 'http://site.test:8081'), false, 'another port'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'http://evil.example'), false, 'another site'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'http://site.test.evil.example'), false, 'a host that only begins alike'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'null'), false, 'an opaque origin'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_ORIGIN' => 'http://evil.example', 'HTTP_REFERER' => 'http://site.test/admin/x.php'), false, 'Origin decides over Referer'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_REFERER' => 'http://site.test/admin/item.php?act=show'), true, 'Referer of this site'),
+        array(array('HTTP_HOST' => 'site.test', 'HTTP_REFERER' => 'http://evil.example/site.test/'), false, 'Referer of another site'),
+        array(array('HTTP_HOST' => 'site.test'), false, 'neither header'),
+    );
+    foreach ($cases as $case) {
+        $_SERVER = array_merge(array('REQUEST_METHOD' => 'POST'), $case[0]);
+        check(site_request_is_same_site() === $case[1], $case[2]);
+    }
+    $_SERVER = array('HTTP_HOST' => 'internal:8080', 'HTTP_ORIGIN' => 'https://www.example.com');
+    $GLOBALS['site_url'] = 'https://www.example.com/shop/';
+    check(site_request_is_same_site(), 'the configured site address counts as this site');
+    $GLOBALS['site_url'] = '';
+    $GLOBALS['trusted_origins'] = array('https://proxy.example');
+    $_SERVER['HTTP_ORIGIN'] = 'https://proxy.example';
+    check(site_request_is_same_site(), 'a configured trusted origin counts as this site');
+    $GLOBALS['trusted_origins'] = array();
+
+    $out = run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = $_GET = array("act" => "delall"); site_check_request_origin(); echo "went on";',
+        array('REQUEST_METHOD' => 'GET', 'HTTP_HOST' => 'site.test', 'HTTP_REFERER' => 'http://evil.example/'));
+    check(strpos($out, '请求不是来自本站页面') !== false && strpos($out, 'went on') === false, 'a forged delall link is refused', $out);
+    $out = run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = $_GET = array("act" => "show"); site_check_request_origin(); echo "went on";',
+        array('REQUEST_METHOD' => 'GET', 'HTTP_HOST' => 'site.test'));
+    check(trim($out) === 'went on', 'showing a list needs no Origin', $out);
+});
+
+group('session read without starting it', function () {
+    $dir = WEB_ROOT . 'cache/sessions';
+    @mkdir($dir, 0700, true);
+    $id = str_repeat('a1b2', 10);
+    file_put_contents("$dir/sess_$id", serialize(array('site_admin_id' => 7)));
+    $out = run_isolated('<?php echo "page text"; $_COOKIE[SITE_SESSION_NAME] = ' . var_export($id, true) . ';'
+        . 'ob_flush(); flush(); var_dump(site_session_start()); echo json_encode($_SESSION);', array());
+    check(strpos($out, 'bool(false)') !== false && strpos($out, '"site_admin_id":7') !== false,
+        'after output has gone out, the stored session is still read', $out);
+    touch("$dir/sess_$id", time() - SITE_SESSION_IDLE - 10);
+    $out = run_isolated('<?php echo "x"; ob_flush(); flush(); $_COOKIE[SITE_SESSION_NAME] = ' . var_export($id, true) . '; site_session_start(); echo json_encode($_SESSION);', array());
+    check(substr(trim($out), -2) === '[]', 'an idle session is not read', $out);
+    $out = run_isolated('<?php echo "x"; ob_flush(); flush(); $_COOKIE[SITE_SESSION_NAME] = "../../etc/passwd"; site_session_start(); echo json_encode($_SESSION);', array());
+    check(substr(trim($out), -2) === '[]', 'a session id that is no id reads nothing', $out);
+});
+
+group('templates escape what they print', function () use ($fixtures) {
+    copy($fixtures . 'item.html', SITE_ADMIN_DIR . 'templates/admin/item.html');
+    file_put_contents(SITE_ADMIN_DIR . 'templates/admin/bom.html', "\xEF\xBB\xBF<p><{\$text}></p>");
+    copy($fixtures . 'item_edit.html', SITE_ADMIN_DIR . 'templates/admin/item_edit.html');
+    $GLOBALS['DB'] = new class {
+        public function escape($text)
+        {
+            return sql_escape((string)$text);
+        }
+    };
+    $GLOBALS['SITE_RAW_GET'] = array('name' => "O'B\"<x>");
+    $smarty = new SiteSmarty();
+    $smarty->assign('name', sql_escape("O'B\"<x>"));
+    $smarty->assign('itemList', array(array('id' => 1, 'name' => '<script>alert(1)</script>'), array('id' => 2, 'name' => '"><img src=x onerror=alert(1)>')));
+    $smarty->assign('pages', '<div class="pages"><a href="item.php?act=show&amp;page=2">2</a></div>');
+    $html = $smarty->fetch('item.html');
+    check(strpos($html, '<script>') === false && strpos($html, '&lt;script&gt;alert(1)&lt;/script&gt;') !== false, 'stored markup shows as text', $html);
+    check(strpos($html, '<img') === false && strpos($html, '&quot;&gt;&lt;img src=x') !== false, 'attribute breakers show as text');
+    check(strpos($html, '<div class="pages"><a href="item.php?act=show&amp;page=2">2</a></div>') !== false, 'the page-link bar is printed as HTML');
+    check(strpos($html, 'value="O&#039;B&quot;&lt;x&gt;"') !== false, 'a search value is shown as typed, not SQL-escaped', $html);
+    $smarty->assign('text', 'a');
+    check($smarty->fetch('bom.html') === '<p>a</p>', 'a byte-order mark at the top of a template is not printed');
+    check(site_picture_fields('item') === array('photo') && site_picture_fields('../item') === array() && site_picture_fields('none') === array(),
+        'picture fields are read from the class edit page only');
+    unset($GLOBALS['DB']);
+});
+
+if ($socket === '') {
+    echo "# SKIPPED: database tests (no database given)\n";
+} else {
+    group('database: values the generated statements send', function () use ($socket, $dbName) {
+        $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket);
+        $GLOBALS['DB'] = $db;
+        $db->link->query("CREATE TABLE t_item (id int(11) NOT NULL AUTO_INCREMENT, name varchar(12) COLLATE utf8_bin NOT NULL,"
+            . " added date NOT NULL, amount float NOT NULL, PRIMARY KEY (id)) ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin");
+        $r = $db->query("INSERT INTO t_item (id,name,added,amount) VALUE ('','a','','')");
+        $row = $db->fetch_array($db->query('SELECT * FROM t_item'));
+        check($r === true && $row['id'] === '1' && $row['added'] === '0000-00-00' && (float)$row['amount'] === 0.0,
+            "'' for a new key, a date and a number is accepted", $row);
+        check($db->fetch_array(false) === false && $db->num_rows(true) === 0, 'fetch_array and num_rows take a failed query quietly');
+
+        $texts = array("O'Brien", 'back\\slash\\', "\\'", "運'", "a\0b", '50%', 'a_b', 'axb');
+        $db->link->query('TRUNCATE t_item');
+        foreach ($texts as $text) {
+            $db->query("INSERT INTO t_item (id,name,added,amount) VALUE ('','" . $db->escape($text) . "','2024-05-01','1')");
+        }
+        $stored = array();
+        $q = $db->query('SELECT name FROM t_item ORDER BY id');
+        while ($row = $db->fetch_array($q)) {
+            $stored[] = $row['name'];
+        }
+        check($stored === $texts, 'escaped text is stored exactly', $stored);
+        foreach (array_merge($texts, array('\\', '%', '_', "'")) as $search) {
+            $q = $db->query("SELECT name FROM t_item where 1=1 and name like '%" . $db->escape($search) . "%' order by id");
+            $found = array();
+            while ($row = $db->fetch_array($q)) {
+                $found[] = $row['name'];
+            }
+            $expected = array_values(array_filter($texts, function ($t) use ($search) {
+                return strpos($t, $search) !== false;
+            }));
+            check($found === $expected, 'a search for ' . json_encode($search) . ' finds exactly the records that contain it', $found);
+        }
+        unset($GLOBALS['DB']);
+    });
+
+    group('database: refused writes and failed statements', function () {
+        $refused = function ($sql) {
+            return run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); $db->query(' . var_export($sql, true) . '); echo "stored";');
+        };
+        $count = function () {
+            return trim(run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); echo $db->num_rows($db->query("SELECT * FROM t_item"));'));
+        };
+        $before = $count();
+        $cases = array(
+            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','abcdefghijklmnop','2024-05-01','1')", '超过了允许的长度', 'text longer than its column'),
+            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','\xF0\x9F\x98\x80','2024-05-01','1')", '无法保存的字符', 'characters a utf8 column cannot hold'),
+            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','ok','2024-05-01','x1')", '格式不正确', 'a number that is no number'),
+            array("UPDATE t_item SET name = 'abcdefghijklmn' WHERE id = '1'", '超过了允许的长度', 'an update that would cut text'),
+        );
+        foreach ($cases as $case) {
+            $out = $refused($case[0]);
+            check(strpos($out, $case[1]) !== false && strpos($out, 'stored') === false, $case[2] . ' is refused with a message page', $out);
+        }
+        check($count() === $before, 'refused writes leave the table as it was', array($before, $count()));
+        $stored = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); $r = $db->fetch_array($db->query("SELECT name FROM t_item WHERE id = 1")); echo $r["name"];');
+        check(trim($stored) === "O'Brien", 'a refused update changes nothing', $stored);
+        $out = $refused("SELECT * FROM t_missing");
+        check(strpos($out, '数据库操作失败（错误 1146）') !== false && strpos($out, 'stored') === false,
+            'a failed statement shows a short error instead of going on', $out);
+        $out = run_isolated('<?php new SiteDatabase("", "root", "", "no_such_db", 0, $socket); echo "connected";');
+        check(strpos($out, '无法连接数据库') !== false && strpos($out, 'connected') === false && strpos($out, 'no_such_db') === false,
+            'a failed connection names no details on the page', $out);
+    });
+
+    group('database: request values reach the controller escaped', function () {
+        $out = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket);'
+            . '$_GET = array("name" => "O\'B\\\\", "deep" => array("x" => "y")); $_POST = array("item" => array("name" => "a\'b", "more" => array("z")));'
+            . 'site_take_request($db); echo json_encode(array($_GET, $_POST, $_REQUEST["name"], site_raw("name")));');
+        $data = json_decode(trim($out), true);
+        check(is_array($data) && $data[0]['name'] === "O\\'B\\\\" && $data[1]['item']['name'] === "a\\'b", 'GET and POST values are escaped for SQL', $out);
+        check(is_array($data) && $data[0]['deep'] === '' && $data[1]['item']['more'] === '', 'arrays deeper than a posted record become empty text', $data);
+        check(is_array($data) && $data[2] === "O\\'B\\\\" && $data[3] === "O'B\\", '$_REQUEST holds the escaped values, site_raw the sent ones', $data);
+        $out = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); $_POST = array("item" => array("name" => "\xBF\x27")); site_take_request($db); echo "taken";');
+        check(strpos($out, '无效的字符编码') !== false && strpos($out, 'taken') === false, 'text that is no UTF-8 is refused', $out);
+    });
+
+    group('database: administrator accounts', function () {
+        $out = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); site_admin_ensure_table($db);'
+            . 'echo json_encode(array(site_admin_count($db), site_admin_create_first($db, "admin", "first-password"),'
+            . ' site_admin_create_first($db, "other", "second-password"), site_admin_count($db),'
+            . ' site_admin_verify($db, "admin", "wrong") === null, site_admin_verify($db, "other", "second-password") === null,'
+            . ' (site_admin_verify($db, "admin", "first-password") ?: array())["admin_name"] ?? null));');
+        check(trim($out) === '[0,true,false,1,true,true,"admin"]', 'only the first account is created; only its password lets in', $out);
+        $hash = trim(run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); echo site_admin_find($db, "admin_name", "admin")["password_hash"];'));
+        check(password_get_info($hash)['algo'] !== null && strpos($hash, 'first-password') === false, 'the password is stored as a hash', $hash);
+        @unlink(WEB_ROOT . 'cache/signin_failures.json');
+        $out = run_isolated('<?php $_SERVER["REMOTE_ADDR"] = "192.0.2.1"; $waits = array();'
+            . 'for ($i = 0; $i < 5; $i++) { $waits[] = site_signin_wait("admin"); site_signin_failed("admin"); }'
+            . '$waits[] = site_signin_wait("admin"); $waits[] = site_signin_wait("someone-else");'
+            . '$_SERVER["REMOTE_ADDR"] = "192.0.2.2"; $waits[] = site_signin_wait("admin"); $waits[] = site_signin_wait("someone-else");'
+            . 'site_signin_succeeded("admin"); $waits[] = site_signin_wait("admin"); echo json_encode($waits);');
+        $waits = json_decode(trim($out), true);
+        check(is_array($waits) && array_slice($waits, 0, 3) === array(0, 0, 0) && $waits[3] > 0 && $waits[5] > $waits[3],
+            'after three failures each attempt waits, longer each time', $waits);
+        check(is_array($waits) && $waits[6] > 0 && $waits[7] > 0 && $waits[8] === 0,
+            'the wait holds for the address and for the name, not for others', $waits);
+        check(is_array($waits) && $waits[9] === 0, 'a successful sign-in clears the wait for the name', $waits);
+    });
+
+    group('database: an older controller runs end to end', function () use ($fixtures) {
+        copy($fixtures . 'item.php', SITE_ADMIN_DIR . 'item.php');
+        $config = file_get_contents(WEB_ROOT . 'config.inc.php');
+        global $socket, $dbName;
+        $config = preg_replace('/^\$dbsocket\s*=.*$/m', '$dbsocket = ' . var_export($socket, true) . ';', $config);
+        $config = preg_replace('/^\$dbname\s*=.*$/m', '$dbname = ' . var_export($dbName, true) . ';', $config);
+        $config = preg_replace('/^\$dbprefix\s*=.*$/m', '$dbprefix = \'t_\';', $config);
+        file_put_contents(WEB_ROOT . 'config.inc.php', $config);
+        $sessions = WEB_ROOT . 'cache/sessions';
+        @mkdir($sessions, 0700, true);
+        $id = str_repeat('c3d4', 10);
+        file_put_contents("$sessions/sess_$id", serialize(array('site_admin_id' => 1, 'site_seen' => time())));
+        $request = function (array $get, array $post = array(), array $headers = array()) use ($id) {
+            $code = '<?php $_SERVER = array_merge($_SERVER, ' . var_export(array_merge(array(
+                    'SCRIPT_FILENAME' => SITE_ADMIN_DIR . 'item.php', 'SCRIPT_NAME' => '/admin/item.php',
+                    'REQUEST_METHOD' => $post ? 'POST' : 'GET', 'HTTP_HOST' => 'site.test', 'REQUEST_URI' => '/admin/item.php'), $headers), true) . ');'
+                . '$_GET = ' . var_export($get, true) . '; $_POST = ' . var_export($post, true) . '; $_COOKIE = array("SITESESSID" => ' . var_export($id, true) . ');'
+                . 'register_shutdown_function(function () { echo "\n--status " . http_response_code() . "--"; });'
+                . 'ob_start(); require ' . var_export(SITE_ADMIN_DIR . 'item.php', true) . ';';
+            $file = tempnam(sys_get_temp_dir(), 'site-request');
+            file_put_contents($file, $code);
+            $out = shell_exec('cd ' . escapeshellarg(sys_get_temp_dir()) . ' && php -d error_log=' . escapeshellarg(WEB_ROOT . 'cache/test-error.log') . ' ' . escapeshellarg($file) . ' 2>&1');
+            unlink($file);
+            return (string)$out;
+        };
+        $own = array('HTTP_ORIGIN' => 'http://site.test');
+        $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket);
+        $db->link->query('TRUNCATE t_item');
+        $added = 0;
+        foreach (array('first', "O'Brien", '<b>bold</b>', 'back\\', 'fifth', 'sixth') as $name) {
+            $out = $request(array('act' => 'addok'), array('item' => array('name' => $name, 'added' => '2024-05-01', 'amount' => '')), $own);
+            $added += strpos($out, '条目添加成功') !== false ? 1 : 0;
+        }
+        check($added === 6, 'six records are added through the controller', $added);
+        $page = $request(array('act' => 'show', 'name' => '', 'page' => '1'));
+        preg_match_all('/<td class="name">([^<]*)<\/td>/', $page, $names);
+        check(count($names[1]) === 5 && $names[1][0] === 'sixth', 'the list shows five records, newest first', $page);
+        check(in_array('&lt;b&gt;bold&lt;/b&gt;', $names[1], true), 'stored markup is listed as text', $names[1]);
+        check(strpos($page, 'page=2') !== false && strpos($page, '共 6 条记录，2 页') !== false, 'the page links lead to page 2', $page);
+        $page = $request(array('act' => 'show', 'name' => "O'B"));
+        preg_match_all('/<td class="name">([^<]*)<\/td>/', $page, $names);
+        check($names[1] === array('O&#039;Brien') && strpos($page, 'value="O&#039;B"') !== false, 'a search with a quote finds the record and shows the search as typed', $page);
+        $out = $request(array('act' => 'remove', 'id' => '1'), array(), array('HTTP_REFERER' => 'http://evil.example/'));
+        check(strpos($out, '请求不是来自本站页面') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 1')) === 1,
+            'a forged remove is refused and the record stays', $out);
+        $out = $request(array('act' => 'remove', 'id' => '1'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
+        check(strpos($out, '删除成功') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 1')) === 0,
+            'remove works although the picture folder is missing', $out);
+        $out = $request(array('act' => 'show', 'name' => "\xC0\xAF"));
+        check(strpos($out, '无效的字符编码') !== false, 'a broken search text is refused');
+        unlink("$sessions/sess_$id");
+        $out = $request(array('act' => 'show'));
+        check(strpos($out, '--status 303--') !== false && strpos($out, 'class="name"') === false,
+            'without a session the list is not shown: the answer sends on (to sign-in)', $out);
+    });
+}
+
+if ($failed > 0 && is_file($errorLog)) {
+    echo "--- runtime log ---\n" . file_get_contents($errorLog);
+}
+echo "$passed passed, $failed failed\n";
+exit($failed === 0 ? 0 : 1);
