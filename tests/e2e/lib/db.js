@@ -15,7 +15,8 @@ class Db {
   // Rows of a statement as objects keyed by column name; NULL becomes null.
   query(sql) {
     const out = execFileSync('mariadb', [...this.args, '-e', sql], { encoding: 'utf8' });
-    const lines = out.split('\n').filter((l) => l !== '');
+    const lines = out.split('\n');
+    if (lines[lines.length - 1] === '') lines.pop();  // the last line's end; a row of one empty value stays
     if (lines.length === 0) return [];
     const head = lines[0].split('\t');
     return lines.slice(1).map((line) => {
@@ -33,11 +34,11 @@ class Db {
     return Number(this.value(`SELECT COUNT(*) AS n FROM ${table} WHERE ${where}`));
   }
 
-  // Every row of a table, each column as hex of its stored bytes, keyed by
+  // Every row of a table, each column as hex of its text bytes, keyed by
   // the primary key: exact to the byte, whatever the text holds.
   snapshot(table, key) {
     const cols = this.query(`SHOW COLUMNS FROM ${table}`).map((c) => c.Field);
-    const rows = this.query(`SELECT ${cols.map((c) => `HEX(\`${c}\`) AS \`${c}\``).join(', ')} FROM ${table}`);
+    const rows = this.query(`SELECT ${cols.map((c) => `HEX(CAST(\`${c}\` AS CHAR)) AS \`${c}\``).join(', ')} FROM ${table}`);
     const byKey = {};
     for (const row of rows) byKey[Buffer.from(row[key], 'hex').toString('utf8')] = row;
     return byKey;

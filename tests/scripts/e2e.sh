@@ -1,0 +1,157 @@
+#!/bin/bash
+# The generated site, end to end, on a real stack:
+#   e2e.sh SOURCE_DIR HOME_DIR
+# Starts a private MariaDB on a Unix socket (no network), imports a model into
+# a copy of the home folder, generates the site with quorrel-cli, loads its
+# script, serves it with PHP's built-in server and drives Debian's Chromium
+# through it (tests/e2e/run.js). Everything it starts is stopped on exit,
+# whatever the outcome. Set E2E_KEEP=1 to keep the temporary folder.
+# Ends with the line "N passed, N failed".
+set -uo pipefail
+export PATH=$PATH:/usr/sbin:/sbin
+
+src=$(cd "$1" && pwd) || exit 2
+home_in=$(cd "$2" && pwd) || exit 2
+e2e=$src/tests/e2e
+
+for tool in php mariadbd chromium node; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: $tool is not installed"; exit 0; }
+done
+
+passed=0 failed=0
+pass() { passed=$((passed + 1)); echo "ok   - $*"; }
+fail() { failed=$((failed + 1)); echo "FAIL - $*"; }
+summary() { echo "$passed passed, $failed failed"; }
+# A setup step failed: nothing after it can run.
+abort() { fail "$*"; summary; exit 1; }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-e2e.XXXXXX")
+php_pid="" db_pid="" watch_pid=""
+
+stop_pid() {  # pid: TERM, then KILL after 15 s
+  local pid=$1 i
+  kill "$pid" 2>/dev/null || return 0
+  for i in $(seq 150); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+}
+cleanup() {
+  [ -n "$php_pid" ] && stop_pid "$php_pid"
+  [ -n "$db_pid" ] && stop_pid "$db_pid"
+  [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null
+  wait 2>/dev/null
+  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+# Should this shell be killed outright, the watchdog still stops the servers.
+( while kill -0 $$ 2>/dev/null; do sleep 2; done
+  for f in "$tmp/php.pid" "$tmp/mysqld.pid"; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
+  sleep 5; rm -rf "$tmp" ) >/dev/null 2>&1 &
+watch_pid=$!
+
+free_port() {
+  php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); $n = stream_socket_get_name($s, false);
+          echo substr($n, strrpos($n, ":") + 1);'
+}
+
+# --- the browser driver ----------------------------------------------------
+if [ ! -d "$e2e/node_modules/playwright-core" ]; then
+  (cd "$e2e" && npm ci --no-audit --no-fund --loglevel=error) >"$tmp/npm.log" 2>&1 \
+    || { cat "$tmp/npm.log"; abort "playwright-core could not be installed (run scripts/setup.sh)"; }
+fi
+
+# --- MariaDB ---------------------------------------------------------------
+sock=$tmp/mysql.sock
+user_opt=()
+[ "$(id -u)" -eq 0 ] && user_opt=(--user=root)
+mariadb-install-db --no-defaults --datadir="$tmp/data" --auth-root-authentication-method=normal \
+  --skip-test-db "${user_opt[@]}" >"$tmp/install-db.log" 2>&1 \
+  || { cat "$tmp/install-db.log"; abort "mariadb-install-db failed"; }
+mariadbd --no-defaults --datadir="$tmp/data" --socket="$sock" --skip-networking \
+  --pid-file="$tmp/mysqld.pid" --log-error="$tmp/mysqld.err" --skip-log-bin \
+  --innodb-buffer-pool-size=32M --innodb-log-file-size=16M "${user_opt[@]}" &
+db_pid=$!
+for _ in $(seq 300); do
+  [ -S "$sock" ] && mariadb --no-defaults --socket="$sock" -uroot -e 'SELECT 1' >/dev/null 2>&1 && break
+  kill -0 "$db_pid" 2>/dev/null || break
+  sleep 0.1
+done
+mysql=(mariadb --no-defaults --socket="$sock" -uroot)
+"${mysql[@]}" -e 'SELECT 1' >/dev/null 2>&1 || { cat "$tmp/mysqld.err"; abort "mariadbd did not start"; }
+pass "MariaDB runs on $sock"
+
+db_name=shop db_user=shop db_password="e2e-$RANDOM$RANDOM"
+"${mysql[@]}" -e "CREATE DATABASE $db_name CHARACTER SET utf8mb4;
+  CREATE USER '$db_user'@'localhost' IDENTIFIED BY '$db_password';
+  GRANT ALL ON $db_name.* TO '$db_user'@'localhost';" || abort "database and user could not be created"
+
+# --- the model and the generated site ----------------------------------------
+home=$tmp/home
+cp -a "$home_in" "$home" || abort "copy of the home folder $home_in"
+rm -rf "$home/projects" "$home/projects.mdb"
+cli=$home/quorrel-cli
+[ -x "$cli" ] || abort "no quorrel-cli in $home_in"
+"$cli" --home "$home" init >/dev/null || abort "quorrel-cli init"
+
+if "$cli" --home "$home" import "$e2e/model.json" >"$tmp/import.log" 2>&1; then
+  pass "quorrel-cli import of the model"
+else
+  cat "$tmp/import.log"; abort "quorrel-cli import of the model"
+fi
+if "$cli" --home "$home" projects | grep -q $'\tshop$'; then pass "the model lists project shop"
+else abort "the model lists project shop"; fi
+
+site=$home/projects/shop
+if (cd "$home" && "$cli" --home "$home" generate shop) >"$tmp/generate.log" 2>&1 && [ -d "$site/admin" ]; then
+  pass "quorrel-cli generate shop"
+else
+  cat "$tmp/generate.log"; abort "quorrel-cli generate shop"
+fi
+if "$cli" --home "$home" sql shop --prefix php_ >"$tmp/script.sql" 2>"$tmp/sql.err" && [ -s "$tmp/script.sql" ]; then
+  pass "quorrel-cli sql shop --prefix php_"
+else
+  cat "$tmp/sql.err"; abort "quorrel-cli sql shop --prefix php_"
+fi
+if "${mysql[@]}" "$db_name" <"$tmp/script.sql" 2>"$tmp/load.err"; then
+  pass "the generated script loads into MariaDB"
+else
+  cat "$tmp/load.err"; abort "the generated script loads into MariaDB"
+fi
+
+# --- the site's settings -------------------------------------------------------
+E2E_DB_SOCKET=$sock E2E_DB_USER=$db_user E2E_DB_PASSWORD=$db_password E2E_DB_NAME=$db_name \
+  php "$e2e/lib/configure-site.php" "$site/config.inc.php" >"$tmp/config.log" 2>&1 \
+  || { cat "$tmp/config.log"; abort "config.inc.php written"; }
+pass "config.inc.php written"
+
+# --- serve it --------------------------------------------------------------------
+port=$(free_port)
+(cd "$site" && exec php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+php_pid=$!
+echo "$php_pid" >"$tmp/php.pid"
+for _ in $(seq 100); do
+  php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port" && break
+  sleep 0.1
+done
+kill -0 "$php_pid" 2>/dev/null || { cat "$tmp/php.log"; abort "php -S did not start"; }
+pass "php -S serves the site on port $port"
+
+# --- the browser part ------------------------------------------------------------
+mkdir -p "$src/docs"
+E2E_BASE_URL="http://127.0.0.1:$port" E2E_SITE_DIR=$site E2E_TMP=$tmp \
+E2E_DB_SOCKET=$sock E2E_DB_NAME=$db_name E2E_DB_PASSWORD=$db_password E2E_SCREENSHOT=$src/docs/list-page.png \
+E2E_COUNTS=$tmp/counts TMPDIR=$tmp \
+  timeout 300 node "$e2e/run.js"
+rc=$?
+if [ -f "$tmp/counts" ]; then
+  read -r np nf <"$tmp/counts"
+  passed=$((passed + np)) failed=$((failed + nf))
+fi
+[ "$rc" -eq 0 ] || [ "$failed" -gt 0 ] || fail "run.js ended with status $rc"
+if [ "$failed" -gt 0 ]; then
+  echo "--- PHP server log (last 40 lines) ---"; tail -n 40 "$tmp/php.log"
+  echo "--- MariaDB log (last 10 lines) ---"; tail -n 10 "$tmp/mysqld.err"
+fi
+summary
+[ "$failed" -eq 0 ]
