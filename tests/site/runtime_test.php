@@ -374,8 +374,12 @@ if ($socket === '') {
         $stored = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket); $r = $db->fetch_array($db->query("SELECT name FROM t_item WHERE id = 1")); echo $r["name"];');
         check(trim($stored) === "O'Brien", 'a refused update changes nothing', $stored);
         $out = $refused("SELECT * FROM t_missing");
-        check(strpos($out, '数据库操作失败（错误 1146）') !== false && strpos($out, 'stored') === false,
+        check(strpos($out, '数据库操作失败（错误 1146）：数据表不存在') !== false && strpos($out, 'stored') === false,
             'a failed statement shows a short error instead of going on', $out);
+        check(strpos($out, 't_missing') === false && strpos($out, 'SELECT') === false, 'the error page names no table and no statement', $out);
+        $out = $refused("INSERT INTO t_item (id,name,added,amount) VALUE ('1','dup','2024-05-01','1')");
+        check(strpos($out, '错误 1062') !== false && strpos($out, 'dup') === false && strpos($out, 'PRIMARY') === false,
+            'a duplicate key is named without the value or the key', $out);
         $out = run_isolated('<?php new SiteDatabase("", "root", "", "no_such_db", 0, $socket); echo "connected";');
         check(strpos($out, '无法连接数据库') !== false && strpos($out, 'connected') === false && strpos($out, 'no_such_db') === false,
             'a failed connection names no details on the page', $out);

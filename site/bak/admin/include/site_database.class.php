@@ -68,8 +68,11 @@ class SiteDatabase
         $this->link->begin_transaction();
         $result = $this->link->query($sql);
         if ($result === false) {
+            // The error is read before the rollback clears it.
+            $errno = $this->link->errno;
+            $error = $this->link->error;
             $this->link->rollback();
-            $this->fail($sql);
+            $this->fail($sql, $errno, $error);
         }
         $refusal = $this->link->warning_count > 0 ? $this->checkWarnings($table) : '';
         if ($refusal !== '') {
@@ -236,12 +239,27 @@ class SiteDatabase
         return mb_strlen($text, 'UTF-8') > $length ? mb_substr($text, 0, $length, 'UTF-8') . '…' : $text;
     }
 
-    /* Logs a failed statement and shows a short error. */
-    private function fail($sql)
+    /* Logs a failed statement and shows a short error that names no table,
+       column or statement. */
+    private function fail($sql, $errno = null, $error = null)
     {
-        $errno = $this->link->errno;
-        $error = $this->link->error;
+        $errno = $errno === null ? $this->link->errno : $errno;
+        $error = $error === null ? $this->link->error : $error;
         error_log('site: SQL error ' . $errno . ': ' . $error . ' in statement: ' . $this->shorten($sql, 2000));
-        showmsg("数据库操作失败（错误 {$errno}）：" . $this->shorten($error, 160));
+        $reasons = array(
+            1451 => '这条记录正被其他数据引用，不能删除或修改。',
+            1217 => '这条记录正被其他数据引用，不能删除或修改。',
+            1452 => '所选的关联数据不存在。',
+            1216 => '所选的关联数据不存在。',
+            1062 => '相同编号的记录已经存在。',
+            1048 => '有必填的内容没有填写。',
+            1146 => '数据表不存在，请确认已执行建表脚本并且表前缀设置正确。',
+            1054 => '数据表的结构与程序不一致，请重新执行建表脚本。',
+            1142 => '数据库账号没有执行这项操作的权限。',
+            2006 => '与数据库的连接已中断，请稍后再试。',
+            2013 => '与数据库的连接已中断，请稍后再试。',
+        );
+        $reason = isset($reasons[$errno]) ? $reasons[$errno] : '详细信息已记录在服务器日志中。';
+        showmsg("数据库操作失败（错误 {$errno}）：" . $reason);
     }
 }
