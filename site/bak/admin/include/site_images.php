@@ -9,6 +9,12 @@ if (!defined('IN_WEB')) {
 }
 
 const SITE_UPLOAD_MAX_BYTES = 2048000;
+const SITE_PICTURE_MAX_PIXELS = 25000000;
+
+// A decoded picture takes about five bytes a pixel.
+if ((int)ini_get('memory_limit') > 0 && (int)ini_get('memory_limit') < 256 && stripos((string)ini_get('memory_limit'), 'G') === false) {
+    @ini_set('memory_limit', '256M');
+}
 
 /* Picture kinds the site accepts: image type => (extension, content types). */
 function site_image_kinds()
@@ -49,8 +55,9 @@ function site_picture_kind($path)
             return '';
         }
     }
-    // GD must be able to read it, or no thumbnail can be made.
-    if ($info[0] * $info[1] > 40000000 || @imagecreatefromstring((string)file_get_contents($path)) === false) {
+    // GD must be able to read it, or no thumbnail can be made; pictures too
+    // large to decode within the memory limit are refused.
+    if ($info[0] * $info[1] > SITE_PICTURE_MAX_PIXELS || @imagecreatefromstring((string)file_get_contents($path)) === false) {
         if ($info[2] !== IMAGETYPE_BMP || !function_exists('imagecreatefrombmp') || @imagecreatefrombmp($path) === false) {
             return '';
         }
