@@ -1,7 +1,7 @@
 <?php
 /**
  * Tests of the site runtime (bak/admin/include) below the browser: page
- * links, the adapted controllers, picture checks and thumbnails, same-site
+ * links, picture checks and thumbnails, same-site
  * checks, the read-only session, the template engine's escaping and, with
  * a database, request escaping, literal searches and refused writes.
  *
@@ -31,7 +31,7 @@ $GLOBALS['site_url'] = '';
 $GLOBALS['trusted_origins'] = array();
 $GLOBALS['dbprefix'] = 't_';
 foreach (array('site_functions.php', 'site_session.php', 'site_database.class.php', 'site_security.php',
-    'site_admin_account.php', 'site_compat.php', 'site_smarty.class.php', 'admin_miniature.class.php',
+    'site_admin_account.php', 'site_smarty.class.php', 'admin_miniature.class.php',
     'admin_upload.class.php') as $file) {
     require_once SITE_ADMIN_DIR . 'include/' . $file;
 }
@@ -126,37 +126,6 @@ group('escaping reversed', function () {
     foreach (array("O'Brien", 'back\\slash\\', "\\'", "a\0b", "line\nbreak\r", '"q"', "\x1a", '運\'') as $text) {
         check(site_sql_unescape(sql_escape($text)) === $text, 'unescape(escape(x)) === x for ' . json_encode($text));
     }
-});
-
-group('controllers adapted to current PHP', function () use ($fixtures) {
-    $source = file_get_contents($fixtures . 'item.php');
-    $adapted = site_adapt_controller_source($source);
-    check($adapted !== null, 'a controller is recognised by its bootstrap line');
-    $lines = preg_split('/\n/', $adapted);
-    $original = preg_split('/\n/', substr($source, 3));
-    check(count($lines) === count($original), 'the copy keeps every line at its place', array(count($lines), count($original)));
-    check(substr($adapted, 0, 3) !== "\xEF\xBB\xBF" && strpos($lines[0], "<?php if (!defined('WEB_ROOT')) { exit; }") === 0,
-        'the byte-order mark is gone and the copy does nothing on its own', $lines[0]);
-    check(strpos($adapted, 'global.php') === false && strpos($adapted, "define('IN_WEB'") === false, 'the prologue that already ran is blanked');
-    check(strpos($adapted, "\$sql = \$query = \$itemList = \$pages = ''; \$itemList = array();") !== false,
-        'a record list started as an empty string starts as an array');
-    check(strpos($adapted, '$sql = $query = $itemList') !== false && strpos($adapted, '$pages = array()') === false,
-        'other variables of the same line are left as they are');
-    check(substr_count($adapted, 'site_opendir(') === 1 && strpos($adapted, ' opendir(') === false, 'folders are opened through site_opendir');
-    $file = tempnam(sys_get_temp_dir(), 'adapted');
-    file_put_contents($file, $adapted);
-    exec('php -l ' . escapeshellarg($file) . ' 2>&1', $out, $rc);
-    unlink($file);
-    check($rc === 0, 'the copy is valid PHP', implode("\n", $out));
-    check(site_adapt_controller_source("<?php\necho 1;\n") === null, 'a file without the bootstrap is no controller');
-    $modern = "<?php\ndefine('IN_WEB', TRUE);\nrequire_once( str_replace('\\\\', '/', dirname(__FILE__)). '/include/global.php');\n\t\$sql = \$pages = '';\n\t\$itemList = array();\n\t\$itemList[] = 1;\n";
-    $adaptedModern = site_adapt_controller_source($modern);
-    check($adaptedModern !== null && strpos($adaptedModern, "\$pages = ''; \$itemList") === false && substr_count($adaptedModern, "\n") === substr_count($modern, "\n"),
-        'a controller that already starts lists as arrays keeps its lines', $adaptedModern);
-
-    $copy = site_adapted_controller($fixtures . 'item.php');
-    check($copy !== null && is_file($copy) && strpos($copy, WEB_ROOT . 'cache/compat/item.') === 0, 'the copy is kept under cache/compat', $copy);
-    check(site_adapted_controller($fixtures . 'item.php') === $copy, 'an unchanged controller reuses its copy');
 });
 
 group('picture kinds and thumbnails', function () {
@@ -320,8 +289,8 @@ if ($socket === '') {
         $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket);
         $GLOBALS['DB'] = $db;
         $db->link->query("CREATE TABLE t_item (id int(11) NOT NULL AUTO_INCREMENT, name varchar(12) COLLATE utf8_bin NOT NULL,"
-            . " added date NOT NULL, amount float NOT NULL, PRIMARY KEY (id)) ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin");
-        $r = $db->query("INSERT INTO t_item (id,name,added,amount) VALUE ('','a','','')");
+            . " added date NOT NULL, amount float NOT NULL, photo text COLLATE utf8_bin NOT NULL, PRIMARY KEY (id)) ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin");
+        $r = $db->query("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('','a','','','')");
         $row = $db->fetch_array($db->query('SELECT * FROM t_item'));
         check($r === true && $row['id'] === '1' && $row['added'] === '0000-00-00' && (float)$row['amount'] === 0.0,
             "'' for a new key, a date and a number is accepted", $row);
@@ -330,7 +299,7 @@ if ($socket === '') {
         $texts = array("O'Brien", 'back\\slash\\', "\\'", "運'", "a\0b", '50%', 'a_b', 'axb');
         $db->link->query('TRUNCATE t_item');
         foreach ($texts as $text) {
-            $db->query("INSERT INTO t_item (id,name,added,amount) VALUE ('','" . $db->escape($text) . "','2024-05-01','1')");
+            $db->query("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('','" . $db->escape($text) . "','2024-05-01','1','')");
         }
         $stored = array();
         $q = $db->query('SELECT name FROM t_item ORDER BY id');
@@ -361,9 +330,9 @@ if ($socket === '') {
         };
         $before = $count();
         $cases = array(
-            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','abcdefghijklmnop','2024-05-01','1')", '超过了允许的长度', 'text longer than its column'),
-            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','\xF0\x9F\x98\x80','2024-05-01','1')", '无法保存的字符', 'characters a utf8 column cannot hold'),
-            array("INSERT INTO t_item (id,name,added,amount) VALUE ('','ok','2024-05-01','x1')", '格式不正确', 'a number that is no number'),
+            array("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('','abcdefghijklmnop','2024-05-01','1','')", '超过了允许的长度', 'text longer than its column'),
+            array("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('','\xF0\x9F\x98\x80','2024-05-01','1','')", '无法保存的字符', 'characters a utf8 column cannot hold'),
+            array("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('','ok','2024-05-01','x1','')", '格式不正确', 'a number that is no number'),
             array("UPDATE t_item SET name = 'abcdefghijklmn' WHERE id = '1'", '超过了允许的长度', 'an update that would cut text'),
         );
         foreach ($cases as $case) {
@@ -377,7 +346,7 @@ if ($socket === '') {
         check(strpos($out, '数据库操作失败（错误 1146）：数据表不存在') !== false && strpos($out, 'stored') === false,
             'a failed statement shows a short error instead of going on', $out);
         check(strpos($out, 't_missing') === false && strpos($out, 'SELECT') === false, 'the error page names no table and no statement', $out);
-        $out = $refused("INSERT INTO t_item (id,name,added,amount) VALUE ('1','dup','2024-05-01','1')");
+        $out = $refused("INSERT INTO t_item (id,name,added,amount,photo) VALUE ('1','dup','2024-05-01','1','')");
         check(strpos($out, '错误 1062') !== false && strpos($out, 'dup') === false && strpos($out, 'PRIMARY') === false,
             'a duplicate key is named without the value or the key', $out);
         $out = run_isolated('<?php new SiteDatabase("", "root", "", "no_such_db", 0, $socket); echo "connected";');
@@ -420,7 +389,7 @@ if ($socket === '') {
         check(is_array($waits) && $waits[9] === 0, 'a successful sign-in clears the wait for the name', $waits);
     });
 
-    group('database: an older controller runs end to end', function () use ($fixtures) {
+    group('database: a generated controller runs end to end', function () use ($fixtures) {
         copy($fixtures . 'item.php', SITE_ADMIN_DIR . 'item.php');
         $config = file_get_contents(WEB_ROOT . 'config.inc.php');
         global $socket, $dbName;
@@ -467,7 +436,18 @@ if ($socket === '') {
             'a forged remove is refused and the record stays', $out);
         $out = $request(array('act' => 'remove', 'id' => '1'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
         check(strpos($out, '删除成功') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 1')) === 0,
-            'remove works although the picture folder is missing', $out);
+            'remove deletes a record without a picture', $out);
+        @mkdir(WEB_ROOT . 'attachments/picture/2024/06/cover', 0755, true);
+        file_put_contents(WEB_ROOT . 'attachments/picture/2024/06/cover/p.jpg', 'x');
+        $db->link->query("UPDATE t_item SET photo = '" . $db->escape(serialize(array('cover_dir' => '../attachments/picture/2024/06/cover/', 'cover_name' => 'p.jpg'))) . "' WHERE id = 2");
+        $db->link->query("UPDATE t_item SET photo = '" . $db->escape(serialize(array('cover_dir' => '../attachments/picture/1999/01/cover/', 'cover_name' => 'gone.jpg'))) . "' WHERE id = 3");
+        $out = $request(array('act' => 'remove', 'id' => '2'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
+        check(strpos($out, '删除成功') !== false && !is_file(WEB_ROOT . 'attachments/picture/2024/06/cover/p.jpg')
+            && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 2')) === 0, 'remove deletes a record and its thumbnail', $out);
+        $out = $request(array('act' => 'remove', 'id' => '3'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
+        check(strpos($out, '图片文件夹已不存在') !== false && strpos($out, 'readdir') === false
+            && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 3')) === 1,
+            'a record whose picture folder is gone: a short reason on the message page, the record stays', $out);
         $out = $request(array('act' => 'show', 'name' => "\xC0\xAF"));
         check(strpos($out, '无效的字符编码') !== false, 'a broken search text is refused');
         unlink("$sessions/sess_$id");

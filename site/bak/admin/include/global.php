@@ -17,7 +17,8 @@
  * errors show a short message page while the details go to the server log.
  *
  * A page that is no generated controller defines SITE_PAGE before including
- * this file: 'signin' (open to everybody) or 'own'.
+ * this file: 'signin' (open to everybody) or 'own'. Generated controllers
+ * run as they are, after this file returns.
  */
 if (!defined('IN_WEB')) {
     http_response_code(403);
@@ -46,7 +47,6 @@ require_once __DIR__ . '/site_session.php';
 require_once __DIR__ . '/site_database.class.php';
 require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_admin_account.php';
-require_once __DIR__ . '/site_compat.php';
 require_once __DIR__ . '/site_smarty.class.php';
 
 /* Warnings never reach the page. Those the generated code causes by
@@ -66,6 +66,10 @@ function site_error_handler($level, $message, $file = '', $line = 0)
 function site_exception_handler($e)
 {
     error_log('site: uncaught ' . get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ':' . $e->getLine());
+    if ($e instanceof TypeError && preg_match('/^(readdir|closedir|rewinddir)\(\)/', $e->getMessage())) {
+        // A picture folder named by a record no longer exists.
+        showmsg('记录的图片文件夹已不存在，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
+    }
     showmsg('程序出错，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
 }
 
@@ -145,18 +149,11 @@ site_check_uploads();
 
 $smarty = new SiteSmarty();
 
-// A generated controller runs as its adapted copy (see site_compat.php),
-// in the global scope like the controller itself; then the request ends.
+// A generated controller: a chosen picture must be a picture of the site.
 if (!defined('SITE_PAGE')) {
     // The controller is the file whose require brought us here.
     $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
-    $site_script = str_replace('\\', '/', (string)realpath(isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0]));
+    $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
     site_check_picture_fields(basename($site_script, '.php'));
-    $site_controller = site_adapted_controller($site_script);
-    if ($site_controller !== null) {
-        unset($site_script);
-        include $site_controller;
-        exit;
-    }
-    unset($site_script, $site_controller);
+    unset($site_script);
 }

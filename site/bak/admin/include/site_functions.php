@@ -132,21 +132,6 @@ function createdir($dir)
     return true;
 }
 
-/* Opens a folder for reading; a missing folder reads as an empty one, so a
-   picture whose folder was removed by hand does not stop a deletion. */
-function site_opendir($dir)
-{
-    $handle = is_dir($dir) ? @opendir($dir) : false;
-    if ($handle !== false) {
-        return $handle;
-    }
-    $empty = WEB_ROOT . 'cache/empty';
-    if (!is_dir($empty)) {
-        @mkdir($empty, 0755, true);
-    }
-    return opendir($empty);
-}
-
 /**
  * Builds the page-link bar of a list.
  *   $num      number of matching records
