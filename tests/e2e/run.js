@@ -87,9 +87,11 @@ async function main() {
       await require('./flows/records').run(ctx);
       await require('./flows/attacks').run(ctx);
       await require('./flows/access').signOut(ctx);
+      await require('./flows/static').accessRules(ctx);
     } else {
       checks.ok(false, 'signed in: the record and attack checks need a session');
     }
+    checks.equal(ctx.dialogs.filter((d) => d.type === 'alert'), [], 'no alert dialog opened during the whole run');
   } finally {
     await browser.close();
   }

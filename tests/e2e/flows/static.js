@@ -1,6 +1,7 @@
 // The generated files themselves: every PHP file passes php -l and every
 // template compiles with the site's Smarty.
 'use strict';
+const fs = require('fs');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { listFiles } = require('../lib/site');
@@ -32,4 +33,20 @@ async function run(ctx) {
   });
 }
 
-module.exports = { run };
+// What keeps Apache from serving the internals (the built-in server used
+// here ignores these files, so their presence and rules are checked).
+async function accessRules(ctx) {
+  const { checks, env } = ctx;
+  await checks.group('access rules for servers that read .htaccess', async () => {
+    const denies = /Require all denied|Deny from all/;
+    for (const dir of ['cache', 'smarty', 'admin/include', 'admin/templates']) {
+      const file = path.join(env.siteDir, dir, '.htaccess');
+      checks.ok(fs.existsSync(file) && denies.test(fs.readFileSync(file, 'utf8')), `${dir}/.htaccess denies access`);
+    }
+    const root = path.join(env.siteDir, '.htaccess');
+    checks.ok(fs.existsSync(root) && /config\\?\.inc\\?\.php/.test(fs.readFileSync(root, 'utf8')) && denies.test(fs.readFileSync(root, 'utf8')),
+      'the site folder\'s .htaccess denies config.inc.php');
+  });
+}
+
+module.exports = { run, accessRules };
