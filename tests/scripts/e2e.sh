@@ -14,9 +14,11 @@ src=$(cd "$1" && pwd) || exit 2
 home_in=$(cd "$2" && pwd) || exit 2
 e2e=$src/tests/e2e
 
-for tool in php mariadbd chromium node; do
+for tool in php mariadbd node; do
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: $tool is not installed"; exit 0; }
 done
+# The browser is Debian's, driven where the package puts it.
+[ -x /usr/bin/chromium ] || { echo "SKIPPED: /usr/bin/chromium is not installed"; exit 0; }
 
 passed=0 failed=0
 pass() { passed=$((passed + 1)); echo "ok   - $*"; }
