@@ -9,7 +9,7 @@ require_once __DIR__ . '/admin/include/site_session.php';
 error_reporting(E_ALL);
 ini_set('display_errors', '0');
 
-site_session_start();
+site_session_start(true);
 
 // Letters and digits that cannot be mistaken for one another.
 $alphabet = 'ABCDEFGHJKLMNPQRSTUVWXYZ23456789';

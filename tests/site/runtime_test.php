@@ -239,6 +239,14 @@ group('requests from this site only', function () {
     check(trim($out) === 'went on', 'showing a list needs no Origin', $out);
 });
 
+group('sessions are made only where they may be', function () {
+    $out = run_isolated('<?php var_dump(site_session_start()); echo session_status() === PHP_SESSION_ACTIVE ? "active" : "none";', array('SCRIPT_FILENAME' => WEB_ROOT . 'admin/x.php', 'SCRIPT_NAME' => '/admin/x.php'));
+    check(strpos($out, 'bool(false)') !== false && substr(trim($out), -4) === 'none',
+        'a request without the session cookie makes no session (a link from another site keeps the sign-in)', $out);
+    $out = run_isolated('<?php var_dump(site_session_start(true)); echo session_status() === PHP_SESSION_ACTIVE ? "active" : "none";', array('SCRIPT_FILENAME' => WEB_ROOT . 'code.php', 'SCRIPT_NAME' => '/code.php'));
+    check(strpos($out, 'bool(true)') !== false && substr(trim($out), -6) === 'active', 'the captcha and a sent sign-in form make one', $out);
+});
+
 group('session read without starting it', function () {
     $dir = WEB_ROOT . 'cache/sessions';
     @mkdir($dir, 0700, true);

@@ -138,7 +138,10 @@ site_protect_root();
 
 $DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket);
 site_take_request($DB);
-site_session_start();
+// Only a sign-in form that is sent makes a new session; the captcha
+// image of code.php makes one for the sign-in page.
+site_session_start(defined('SITE_PAGE') && SITE_PAGE === 'signin'
+    && isset($_SERVER['REQUEST_METHOD']) && $_SERVER['REQUEST_METHOD'] === 'POST');
 site_check_request_origin();
 
 $site_admin = null;

@@ -49,18 +49,26 @@ function site_is_https()
 }
 
 /**
- * Starts the session. When the page has already sent output (a script
- * saved with a byte-order mark on a server without output buffering) the
- * cookie cannot be sent any more; the session is then read without being
- * started, which is all an already signed-in page needs.
+ * Starts the session. Without a session cookie in the request a new
+ * session is made only when $create is set: a visit that arrives without
+ * the cookie (a link from another site, which SameSite=Strict keeps the
+ * cookie from) must not replace the administrator's session cookie.
+ * When the page has already sent output (a script saved with a byte-order
+ * mark on a server without output buffering) the cookie cannot be sent any
+ * more; the session is then read without being started, which is all an
+ * already signed-in page needs.
  * Returns true when the session can be written.
  */
-function site_session_start()
+function site_session_start($create = false)
 {
     if (session_status() === PHP_SESSION_ACTIVE) {
         return true;
     }
     if (defined('SITE_SESSION_READONLY')) {
+        return false;
+    }
+    if (!$create && (!isset($_COOKIE[SITE_SESSION_NAME]) || !is_string($_COOKIE[SITE_SESSION_NAME]))) {
+        $_SESSION = array();
         return false;
     }
     $dir = WEB_ROOT . 'cache/sessions';
