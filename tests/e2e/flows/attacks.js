@@ -4,7 +4,7 @@
 // byte for byte with what they were.
 'use strict';
 const fs = require('fs');
-const { request, multipart, formBody, query } = require('../lib/http');
+const { request, multipart, formBody } = require('../lib/http');
 const { hex } = require('../lib/db');
 const { parsePicture } = require('../lib/site');
 

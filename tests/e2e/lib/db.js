@@ -49,8 +49,6 @@ class Db {
   }
 }
 
-// SQL text literal for test-side queries.
-const lit = (s) => `'${String(s).replace(/\\/g, '\\\\').replace(/'/g, "\\'").replace(/\0/g, '\\0')}'`;
 const hex = (s) => Buffer.from(s, 'utf8').toString('hex').toUpperCase();
 
-module.exports = { Db, lit, hex };
+module.exports = { Db, hex };

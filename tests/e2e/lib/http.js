@@ -29,7 +29,6 @@ const encode = (v) =>
 
 // Fields as [name, value] pairs, values text or Buffer.
 const formBody = (fields) => fields.map(([k, v]) => `${encode(k)}=${encode(v)}`).join('&');
-const query = formBody;
 
 // Fields as [name, value] pairs; a value { filename, type, data } is a file.
 function multipart(fields) {
@@ -48,4 +47,4 @@ function multipart(fields) {
   return { body: Buffer.concat(parts), contentType: `multipart/form-data; boundary=${boundary}` };
 }
 
-module.exports = { request, encode, formBody, query, multipart };
+module.exports = { request, encode, formBody, multipart };

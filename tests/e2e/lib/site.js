@@ -164,4 +164,4 @@ class Site {
   }
 }
 
-module.exports = { Site, parsePicture, imageInfo, listFiles, pageText };
+module.exports = { Site, parsePicture, imageInfo, listFiles };
