@@ -135,6 +135,17 @@ async function signedOutAndSignIn(ctx) {
       await p.goto(site.admin('index.php'));
       checks.ok(await p.locator('frame[name=main], iframe[name=main]').count() === 1, 'the frame holds the page "main"');
       await site.expectCleanPage(p, 'administration frame');
+      // Every class has a tab whose menu opens its list and add pages in "main".
+      for (const cls of Object.keys(CLASSES)) {
+        checks.ok(await p.locator(`a[href="${cls}.php?act=show"][target=main]`).count() === 1
+          && await p.locator(`a[href="${cls}.php?act=add"][target=main]`).count() === 1, `the menu offers the list and add pages of ${cls}`);
+      }
+      await p.locator('#frame_tabs a, .frame-tabs a').filter({ hasText: '商品' }).first().click();
+      await p.locator('a[href="product.php?act=show"][target=main]').click();
+      const main = p.frame({ name: 'main' });
+      await main.waitForURL(/product\.php\?act=show/);
+      await main.waitForLoadState('load');
+      checks.equal((await main.locator('h3').first().textContent()).trim(), '商品管理', 'the menu opens the product list in the frame');
     } finally {
       await context.close();
     }
