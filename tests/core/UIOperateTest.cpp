@@ -60,75 +60,25 @@ const char* const kRepeatingFrame =
     "<div id=\"content\">$contentMenuString</div>\n"
     "<div id=\"bottom\">$topMenuString</div>\n";
 
-fs::path GoldenRoot() { return fs::path(QUORREL_SOURCE_DIR) / "tests" / "golden" / "templates"; }
-
-bool UpdatingGoldens() {
-    const char* value = std::getenv("QUORREL_UPDATE_GOLDEN");
-    return value != nullptr && std::string(value) == "1";
-}
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Shows tabs, CR and LF so a lost byte is visible in the failure message.
-std::string Visible(const std::string& text) {
-    std::string shown;
-    for (char c : text) {
-        if (c == '\t') shown += "\\t";
-        else if (c == '\r') shown += "\\r";
-        else if (c == '\n') shown += "\\n";
-        else shown += c;
-    }
-    return shown;
-}
-
-// Where two texts first differ, as line number and both lines.
-std::string FirstDifference(const std::string& actual, const std::string& expected) {
-    std::size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
-        ++at;
-    const std::size_t lineStart = expected.rfind('\n', at == 0 ? 0 : at - 1);
-    const std::size_t from = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
-    const auto lineOf = [from](const std::string& text) {
-        const std::size_t end = text.find('\n', from);
-        return from >= text.size() ? std::string("<end of file>")
-                                   : Visible(text.substr(from, end == std::string::npos ? end : end - from + 1));
-    };
-    const auto lineNumber = 1 + std::count(expected.begin(), expected.begin() + static_cast<long>(from), '\n');
-    std::ostringstream message;
-    message << "first difference at byte " << at << ", line " << lineNumber << "\n  expected: " << lineOf(expected)
-            << "\n  actual:   " << lineOf(actual);
-    return message.str();
-}
-
 // Compares every file the generator wrote below folder with the golden files
 // of one scenario, byte for byte, and checks that no golden file is missing.
 void ExpectGoldenFiles(const std::string& scenario, const MemoryOutputTree& out, const std::string& folder) {
-    const fs::path goldenDir = GoldenRoot() / scenario;
-    const std::string hint =
-        "\n(to accept the new output, run core_tests with QUORREL_UPDATE_GOLDEN=1; it rewrites tests/golden/templates/" +
-        scenario + ")";
+    const fs::path goldenDir = test::GoldenPath("templates/" + scenario);
+    const std::string hint = test::kGoldenHint;
     std::set<std::string> written;
     for (const auto& [path, text] : out.files) {
         ASSERT_EQ(path.rfind(folder, 0), 0u) << path << " is not inside " << folder;
         const std::string name = path.substr(folder.size());
         written.insert(name);
         const fs::path golden = goldenDir / name;
-        if (UpdatingGoldens()) {
-            WriteBytes(golden, text);
+        if (test::UpdatingGoldens()) {
+            test::WriteFile(golden, text);
             continue;
         }
         ASSERT_TRUE(fs::exists(golden)) << "no golden file " << golden << hint;
-        const std::string expected = ReadBytes(golden);
+        const std::string expected = test::ReadFile(golden);
         EXPECT_TRUE(text == expected) << scenario << "/" << name << " differs from its golden file: "
-                                      << FirstDifference(text, expected) << hint;
+                                      << test::FirstDifference(text, expected) << hint;
     }
     if (!fs::is_directory(goldenDir))
         return;
@@ -136,29 +86,19 @@ void ExpectGoldenFiles(const std::string& scenario, const MemoryOutputTree& out,
         const std::string name = entry.path().filename().string();
         if (written.count(name) != 0)
             continue;
-        if (UpdatingGoldens())
+        if (test::UpdatingGoldens())
             fs::remove(entry.path());
         else
             ADD_FAILURE() << "golden file " << scenario << "/" << name << " was not generated" << hint;
     }
 }
 
-// Runs action and expects a quorrel::Error whose message names every word.
-void ExpectErrorNaming(const std::function<void()>& action, const std::vector<std::string>& words) {
-    try {
-        action();
-        ADD_FAILURE() << "no error was raised";
-    } catch (const Error& error) {
-        for (const auto& word : words)
-            EXPECT_NE(std::string(error.what()).find(word), std::string::npos)
-                << "the message \"" << error.what() << "\" does not name " << word;
-    }
-}
+using test::ExpectErrorNaming;
 
 class UIOperate : public ::testing::Test {
 protected:
     void WriteFrame(const std::string& text) {
-        WriteBytes(home.path() / "template/admin/templates/admin/fream.tpl", text);
+        test::WriteFile(home.path() / "template/admin/templates/admin/fream.tpl", text);
     }
 
     TUIOperate Generator(const ProjectBuilder& project) {
@@ -304,7 +244,7 @@ TEST_F(UIOperate, MissingFrameGivesAnEmptyMenuPage) {
     // On disk the page holds only the byte-order mark.
     DiskOutputTree disk(home.path());
     TUIOperate(shop.id(), shop.name(), home.path(), disk, progress).GenerateMenuPage(shop.Classes());
-    EXPECT_EQ(ReadBytes(home.path() / Folder("shop") / "fream.tpl"), "\xEF\xBB\xBF");
+    EXPECT_EQ(test::ReadFile(home.path() / Folder("shop") / "fream.tpl"), "\xEF\xBB\xBF");
     EXPECT_EQ(progress.lines.size(), 2u);
 }
 
@@ -318,7 +258,7 @@ TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheHomeFolder) {
     RecordingProgress diskProgress;
     TUIOperate(shop.id(), shop.name(), home.path(), disk, diskProgress).GenerateTemplates("php_", shop.Classes());
     for (const auto& [path, text] : out.files)
-        EXPECT_TRUE(ReadBytes(home.path() / path) == "\xEF\xBB\xBF" + text) << path;
+        EXPECT_TRUE(test::ReadFile(home.path() / path) == "\xEF\xBB\xBF" + text) << path;
     EXPECT_EQ(diskProgress.lines, progress.lines);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // Sample models and output helpers for the script and controller tests.
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
+#include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
 #include "model/Member.h"
 #include "model/Error.h"
@@ -21,22 +20,6 @@
 
 namespace quorrel::test {
 
-// Keeps every written file in memory; a second write replaces the first.
-class MemoryOutputTree : public OutputTree {
-public:
-    void Write(const std::string& relativePath, const std::string& text) override {
-        files[relativePath] = text;
-        ++writes;
-    }
-    std::map<std::string, std::string> files;
-    int writes = 0;
-};
-
-class RecordingProgress : public ProgressSink {
-public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 // Member flags for ModelBuilder::Member.
 enum MemberFlag : unsigned {
@@ -170,88 +153,6 @@ inline int BuildDigitFirstModel() {
     b.Member(part, "drawing", kTypeImage, "图纸");
 
     return b.projectId();
-}
-
-inline std::filesystem::path GoldenPath(const std::string& relative) {
-    return std::filesystem::path(QUORREL_SOURCE_DIR) / "tests/golden" / relative;
-}
-
-inline bool UpdatingGoldens() {
-    const char* flag = std::getenv("QUORREL_UPDATE_GOLDEN");
-    return flag && std::string(flag) == "1";
-}
-
-inline std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The first line (1-based) where two texts differ, split at LF.
-inline int FirstDifferentLine(const std::string& a, const std::string& b) {
-    int line = 1;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        if (a[i] != b[i])
-            return line;
-        if (a[i] == '\n')
-            ++line;
-    }
-    return line;
-}
-
-// Line n (1-based) of a text, without its line end.
-inline std::string LineAt(const std::string& text, int n) {
-    std::istringstream in(text);
-    std::string line;
-    for (int i = 0; i < n && std::getline(in, line); ++i) {
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
-// Compares the whole text byte for byte with a golden file under
-// tests/golden; with QUORREL_UPDATE_GOLDEN=1 rewrites the golden instead.
-inline void ExpectGolden(const std::string& relative, const std::string& actual) {
-    const std::filesystem::path file = GoldenPath(relative);
-    if (UpdatingGoldens()) {
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << actual;
-        return;
-    }
-    ASSERT_TRUE(std::filesystem::exists(file))
-        << "missing golden file " << file << "; run the tests with QUORREL_UPDATE_GOLDEN=1 to write it";
-    const std::string expected = ReadBytes(file);
-    const int line = FirstDifferentLine(expected, actual);
-    EXPECT_TRUE(expected == actual)
-        << "generated text differs from the golden file " << file << " (" << expected.size() << " bytes expected, "
-        << actual.size() << " generated); first difference in line " << line << ":\n  golden:    "
-        << LineAt(expected, line) << "\n  generated: " << LineAt(actual, line)
-        << "\nIf the change is intended, rerun with QUORREL_UPDATE_GOLDEN=1 to rewrite the goldens.";
-}
-
-// The build raises quorrel::Error whose text holds every one of names.
-inline void ExpectErrorNaming(const std::function<void()>& build, const std::vector<std::string>& names) {
-    try {
-        build();
-        ADD_FAILURE() << "no error raised";
-    } catch (const Error& e) {
-        for (const std::string& name : names)
-            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what() << " lacks " << name;
-    }
-}
-
-// The names of the golden files directly inside a folder (dot files such as
-// .gitattributes are not goldens).
-inline std::vector<std::string> GoldenFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    const std::filesystem::path dir = GoldenPath(folder);
-    if (std::filesystem::is_directory(dir))
-        for (const auto& entry : std::filesystem::directory_iterator(dir))
-            if (entry.is_regular_file() && !entry.path().filename().string().starts_with("."))
-                names.push_back(entry.path().filename().string());
-    return names;
 }
 
 } // namespace quorrel::test

@@ -1,8 +1,6 @@
 #pragma once
-// Helpers for the template generator tests: an in-memory output tree, a
-// progress recorder and a small builder for sample models.
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
+// A small builder for the template generator tests' sample models.
+#include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
 #include "model/Error.h"
 #include "model/Member.h"
@@ -15,24 +13,9 @@
 
 namespace quorrel::uitest {
 
-// Keeps every written file in memory, keyed by its relative path.
-class MemoryOutputTree : public OutputTree {
-public:
-    void Write(const std::string& relativePath, const std::string& text) override {
-        files[relativePath] = text;
-        order.push_back(relativePath);
-    }
+using test::MemoryOutputTree;
+using test::RecordingProgress;
 
-    std::map<std::string, std::string> files;
-    std::vector<std::string> order;  // paths in the order they were written
-};
-
-class RecordingProgress : public ProgressSink {
-public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
-
-    std::vector<std::string> lines;
-};
 
 // A member as the member dialogs would store it, set up by chained calls:
 // Field("name", kTypeString).Length(20).Comment("名称").Search().Display()
