@@ -5,6 +5,7 @@
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
 #include "model/Error.h"
+#include "model/ProgramFolder.h"
 #include "model/ProjectDAO.h"
 
 #include <CLI/CLI.hpp>
@@ -29,12 +30,6 @@ constexpr int kCheckFailed = 3;
 struct UsageError {
     std::string message;
 };
-
-fs::path ExecutableFolder() {
-    std::error_code ec;
-    auto exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::current_path() : exe.parent_path();
-}
 
 int FindProject(const std::string& name) {
     for (const auto& project : TProjectDAO().LoadProjects())
@@ -142,7 +137,7 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kOk : kUsage;
     }
 
-    const fs::path homeFolder = home.empty() ? ExecutableFolder() : fs::absolute(home);
+    const fs::path homeFolder = home.empty() ? ProgramFolder() : fs::absolute(home);
     TDbHelper::SetModelFile(homeFolder / "projects.mdb");
     try {
         if (*init)

@@ -1,6 +1,7 @@
 #include "model/DbHelper.h"
 
 #include "model/Error.h"
+#include "model/ProgramFolder.h"
 #include "model/SqlShape.h"
 
 #include <sqlite3.h>
@@ -19,18 +20,12 @@ constexpr const char* kIndexes =
     "CREATE INDEX IF NOT EXISTS t_class_projectId ON t_class(projectId);";
 
 
-std::filesystem::path ExecutableFolder() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
 // The shared connection and the lock that keeps operations of different
 // threads from interleaving on it.
 struct SharedConnection {
     std::mutex lock;
     sqlite3* db = nullptr;
-    std::filesystem::path file = ExecutableFolder() / "projects.mdb";
+    std::filesystem::path file = ProgramFolder() / "projects.mdb";
     // Results of recent SELECTs by statement text. A generation run asks the
     // same questions many times; the cache is emptied by every write of
     // this process and whenever another process has changed the file.
