@@ -362,6 +362,55 @@ if ($socket === '') {
             'a failed connection names no details on the page', $out);
     });
 
+    group('database: numbers and dates the server would have to guess at', function () {
+        $db = new SiteDatabase('', 'root', '', $GLOBALS['dbName'], 0, $GLOBALS['socket']);
+        $db->link->query("CREATE TABLE t_goods (id int(11) NOT NULL AUTO_INCREMENT, title varchar(8) COLLATE utf8_bin NOT NULL COMMENT '商品名称',"
+            . " added date NOT NULL COMMENT '上架日期', price float NOT NULL COMMENT '价格', stock int(11) NOT NULL, PRIMARY KEY (id))"
+            . " ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin");
+        // The record as the add form posts it, and the statement the generated addok runs.
+        $write = function (array $record) {
+            $values = array();
+            foreach (array('id', 'title', 'added', 'price', 'stock') as $column) {
+                $values[] = "'" . addslashes(isset($record[$column]) ? $record[$column] : '') . "'";
+            }
+            return run_isolated('<?php $GLOBALS["SITE_RAW_POST"] = array("goods" => ' . var_export($record, true) . ');'
+                . '$db = new SiteDatabase("", "root", "", $dbName, 0, $socket);'
+                . '$db->query("INSERT INTO t_goods (id,title,added,price,stock) VALUE (' . implode(',', $values) . ')"); echo "stored";');
+        };
+        $refused = array(
+            array(array('title' => 'a', 'added' => '2024-02-30'), '“上架日期”的值格式不正确', 'a day that does not exist'),
+            array(array('title' => 'a', 'added' => '2024/5/1x'), '“上架日期”的值格式不正确', 'a date with trailing letters'),
+            array(array('title' => 'a', 'price' => '1,999'), '“价格”的值格式不正确（请填写数字）', 'a price written with a thousands comma'),
+            array(array('title' => 'a', 'stock' => '12abc'), '“stock”的值格式不正确', 'a number with letters after it (no comment: the column name)'),
+            array(array('title' => 'a', 'price' => '1.5x'), '“价格”的值格式不正确', 'a decimal with letters after it'),
+            array(array('title' => '123456789'), '“商品名称”的内容超过了允许的长度（最多 8 个字符）', 'text one character too long: the label and the limit'),
+        );
+        foreach ($refused as $case) {
+            $out = $write($case[0]);
+            check(strpos($out, $case[1]) !== false && strpos($out, 'stored') === false, $case[2] . ' is refused: ' . $case[1], $out);
+        }
+        check($db->num_rows($db->query('SELECT * FROM t_goods')) === 0, 'nothing of the refused records was stored');
+        $kept = array(
+            array(array('title' => 'a'), 'empty number and date fields'),
+            array(array('title' => 'b', 'added' => '2024-5-1', 'price' => ' 12.5 ', 'stock' => ' 7'), 'a short date and numbers with spaces around them'),
+            array(array('title' => 'c', 'added' => '2024-02-29', 'price' => '1e3', 'stock' => '-3'), 'a leap day, an exponent and a negative number'),
+        );
+        foreach ($kept as $case) {
+            $out = $write($case[0]);
+            check(trim($out) === 'stored', $case[1] . ' are stored', $out);
+        }
+        $rows = array();
+        $q = $db->query('SELECT title, added, price, stock FROM t_goods ORDER BY id');
+        while ($row = $db->fetch_array($q)) {
+            $rows[] = array($row['title'], $row['added'], (float)$row['price'], (int)$row['stock']);
+        }
+        check($rows === array(array('a', '0000-00-00', 0.0, 0), array('b', '2024-05-01', 12.5, 7), array('c', '2024-02-29', 1000.0, -3)),
+            'the kept values are the ones typed', $rows);
+        $out = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket);'
+            . '$db->query("INSERT INTO t_goods (id,title,added,price,stock) VALUE (\'\',\'d\',\'2024-02-30\',\'\',\'\')"); echo "stored";');
+        check(trim($out) === 'stored', 'a statement no form sent is not second-guessed', $out);
+    });
+
     group('database: request values reach the controller escaped', function () {
         $out = run_isolated('<?php $db = new SiteDatabase("", "root", "", $dbName, 0, $socket);'
             . '$_GET = array("name" => "O\'B\\\\", "deep" => array("x" => "y")); $_POST = array("item" => array("name" => "a\'b", "more" => array("z")));'

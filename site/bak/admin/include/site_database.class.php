@@ -17,7 +17,7 @@ class SiteDatabase
 {
     /** @var mysqli */
     public $link;
-    /** @var array table name => (column name => column type) */
+    /** @var array table name => (column name => (type, comment)) */
     private $columnTypes = array();
 
     public function __construct($host, $user, $password, $name, $port = 3306, $socket = '')
@@ -174,8 +174,10 @@ class SiteDatabase
 
     /**
      * Looks at the warnings of the last write. Text that would be cut or
-     * changed, and numbers that are not numbers, are refused; an empty value
-     * for a number or a date is what the generated code sends and is kept.
+     * changed, and numbers or dates the server would have to guess at, are
+     * refused; an empty value for a number or a date is what the generated
+     * code sends and is kept. Messages name a field by its label (the
+     * column's comment, which is what the form shows).
      */
     private function checkWarnings($table)
     {
@@ -183,7 +185,7 @@ class SiteDatabase
         if (!($warnings instanceof mysqli_result)) {
             return '';
         }
-        $types = $this->columnTypesOf($table);
+        $columns = $this->columnsOf($table);
         $refusal = '';
         while ($row = $warnings->fetch_assoc()) {
             $code = (int)$row['Code'];
@@ -192,26 +194,44 @@ class SiteDatabase
             if (preg_match('/for column [`\']?(?:[^`\']*`\.`)*([^`\']+)[`\']?/i', $message, $m)) {
                 $column = $m[1];
             }
-            $type = isset($types[strtolower($column)]) ? $types[strtolower($column)] : '';
+            $info = isset($columns[strtolower($column)]) ? $columns[strtolower($column)] : null;
+            $type = $info === null ? '' : $info['type'];
+            $label = $info !== null && $info['comment'] !== '' ? $info['comment'] : $column;
             $isText = $type === '' || preg_match('/char|text|blob|binary|enum|set/i', $type);
             if ($code === 1366 && preg_match("/^Incorrect \\w+ value: '(.*)' for column/s", $message, $v)) {
                 if (!$isText && $v[1] === '') {
                     continue;
                 }
                 $refusal = $isText
-                    ? "“{$column}”中含有数据库无法保存的字符，未保存。"
-                    : "“{$column}”的值格式不正确，未保存。";
+                    ? "“{$label}”中含有数据库无法保存的字符，未保存。"
+                    : $this->formatRefusal($label, $type);
                 break;
             }
             if ($code === 1265 || $code === 1406) {
                 if ($isText) {
-                    $refusal = "“{$column}”的内容超过了允许的长度，未保存。";
+                    $refusal = "“{$label}”的内容超过了允许的长度" . $this->lengthNote($type) . '，未保存。';
                     break;
                 }
-                continue;
+                // A number or date the server cut down to what it could
+                // read ("1,999" to 1, "2024-02-30" to 0000-00-00): only an
+                // empty field, or a number with spaces around it, is fine.
+                $sent = $this->sentValue($table, $column);
+                if ($sent === null || trim($sent) === '' || (!$this->isDateType($type) && is_numeric(trim($sent)))) {
+                    continue;
+                }
+                $refusal = $this->formatRefusal($label, $type);
+                break;
+            }
+            if ($code === 1292 && !$isText && $this->isDateType($type)) {
+                $sent = $this->sentValue($table, $column);
+                if ($sent === null || trim($sent) === '') {
+                    continue;
+                }
+                $refusal = $this->formatRefusal($label, $type);
+                break;
             }
             if ($code === 1264) {
-                $refusal = "“{$column}”的数值超出范围，未保存。";
+                $refusal = "“{$label}”的数值超出范围，未保存。";
                 break;
             }
         }
@@ -219,14 +239,58 @@ class SiteDatabase
         return $refusal;
     }
 
-    private function columnTypesOf($table)
+    private function isDateType($type)
+    {
+        return (bool)preg_match('/^(date|datetime|timestamp|time|year)\b/i', $type);
+    }
+
+    private function formatRefusal($label, $type)
+    {
+        $hint = $this->isDateType($type) ? '请按 2024-05-01 这样的格式填写日期' : '请填写数字';
+        return "“{$label}”的值格式不正确（{$hint}），未保存。";
+    }
+
+    /* " (at most N characters)" for a char or varchar column, else ''. */
+    private function lengthNote($type)
+    {
+        return preg_match('/^(?:var)?char\((\d+)\)/i', $type, $m) ? '（最多 ' . $m[1] . ' 个字符）' : '';
+    }
+
+    /**
+     * The value the request sent for a column of a table: the generated
+     * forms post a record as <class>[<column>], and the table is the
+     * prefix followed by the class. null when the request sent none.
+     */
+    private function sentValue($table, $column)
+    {
+        $prefix = isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '';
+        if ($column === '' || strncasecmp($table, $prefix, strlen($prefix)) !== 0 || !function_exists('site_raw')) {
+            return null;
+        }
+        $record = site_raw(substr($table, strlen($prefix)), null);
+        if (!is_array($record)) {
+            return null;
+        }
+        foreach ($record as $key => $value) {
+            if (strcasecmp((string)$key, $column) === 0) {
+                return is_string($value) ? $value : null;
+            }
+        }
+        return null;
+    }
+
+    /* Columns of a table: lower-case name => (type, comment). */
+    private function columnsOf($table)
     {
         if (!isset($this->columnTypes[$table])) {
             $this->columnTypes[$table] = array();
-            $result = $this->link->query('SHOW COLUMNS FROM `' . str_replace('`', '``', $table) . '`');
+            $result = $this->link->query('SHOW FULL COLUMNS FROM `' . str_replace('`', '``', $table) . '`');
             if ($result instanceof mysqli_result) {
                 while ($row = $result->fetch_assoc()) {
-                    $this->columnTypes[$table][strtolower($row['Field'])] = $row['Type'];
+                    $this->columnTypes[$table][strtolower($row['Field'])] = array(
+                        'type'    => (string)$row['Type'],
+                        'comment' => isset($row['Comment']) ? trim((string)$row['Comment']) : '',
+                    );
                 }
                 $result->free();
             }
