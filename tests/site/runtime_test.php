@@ -290,6 +290,36 @@ group('templates escape what they print', function () use ($fixtures) {
     unset($GLOBALS['DB']);
 });
 
+group('requests the generated acts take as they come', function () {
+    // The generated pages of a class with a typed-in text key (brand) and
+    // one with a counted key (product).
+    $golden = __DIR__ . '/../golden/templates/shop/';
+    foreach (array('brand_add', 'brand_edit', 'product_add', 'product_edit') as $name) {
+        copy($golden . $name . '.html', SITE_ADMIN_DIR . 'templates/admin/' . $name . '.html');
+    }
+    check(site_typed_key_field('brand') === array('code', '品牌代码'), 'a text key typed in on the add page is found with its label', site_typed_key_field('brand'));
+    check(site_typed_key_field('product') === null && site_typed_key_field('none') === null && site_typed_key_field('../brand') === null,
+        'a counted key, a class without pages and a path name have no typed key');
+
+    $act = function ($get, $post = array()) {
+        return run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = ' . var_export($get, true) . '; $GLOBALS["SITE_RAW_POST"] = ' . var_export($post, true) . ';'
+            . 'site_check_record_request(' . var_export(isset($get['class']) ? $get['class'] : 'brand', true) . '); echo "went on";');
+    };
+    foreach (array('' => 'nothing', '/' => 'only the separator', '//' => 'two separators') as $delid => $label) {
+        $out = $act(array('act' => 'delall'), array('delid' => $delid));
+        check(strpos($out, '没有勾选要删除的记录') !== false && strpos($out, 'went on') === false, "delete the ticked records with $label ticked: a message, no deletion", $out);
+    }
+    check(trim($act(array('act' => 'delall'), array('delid' => 'HW/'))) === 'went on', 'delete the ticked records with one tick goes on');
+    foreach (array('' => 'empty', '   ' => 'spaces only') as $code => $label) {
+        $out = $act(array('act' => 'addok'), array('brand' => array('code' => $code, 'title' => 'x')));
+        check(strpos($out, '“品牌代码”不能为空') !== false && strpos($out, 'went on') === false, "a new record with an $label text key is refused", $out);
+    }
+    check(trim($act(array('act' => 'addok'), array('brand' => array('code' => '0', 'title' => 'x')))) === 'went on', 'a text key "0" is a key');
+    check(trim($act(array('act' => 'addok', 'class' => 'product'), array('product' => array('id' => '', 'name' => 'x')))) === 'went on',
+        'a new record of a class with a counted key needs no key');
+    check(trim($act(array('act' => 'editok'), array('brand' => array('code' => '', 'title' => 'x')))) === 'went on', 'other acts are left to the controller');
+});
+
 if ($socket === '') {
     echo "# SKIPPED: database tests (no database given)\n";
 } else {

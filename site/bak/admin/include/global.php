@@ -158,5 +158,6 @@ if (!defined('SITE_PAGE')) {
     $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
     $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
     site_check_picture_fields(basename($site_script, '.php'));
+    site_check_record_request(basename($site_script, '.php'));
     unset($site_script);
 }

@@ -158,18 +158,70 @@ function site_check_uploads()
     }
 }
 
+/* Text of one of a class's page templates ('' for the list page, '_add'
+   or '_edit'), or '' when there is none. */
+function site_class_template($class, $suffix)
+{
+    $template = SITE_ADMIN_DIR . 'templates/admin/' . $class . $suffix . '.html';
+    if (!preg_match('/^[^\/\\\\.][^\/\\\\]*$/', (string)$class) || !is_file($template)) {
+        return '';
+    }
+    return (string)file_get_contents($template);
+}
+
 /**
  * The picture fields of a class's edit page: the members whose field opens
  * the picture chooser. They are read from the class's edit template.
  */
 function site_picture_fields($class)
 {
-    $template = SITE_ADMIN_DIR . 'templates/admin/' . $class . '_edit.html';
-    if (!preg_match('/^[^\/\\\\.][^\/\\\\]*$/', $class) || !is_file($template)) {
-        return array();
-    }
-    preg_match_all("/open_onepic\\.php\\?txtName=([A-Za-z0-9_]+)/", (string)file_get_contents($template), $m);
+    preg_match_all("/open_onepic\\.php\\?txtName=([A-Za-z0-9_]+)/", site_class_template($class, '_edit'), $m);
     return array_values(array_unique($m[1]));
+}
+
+/**
+ * The key of a class whose add page asks for it (a key that is text, not a
+ * number the database counts up): array(member name, label), else null.
+ * The edit page holds the key as its read-only field; the add page has a
+ * field for it only when it is typed in.
+ */
+function site_typed_key_field($class)
+{
+    if (!preg_match('/<input class="txt" readOnly[^\\n]*?name="' . preg_quote($class, '/') . '\\[([A-Za-z0-9_]+)\\]"/', site_class_template($class, '_edit'), $key)) {
+        return null;
+    }
+    $pattern = '/<td class="td27">([^<]*):<\\/td>\\s*<td[^>]*>\\s*<input[^\\n]*?name="' . preg_quote($class . '[' . $key[1] . ']', '/') . '"/';
+    if (!preg_match($pattern, site_class_template($class, '_add'), $row)) {
+        return null;
+    }
+    return array($key[1], trim($row[1]) !== '' ? trim($row[1]) : $key[1]);
+}
+
+/**
+ * Checks the acts of a generated controller that the generated code takes
+ * as they come: a new record must have its typed-in key (a record with an
+ * empty key cannot be told from "no choice" in the lists of other
+ * classes), and "delete the ticked records" needs at least one tick.
+ */
+function site_check_record_request($class)
+{
+    $act = site_requested_act();
+    if ($act === 'delall') {
+        $delid = site_raw('delid', '');
+        $keys = is_string($delid) ? array_filter(explode('/', $delid), 'strlen') : array();
+        if (!$keys) {
+            showmsg('没有勾选要删除的记录。请先在列表中勾选，再点击“提交”。');
+        }
+    } elseif ($act === 'addok') {
+        $key = site_typed_key_field($class);
+        $record = site_raw($class, null);
+        if ($key !== null && is_array($record)) {
+            $value = isset($record[$key[0]]) && is_string($record[$key[0]]) ? $record[$key[0]] : '';
+            if (trim($value) === '') {
+                showmsg("“{$key[1]}”不能为空，请填写后再提交。");
+            }
+        }
+    }
 }
 
 /**
