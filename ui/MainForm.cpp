@@ -179,8 +179,17 @@ void TFormMain::BuildControls() {
 
     connect(CB_Project, &QComboBox::activated, this, [this] { Guarded([this] { CB_ProjectChange(); }); });
     connect(LB_Object, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!filling_)
-            Guarded([this] { LB_ObjectClick(); });
+        if (filling_)
+            return;
+        if (LB_Object->selectedItems().isEmpty() && LB_Object->currentItem()) {
+            // A click on the list's blank part or a Ctrl+click took the
+            // selection away while the class's members stay shown: keep it.
+            filling_ = true;
+            LB_Object->currentItem()->setSelected(true);
+            filling_ = false;
+            return;
+        }
+        Guarded([this] { LB_ObjectClick(); });
     });
     LB_Object->viewport()->installEventFilter(this);
     LV_Member->viewport()->installEventFilter(this);

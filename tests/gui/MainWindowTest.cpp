@@ -257,6 +257,36 @@ TEST_F(MainWindow, DeletingAClassLeavesNoClassSelectedAndAnEmptyMemberTable) {
     EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"没有类被选中!", "请先选择类对象"}));
 }
 
+TEST_F(MainWindow, ABlankClickOrACtrlClickOnTheClassListKeepsTheClassSelected) {
+    int p = build.Project("alpha");
+    build.CompleteClass(p, "Article");
+    int b = build.Class(p, "Book");
+    build.Member(MakeMember(p, b, "isbn", kTypeString, true));
+    Start();
+    ChooseClass(1);
+    QWidget* viewport = Classes()->viewport();
+    const QPoint blank(viewport->width() / 2, viewport->height() - 4);
+    ASSERT_EQ(Classes()->itemAt(blank), nullptr);
+    Click(viewport, blank);
+    EXPECT_EQ(SelectedClassRow(), 1);
+
+    const QPoint onBook = Classes()->visualItemRect(Classes()->item(1)).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, QPointF(onBook), QPointF(viewport->mapToGlobal(onBook)), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::ControlModifier);
+        QApplication::sendEvent(viewport, &event);
+    }
+    EXPECT_EQ(SelectedClassRow(), 1);
+    EXPECT_EQ(MemberNames(), (std::vector<QString>{"isbn"}));
+
+    // The member commands still act on the class whose members are shown.
+    OnDialog([](QDialog&) {});
+    Trigger("M1");
+    EXPECT_TRUE(boxes.Informations().empty());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].name, QStringLiteral("FormAddMember"));
+}
+
 TEST_F(MainWindow, DeletingAMemberAsksFirstAndReloadsTheTable) {
     int p = build.Project("alpha");
     build.CompleteClass(p, "Article");
