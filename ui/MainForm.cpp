@@ -234,10 +234,14 @@ void TFormMain::Guarded(const std::function<void()>& step) const {
 }
 
 void TFormMain::ShowModal(QDialog& dialog) {
-    if (modalRunner_)
+    if (modalRunner_) {
         modalRunner_(dialog);
-    else
-        dialog.exec();
+        return;
+    }
+    dialog.exec();
+    // Without a window manager the focus would stay with the closed dialog.
+    if (isVisible())
+        activateWindow();
 }
 
 // ---- Lists ----

@@ -1,12 +1,19 @@
 #pragma once
 #include "ui/Prompts.h"
 
+#include <QPointer>
+#include <QWidget>
+
 namespace quorrel {
 
-// Prompts shown with QMessageBox and QInputDialog over the active window.
+// Prompts shown with QMessageBox and QInputDialog over the open dialog, or
+// else over the main window, whichever window has the focus at the time.
 class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(QString applicationTitle);
+
+    // The window boxes belong to when no dialog is open.
+    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
 
     void Information(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
@@ -15,7 +22,10 @@ public:
     void ErrorBox(const QString& text) override;
 
 private:
+    QWidget* Owner() const;
+
     QString title_;
+    QPointer<QWidget> mainWindow_;
 };
 
 } // namespace quorrel

@@ -43,6 +43,7 @@ int main(int argc, char* argv[]) {
     QtPrompts prompts(QString::fromUtf8(TFormMain::kCaption));
     DesktopOpener opener;
     TFormMain form(home, prompts, opener);
+    prompts.SetMainWindow(&form);
     // The script command makes its own dialog each time; this one stays hidden.
     TDataBaseSqlForm scriptForm(&form, home, prompts);
     form.show();
