@@ -408,8 +408,8 @@ if ($socket === '') {
                 . '$db->query("INSERT INTO t_goods (id,title,added,price,stock) VALUE (' . implode(',', $values) . ')"); echo "stored";');
         };
         $refused = array(
-            array(array('title' => 'a', 'added' => '2024-02-30'), '“上架日期”的值格式不正确', 'a day that does not exist'),
-            array(array('title' => 'a', 'added' => '2024/5/1x'), '“上架日期”的值格式不正确', 'a date with trailing letters'),
+            array(array('title' => 'a', 'added' => '2024-02-30'), '“上架日期”不是有效的日期', 'a day that does not exist'),
+            array(array('title' => 'a', 'added' => '2024/5/1x'), '“上架日期”不是有效的日期', 'a date with trailing letters'),
             array(array('title' => 'a', 'price' => '1,999'), '“价格”的值格式不正确（请填写数字）', 'a price written with a thousands comma'),
             array(array('title' => 'a', 'stock' => '12abc'), '“stock”的值格式不正确', 'a number with letters after it (no comment: the column name)'),
             array(array('title' => 'a', 'price' => '1.5x'), '“价格”的值格式不正确', 'a decimal with letters after it'),

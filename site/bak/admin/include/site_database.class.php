@@ -246,8 +246,10 @@ class SiteDatabase
 
     private function formatRefusal($label, $type)
     {
-        $hint = $this->isDateType($type) ? '请按 2024-05-01 这样的格式填写日期' : '请填写数字';
-        return "“{$label}”的值格式不正确（{$hint}），未保存。";
+        if ($this->isDateType($type)) {
+            return "“{$label}”不是有效的日期（请按 2024-05-01 这样填写），未保存。";
+        }
+        return "“{$label}”的值格式不正确（请填写数字），未保存。";
     }
 
     /* " (at most N characters)" for a char or varchar column, else ''. */
