@@ -7,7 +7,11 @@
  * window.showModalDialog: browsers no longer have it. The edit pages open
  * the picture chooser with it; here it opens an ordinary window instead,
  * and the chooser sends the chosen picture back with postMessage, which
- * fills the field that the chooser was opened for.
+ * fills the field that the chooser was opened for and shows the picture.
+ *
+ * List pages: deleting asks first; the select-all box and the row boxes
+ * stay in step; long cell texts are cut to a few lines (the whole text in
+ * the tooltip); the search fields keep their labels beside them.
  */
 (function (window, document) {
     'use strict';
@@ -32,7 +36,12 @@
             return null;
         }
         var date = new Date(+m[1], +m[2] - 1, +m[3]);
-        return isNaN(date.getTime()) ? null : date;
+        // "0000-00-00" (an empty date as the database keeps it) and days
+        // that do not exist are no dates.
+        if (isNaN(date.getTime()) || +m[1] < 1000 || date.getMonth() !== +m[2] - 1 || date.getDate() !== +m[3]) {
+            return null;
+        }
+        return date;
     }
 
     function addStyle() {
@@ -44,7 +53,7 @@
         style.textContent =
             '.site-calendar{position:absolute;z-index:10000;width:236px;padding:8px;background:#fff;' +
             'border:1px solid #c5ced8;border-radius:6px;box-shadow:0 6px 20px rgba(15,35,60,.15);' +
-            'font:13px/1.4 sans-serif;color:#1f2933;user-select:none}' +
+            'font-size:13px;line-height:1.4;color:#1f2933;user-select:none}' +
             '.site-calendar .cal-head{display:flex;align-items:center;justify-content:space-between;margin-bottom:6px}' +
             '.site-calendar .cal-head b{font-weight:600}' +
             '.site-calendar button{font:inherit;border:0;background:none;color:#1f6fb2;cursor:pointer;padding:2px 6px;border-radius:4px}' +
@@ -247,6 +256,160 @@
             var change = document.createEvent('HTMLEvents');
             change.initEvent('change', true, false);
             field.dispatchEvent(change);
+            showChosenPicture(field);
         }
     });
+
+    /* A small view of the chosen picture after the chooser button. The
+       path is relative to the administration pages, like this page. */
+    function showChosenPicture(field) {
+        var holder = field.parentNode;
+        var view = holder.querySelector('img.picture-preview');
+        if (!/^\.\.\/attachments\/picture\/[^"'<>\\]+\.(jpe?g|png|gif|bmp)$/i.test(field.value)) {
+            if (view) {
+                holder.removeChild(view);
+            }
+            return;
+        }
+        if (!view) {
+            view = document.createElement('img');
+            view.className = 'picture-preview';
+            view.alt = '';
+            holder.appendChild(view);
+        }
+        view.src = field.value;
+    }
+
+    /* ---- list pages ---------------------------------------------------- */
+
+    var DELETE_BOXES = 'input[type="checkbox"][name="delete"]';
+
+    function tickedBoxes() {
+        return Array.prototype.filter.call(document.querySelectorAll(DELETE_BOXES), function (box) {
+            return box.checked;
+        });
+    }
+
+    function setNote(button, text) {
+        var note = button.parentNode.querySelector('.list-note');
+        if (!note && text) {
+            note = document.createElement('span');
+            note.className = 'list-note';
+            note.setAttribute('role', 'status');
+            button.parentNode.appendChild(note);
+        }
+        if (note) {
+            note.textContent = text;
+        }
+    }
+
+    // Runs after the page's own handlers (they are bound on the elements):
+    // those set the "checked" attribute, which no longer moves a box the
+    // user has clicked, so the boxes are set here by their state.
+    document.addEventListener('click', function (event) {
+        var el = event.target;
+        if (!el || !el.matches) {
+            return;
+        }
+        if (el.matches('#CheckAll')) {
+            Array.prototype.forEach.call(document.querySelectorAll(DELETE_BOXES), function (box) {
+                box.checked = el.checked;
+            });
+        } else if (el.matches(DELETE_BOXES)) {
+            var all = document.getElementById('CheckAll');
+            var boxes = document.querySelectorAll(DELETE_BOXES);
+            if (all) {
+                all.checked = boxes.length > 0 && tickedBoxes().length === boxes.length;
+            }
+        }
+        if (el.matches(DELETE_BOXES) || el.matches('#CheckAll')) {
+            var submit = document.getElementById('DelAllOk');
+            if (submit) {
+                setNote(submit, '');
+            }
+        }
+    });
+
+    // Deleting cannot be undone: ask first.
+    document.addEventListener('click', function (event) {
+        var el = event.target;
+        var link = el && el.closest ? el.closest('a.act') : null;
+        if (link && /[?&]act=remove(&|$)/.test(link.getAttribute('href') || '')) {
+            if (!window.confirm('确定要删除这条记录吗？删除后不能恢复。')) {
+                event.preventDefault();
+            }
+            return;
+        }
+        if (el && el.id === 'DelAllOk') {
+            var count = tickedBoxes().length;
+            if (count === 0) {
+                event.preventDefault();
+                setNote(el, '请先勾选要删除的记录。');
+            } else if (!window.confirm('确定要删除勾选的 ' + count + ' 条记录吗？删除后不能恢复。')) {
+                event.preventDefault();
+            }
+        }
+    }, true);
+
+    /* Long texts in the list are cut to a few lines, the whole text in the
+       tooltip; short ones stay on one line. */
+    function tidyListCells() {
+        var rows = document.querySelectorAll('tr.hover');
+        for (var r = 0; r < rows.length; r++) {
+            var cells = rows[r].children;
+            // The first cell holds the box, the last two the links.
+            for (var c = 1; c < cells.length - 2; c++) {
+                var cell = cells[c];
+                if (cell.children.length > 0) {
+                    continue;
+                }
+                var text = cell.textContent.trim();
+                if (text.length <= 16) {
+                    cell.className += ' cell-short';
+                } else {
+                    var clip = document.createElement('div');
+                    clip.className = 'cell-text';
+                    clip.title = text;
+                    while (cell.firstChild) {
+                        clip.appendChild(cell.firstChild);
+                    }
+                    cell.appendChild(clip);
+                }
+            }
+        }
+    }
+
+    /* Keeps each label of the search form with its field: "名称: [    ]". */
+    function groupSearchFields() {
+        var forms = document.querySelectorAll('form[id$="QueryForm"] td');
+        for (var f = 0; f < forms.length; f++) {
+            var td = forms[f];
+            var node = td.firstChild;
+            while (node) {
+                var next = node.nextSibling;
+                if (node.nodeType === 3 && /\S/.test(node.nodeValue) && next && next.nodeType === 1
+                    && /^(INPUT|SELECT)$/.test(next.nodeName) && next.type !== 'submit') {
+                    var group = document.createElement('span');
+                    group.className = 'search-field';
+                    td.insertBefore(group, node);
+                    group.appendChild(document.createTextNode(node.nodeValue.replace(/^\s+/, '')));
+                    td.removeChild(node);
+                    group.appendChild(next);
+                    node = group.nextSibling;
+                    continue;
+                }
+                node = next;
+            }
+        }
+    }
+
+    function onReady() {
+        tidyListCells();
+        groupSearchFields();
+    }
+    if (document.readyState === 'loading') {
+        document.addEventListener('DOMContentLoaded', onReady);
+    } else {
+        onReady();
+    }
 })(window, document);
