@@ -9,11 +9,17 @@ define('SITE_PAGE', 'own');
 require_once __DIR__ . '/include/global.php';
 
 if (site_requested_act() === 'welcome') {
+    // The classes by the names the menu gives them, in the menu's order.
     $classes = array();
-    foreach (glob(SITE_ADMIN_DIR . 'templates/admin/*_edit.html') ?: array() as $template) {
-        $classes[] = basename($template, '_edit.html');
+    $menu = (string)@file_get_contents(SITE_ADMIN_DIR . 'templates/admin/fream.tpl');
+    if (preg_match_all("/fnOnTabClick\\(this,'[^']*','([^']*)'\\)/", $menu, $m)) {
+        $classes = $m[1];
+    } else {
+        foreach (glob(SITE_ADMIN_DIR . 'templates/admin/*_edit.html') ?: array() as $template) {
+            $classes[] = basename($template, '_edit.html');
+        }
+        sort($classes);
     }
-    sort($classes);
     ?>
 <!DOCTYPE html>
 <html lang="zh-CN">

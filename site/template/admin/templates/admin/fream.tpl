@@ -4,6 +4,7 @@
 <meta charset="utf-8" />
 <title>管理中心 - <{$site_name}></title>
 <link href="<{$css_root}>images/admincp.css" rel="stylesheet" type="text/css" />
+<link href="<{$css_root}>images/favicon.svg" rel="icon" type="image/svg+xml" />
 </head>
 <body class="frame-page">
 <div id="frame_head" class="frame-head">
@@ -81,6 +82,62 @@ function fnOnMenuClick(link, title) {
     document.getElementById('frame_position').textContent = title;
     return true;
 }
+
+/* The tab, menu entry and position follow the page shown in the frame,
+   also when it was reached by a link inside it (a message page moving on
+   to the list, the edit link of a record). */
+function fnOnFrameLoad() {
+    var frame = document.getElementById('main');
+    var loc, doc;
+    try {
+        loc = frame.contentWindow.location;
+        doc = frame.contentDocument;
+    } catch (e) {
+        return;
+    }
+    if (!loc || !doc || loc.href === 'about:blank') {
+        return;
+    }
+    var script = loc.pathname.replace(/^.*\//, '');
+    var act = (/[?&]act=([^&#]*)/.exec(loc.search) || [])[1] || 'show';
+    var links = document.getElementById('frame_menu').getElementsByTagName('a');
+    var entry = null;
+    var block = null;
+    for (var i = 0; i < links.length; i++) {
+        var m = /^([^?#]+)\?act=([^&#]*)/.exec(links[i].getAttribute('href') || '');
+        if (m && m[1] === script) {
+            block = links[i].parentNode.parentNode;
+            if (m[2] === act) {
+                entry = links[i];
+            }
+        }
+    }
+    for (var j = 0; j < links.length; j++) {
+        links[j].className = links[j] === entry ? 'current' : '';
+    }
+    var title = doc.title || '';
+    if (block) {
+        var name = block.id.replace(/^menu_/, '');
+        var tabs = document.getElementById('frame_tabs').getElementsByTagName('a');
+        for (var k = 0; k < tabs.length; k++) {
+            var tm = /fnOnTabClick\(this,'([^']*)','([^']*)'\)/.exec(tabs[k].getAttribute('onclick') || '');
+            var current = tm !== null && tm[1] === name;
+            tabs[k].parentNode.parentNode.className = current ? 'current' : '';
+            if (current) {
+                document.getElementById('frame_menu_title').textContent = tm[2];
+                if (!entry) {
+                    title = tm[2] + (act === 'edit' ? ' › 编辑' : ' › ' + title);
+                }
+            }
+        }
+        var blocks = document.getElementById('frame_menu').getElementsByTagName('ul');
+        for (var b = 0; b < blocks.length; b++) {
+            blocks[b].style.display = blocks[b] === block ? 'block' : 'none';
+        }
+    }
+    document.getElementById('frame_position').textContent = entry ? entry.textContent : title;
+}
+document.getElementById('main').addEventListener('load', fnOnFrameLoad);
 
 /* The first tab is open when the frame is shown. */
 (function () {
