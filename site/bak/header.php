@@ -40,6 +40,7 @@ header('X-Content-Type-Options: nosniff');
 <meta name="viewport" content="width=device-width, initial-scale=1" />
 <title><?php echo site_h($page_title !== '' ? $page_title . ' - ' . $site_name : $site_name); ?></title>
 <link href="templates/default/style.css" rel="stylesheet" type="text/css" />
+<link href="images/favicon.svg" rel="icon" type="image/svg+xml" />
 </head>
 <body>
 <div class="site-head">

@@ -74,6 +74,7 @@ $self = 'open_onepic.php?txtName=' . rawurlencode($field);
 <meta charset="utf-8" />
 <title>选择图片</title>
 <link href="<?php echo site_h($css_root); ?>images/admincp.css" rel="stylesheet" type="text/css" />
+<link href="<?php echo site_h($css_root); ?>images/favicon.svg" rel="icon" type="image/svg+xml" />
 </head>
 <body class="picker-page">
 <div class="container">

@@ -102,6 +102,7 @@ $title = $setup ? '创建管理员' : '管理员登录';
 <meta name="viewport" content="width=device-width, initial-scale=1" />
 <title><?php echo site_h($title . ' - ' . $site_name); ?></title>
 <link href="<?php echo site_h($css_root); ?>images/admincp.css" rel="stylesheet" type="text/css" />
+<link href="<?php echo site_h($css_root); ?>images/favicon.svg" rel="icon" type="image/svg+xml" />
 <script type="text/javascript">
 // The sign-in page always fills the whole window, also when a page of the
 // frame was sent here.
@@ -122,9 +123,9 @@ if (window.top !== window.self) {
 <?php } ?>
   <form method="post" action="signin.php?act=<?php echo $setup ? 'setup' : 'login'; ?>" autocomplete="off">
     <p><label for="admin_name">登录名</label>
-      <input class="txt" type="text" id="admin_name" name="admin_name" maxlength="60" value="<?php echo site_h($name); ?>" required autofocus /></p>
+      <input class="txt" type="text" id="admin_name" name="admin_name" maxlength="60" value="<?php echo site_h($name); ?>" required autocomplete="username"<?php echo $name === '' ? ' autofocus' : ''; ?> /></p>
     <p><label for="admin_password">密码</label>
-      <input class="txt" type="password" id="admin_password" name="admin_password" required
+      <input class="txt" type="password" id="admin_password" name="admin_password" required<?php echo $name !== '' ? ' autofocus' : ''; ?>
         <?php echo $setup ? 'minlength="' . SITE_PASSWORD_MIN . '" autocomplete="new-password"' : 'autocomplete="current-password"'; ?> /></p>
 <?php if ($setup) { ?>
     <p><label for="admin_password2">确认密码</label>

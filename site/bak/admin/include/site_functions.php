@@ -71,17 +71,25 @@ function showmsg($msg, $url = '', $status = 200)
     echo "<title>提示信息</title>\n";
     if ($css !== '') {
         echo '<link href="' . site_h($css) . 'images/admincp.css" rel="stylesheet" type="text/css" />' . "\n";
+        echo '<link href="' . site_h($css) . 'images/favicon.svg" rel="icon" type="image/svg+xml" />' . "\n";
     }
     if ($url !== '') {
         echo '<meta http-equiv="refresh" content="1;url=' . site_h($url) . '" />' . "\n";
     }
-    echo "</head>\n<body class=\"message-page\">\n<div class=\"message-box\">\n";
+    // A message that moves on reports a success; one that stays is a
+    // refusal or a failure.
+    echo "</head>\n<body class=\"message-page\">\n<div class=\"message-box" . ($url === '' ? ' message-stay' : '') . "\">\n";
     echo "<h3>提示信息</h3>\n";
     echo '<p class="message-text" id="message">' . nl2br(site_h($msg)) . "</p>\n";
     if ($url !== '') {
         echo '<p class="message-link"><a href="' . site_h($url) . '">如果浏览器没有自动跳转，请点击这里</a></p>' . "\n";
     } else {
-        echo '<p class="message-link"><a href="javascript:history.back();">返回上一页</a></p>' . "\n";
+        echo '<p class="message-link"><a href="javascript:history.back();">返回上一页</a>';
+        if ($status === 503) {
+            // The database may be back in a moment.
+            echo '<a href="javascript:location.reload();">重新加载</a>';
+        }
+        echo "</p>\n";
     }
     echo "</div>\n</body>\n</html>\n";
     exit;
