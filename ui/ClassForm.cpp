@@ -29,7 +29,8 @@ TClassForm::TClassForm(TFormMain& owner, const QString& caption, const QString& 
     Button1 = new QPushButton(QStringLiteral("确定"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setFixedWidth(113);
-    Button1->setAutoDefault(false);
+    // Enter in either name box presses OK.
+    Button1->setDefault(true);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(16, 24, 16, 20);

@@ -39,7 +39,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setFixedWidth(81);
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -69,6 +68,8 @@ TMemberForm::TMemberForm(TFormMain& owner, const QString& caption, QSize clientS
     Edt_MemberComment = MakeEdit(this, "Edt_MemberComment", 209);
     Button1 = MakeButton(this, "Button1", QStringLiteral("确定"));
     Button2 = MakeButton(this, "Button2", QStringLiteral("取消"));
+    // Enter presses OK, unless the focus is on 取消, which Enter then presses.
+    Button1->setDefault(true);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(32, 24, 24, 18);

@@ -81,6 +81,23 @@ TEST_F(ClassDialogs, AddChecksBothNamesForEmptinessThenTheCapitalThenDuplicates)
     EXPECT_EQ(MemberNames(), (std::vector<QString>{"id", "title"}));
 }
 
+TEST_F(ClassDialogs, EnterInANameBoxPressesOk) {
+    int p = build.Project("alpha");
+    Start();
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TAddClassForm&>(d);
+        dialog.Edt_ClassName->setText(QStringLiteral("article"));
+        dialog.Edt_FriendName->setText(QStringLiteral("文章"));
+        PressKey(dialog.Edt_FriendName, Qt::Key_Return);
+        dialog.Edt_ClassName->setText(QStringLiteral("Article"));
+        PressKey(dialog.Edt_ClassName, Qt::Key_Enter);
+    });
+    Trigger("A2");
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类名首个字母必须大写", "类名称添加成功！"}));
+    EXPECT_TRUE(dialogs.back().closedItself);
+    EXPECT_EQ(StoredClassNames(p), (std::vector<std::string>{"Article"}));
+}
+
 TEST_F(ClassDialogs, UpdateFillsInTheNamesAndChecksTheCapitalBeforeTheFriendlyName) {
     int p = build.Project("alpha");
     int article = build.CompleteClass(p, "Article");

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -140,6 +141,14 @@ inline void DoubleClick(QWidget* widget, QPoint pos) {
     Click(widget, pos);
     SendMouse(widget, QEvent::MouseButtonDblClick, pos);
     SendMouse(widget, QEvent::MouseButtonRelease, pos);
+}
+
+// A key press and release on a widget; a key it ignores goes on to its parents.
+inline void PressKey(QWidget* widget, int key) {
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 // A member record as the dialogs build it for the common cases.

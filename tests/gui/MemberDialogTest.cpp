@@ -293,6 +293,32 @@ TEST_F(MemberDialogs, UpdateFromIntegerToStringClearsTheIntegerFlagAndTakesTheLe
     EXPECT_EQ(MemberRow(0)[3], QStringLiteral("64"));
 }
 
+TEST_F(MemberDialogs, EnterPressesOkUnlessTheFocusIsOnCancel) {
+    SetUpModel();
+    Start();
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TAddMemberForm&>(d);
+        Fill(dialog, Input{.name = "other"});
+        dialog.Button2->setFocus();
+        PressKey(dialog.Button2, Qt::Key_Return);
+    });
+    Trigger("M1");
+    EXPECT_TRUE(dialogs.back().closedItself);
+    EXPECT_TRUE(Stored(article).empty());
+
+    OnDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TAddMemberForm&>(d);
+        Fill(dialog, Input{.name = "title"});
+        dialog.Edt_MemberComment->setFocus();
+        PressKey(dialog.Edt_MemberComment, Qt::Key_Return);
+    });
+    Trigger("M1");
+    EXPECT_TRUE(dialogs.back().closedItself);
+    ASSERT_EQ(Stored(article).size(), 1u);
+    EXPECT_EQ(Stored(article)[0].memberName, "title");
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类成员属性添加成功!"}));
+}
+
 TEST_F(MemberDialogs, CancelAndTheCloseBoxStoreNothing) {
     SetUpModel();
     int titleId = build.Member(MakeMember(project, article, "title", kTypeString));
