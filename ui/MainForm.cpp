@@ -102,7 +102,11 @@ void TFormMain::BuildControls() {
 
     GroupBox1 = new QGroupBox(QStringLiteral("项目操作区"), central);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    layout->addWidget(GroupBox1, 1);
+    // A small inset keeps the group's frame and caption off the window's edge.
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(4, 2, 4, 4);
+    body->addWidget(GroupBox1);
+    layout->addLayout(body, 1);
     auto* group1 = new QVBoxLayout(GroupBox1);
     group1->setContentsMargins(6, 4, 6, 4);
     group1->setSpacing(4);

@@ -103,6 +103,11 @@ TEST_F(Controls, MainWindowHasItsCaptionFixedSizeAndControls) {
     ExpectControl<QPlainTextEdit>(*form, "Memo_State");
     EXPECT_FALSE(Projects()->isEditable());
     EXPECT_EQ(Find("GroupBox2")->height(), 152);
+    // The outer group's frame stands clear of the window's edges.
+    const QRect group1 = Find("GroupBox1")->geometry();
+    EXPECT_GT(group1.left(), 0);
+    EXPECT_LT(group1.right(), form->centralWidget()->width() - 1);
+    EXPECT_LT(group1.bottom(), form->centralWidget()->height() - 1);
     EXPECT_EQ(Log()->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(Log()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
