@@ -187,26 +187,63 @@ function site_picture_fields($class)
  */
 function site_typed_key_field($class)
 {
-    if (!preg_match('/<input class="txt" readOnly[^\\n]*?name="' . preg_quote($class, '/') . '\\[([A-Za-z0-9_]+)\\]"/', site_class_template($class, '_edit'), $key)) {
+    $key = site_key_field($class);
+    if ($key === null) {
         return null;
     }
-    $pattern = '/<td class="td27">([^<]*):<\\/td>\\s*<td[^>]*>\\s*<input[^\\n]*?name="' . preg_quote($class . '[' . $key[1] . ']', '/') . '"/';
+    $pattern = '/<td class="td27">([^<]*):<\\/td>\\s*<td[^>]*>\\s*<input[^\\n]*?name="' . preg_quote($class . '[' . $key . ']', '/') . '"/';
     if (!preg_match($pattern, site_class_template($class, '_add'), $row)) {
         return null;
     }
-    return array($key[1], trim($row[1]) !== '' ? trim($row[1]) : $key[1]);
+    return array($key, trim($row[1]) !== '' ? trim($row[1]) : $key);
+}
+
+/* The key member of a class: the read-only field of its edit page. */
+function site_key_field($class)
+{
+    if (!preg_match('/<input class="txt" readOnly[^\\n]*?name="' . preg_quote($class, '/') . '\\[([A-Za-z0-9_]+)\\]"/', site_class_template($class, '_edit'), $key)) {
+        return null;
+    }
+    return $key[1];
+}
+
+/* Whether the record with this key exists; null when that cannot be told. */
+function site_record_exists($class, $keyName, $key)
+{
+    if (!isset($GLOBALS['DB']) || !($GLOBALS['DB'] instanceof SiteDatabase)) {
+        return null;
+    }
+    $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $class;
+    try {
+        $result = $GLOBALS['DB']->execute('SELECT 1 FROM `' . str_replace('`', '``', $table) . '` WHERE `' . $keyName . '` = ? LIMIT 1', array($key));
+    } catch (mysqli_sql_exception $e) {
+        return null;
+    }
+    return $result instanceof mysqli_result && $result->num_rows > 0;
 }
 
 /**
  * Checks the acts of a generated controller that the generated code takes
  * as they come: a new record must have its typed-in key (a record with an
  * empty key cannot be told from "no choice" in the lists of other
- * classes), and "delete the ticked records" needs at least one tick.
+ * classes), "delete the ticked records" needs at least one tick, and a
+ * record to show, change or delete must still exist (else the edit page
+ * comes up empty and saving it reports a success).
  */
 function site_check_record_request($class)
 {
     $act = site_requested_act();
-    if ($act === 'delall') {
+    if (in_array($act, array('edit', 'editok', 'remove'), true) && ($keyName = site_key_field($class)) !== null) {
+        if ($act === 'editok') {
+            $record = site_raw($class, null);
+            $key = is_array($record) && isset($record[$keyName]) ? $record[$keyName] : null;
+        } else {
+            $key = site_raw($keyName, null);
+        }
+        if (is_string($key) && site_record_exists($class, $keyName, $key) === false) {
+            showmsg('这条记录已不存在，可能已被删除。', $class . '.php?act=show');
+        }
+    } elseif ($act === 'delall') {
         $delid = site_raw('delid', '');
         $keys = is_string($delid) ? array_filter(explode('/', $delid), 'strlen') : array();
         if (!$keys) {
