@@ -126,7 +126,8 @@ function fnOnFrameLoad() {
             if (current) {
                 document.getElementById('frame_menu_title').textContent = tm[2];
                 if (!entry) {
-                    title = tm[2] + (act === 'edit' ? ' › 编辑' : ' › ' + title);
+                    // An edit page is titled like the list; a message page by itself.
+                    title = tm[2] + ' › ' + (act === 'edit' && title !== '提示信息' ? '编辑' : title);
                 }
             }
         }
