@@ -162,6 +162,12 @@ void TMemberForm::Button1Click() {
     if (!CheckInput())
         return;
     const QString type = CB_MemberType->currentIndex() >= 0 ? CB_MemberType->currentText() : QString();
+    // A member whose class was deleted has no entry in the type list; saving
+    // it would wipe its stored type.
+    if (type.isEmpty()) {
+        owner_.Boxes().Information(QStringLiteral("请选择成员类型!"));
+        return;
+    }
 
     TMember member;  // texts empty, numbers 0, memberQueryDisplay 1
     if (auto id = MemberId())

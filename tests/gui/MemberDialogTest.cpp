@@ -293,6 +293,25 @@ TEST_F(MemberDialogs, UpdateFromIntegerToStringClearsTheIntegerFlagAndTakesTheLe
     EXPECT_EQ(MemberRow(0)[3], QStringLiteral("64"));
 }
 
+TEST_F(MemberDialogs, UpdateOfAMemberWhoseClassIsGoneKeepsItsTypeUntilOneIsChosen) {
+    SetUpModel();
+    TMember ref = MakeMember(project, article, "writer", "Writer");
+    ref.memberIsMust = 1;
+    int refId = build.Member(ref);
+    Start();
+    boxes.Clear();
+    ChooseMember(0);
+    OnDialog([&](QDialog& d) {
+        auto& dialog = dynamic_cast<TUpdateMemberForm&>(d);
+        EXPECT_EQ(dialog.CB_MemberType->currentIndex(), -1);
+        dialog.Button1->click();
+    });
+    Trigger("N3");
+    EXPECT_FALSE(dialogs.back().closedItself);
+    EXPECT_EQ(boxes.Informations(), std::vector<QString>{"请选择成员类型!"});
+    EXPECT_EQ(TMemberDAO().GetMemberById(refId)->memberType, "Writer");
+}
+
 TEST_F(MemberDialogs, EnterPressesOkUnlessTheFocusIsOnCancel) {
     SetUpModel();
     Start();
