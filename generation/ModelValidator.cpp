@@ -1,5 +1,6 @@
 #include "generation/ModelValidator.h"
 
+#include "generators/ModelErrors.h"
 #include "generators/Names.h"
 #include "model/Error.h"
 #include "model/ClassDAO.h"
@@ -112,13 +113,13 @@ void ModelValidator::CheckWritable(const std::string& projectName, const TClassL
         for (refs.First(); !refs.Eof(); refs.Next()) {
             const std::string member = refs.FieldString("memberName");
             const std::string type = refs.FieldString("memberType");
-            const std::string where = "类" + entry.name + "的成员" + member + "引用的类“" + type + "”";
             if (!members.GetKeyMemberOfClass(projectId_, type)) {
-                bool exists = TClassDAO().GetClassId(projectId_, type) != -1;
-                throw Error(where + (exists ? "没有主键成员，请先为它设置主键" : "在本项目中不存在，请修改该成员的类型"));
+                if (TClassDAO().GetClassId(projectId_, type) == -1)
+                    throw UnknownReference(entry.name, member, type);
+                throw ReferenceWithoutKey(entry.name, member, type);
             }
             if (!members.GetDisplayMemberOfClass(projectId_, type))
-                throw Error(where + "没有下拉框显示成员，请先为它设置显示成员");
+                throw ReferenceWithoutDisplay(entry.name, member, type);
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "generators/DataBaseSql.h"
 
 #include "generation/FileOperate.h"
+#include "generators/ModelErrors.h"
 #include "generators/Names.h"
 #include "model/ClassDAO.h"
 #include "model/Error.h"
@@ -53,7 +54,7 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
         const std::string lowerClassName = LowerFirst(className);
         const std::optional<TMember> key = memberDao.GetKeyMember(entry.id);
         if (!key)
-            throw Error("class '" + className + "' has no primary-key member");
+            throw NoKeyMember(className);
         const std::string& keyName = key->memberName;
 
         tableText += "CREATE TABLE IF NOT EXISTS `" + tablePrefix + lowerClassName + "` (\r\n";
@@ -90,9 +91,8 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
                 const std::optional<TMember> refKey = memberDao.GetKeyMemberOfClass(projectId, memberType);
                 if (!refKey) {
                     const bool classExists = classDao.GetClassId(projectId, memberType) >= 0;
-                    throw Error("class '" + className + "', member '" + memberName + "': " +
-                                (classExists ? "the referenced class '" + memberType + "' has no primary-key member"
-                                             : "the type '" + memberType + "' names no class of the project"));
+                    throw classExists ? ReferenceWithoutKey(className, memberName, memberType)
+                                      : UnknownReference(className, memberName, memberType);
                 }
                 if (refKey->memberIsInteger == 1)
                     fragment = "` int(11) NOT NULL COMMENT '";

@@ -1,5 +1,6 @@
 #include "generators/PHPOperate.h"
 
+#include "generators/ModelErrors.h"
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
 #include "model/Error.h"
@@ -559,20 +560,19 @@ std::string TPHPOperate::BuildEditOkAct() {
 TMember TPHPOperate::KeyMember() const {
     std::optional<TMember> key = memberDao_.GetKeyMember(classId_);
     if (!key)
-        throw Error("class '" + className_ + "' has no primary-key member");
+        throw NoKeyMember(className_);
     return *key;
 }
 
 TPHPOperate::TReference TPHPOperate::Resolve(const TMember& member) const {
-    const std::string where = "class '" + className_ + "', member '" + member.memberName + "': ";
     if (classDao_.GetClassId(projectId_, member.memberType) < 0)
-        throw Error(where + "the type '" + member.memberType + "' names no class of the project");
+        throw UnknownReference(className_, member.memberName, member.memberType);
     std::optional<TMember> key = memberDao_.GetKeyMemberOfClass(projectId_, member.memberType);
     if (!key)
-        throw Error(where + "the referenced class '" + member.memberType + "' has no primary-key member");
+        throw ReferenceWithoutKey(className_, member.memberName, member.memberType);
     std::optional<TMember> display = memberDao_.GetDisplayMemberOfClass(projectId_, member.memberType);
     if (!display)
-        throw Error(where + "the referenced class '" + member.memberType + "' has no display member");
+        throw ReferenceWithoutDisplay(className_, member.memberName, member.memberType);
     return {member, LowerFirst(member.memberType), key->memberName, display->memberName, key->memberIsInteger == 1};
 }
 

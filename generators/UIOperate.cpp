@@ -1,6 +1,7 @@
 #include "generators/UIOperate.h"
 
 #include "generation/FileOperate.h"
+#include "generators/ModelErrors.h"
 #include "generators/Names.h"
 #include "model/Error.h"
 
@@ -98,21 +99,19 @@ void TUIOperate::SetCurrentClass(const TListEntry& entry) {
 TMember TUIOperate::LookUpKeyMember() const {
     auto key = members_.GetKeyMember(classId_);
     if (!key)
-        throw Error("class " + className_ + " has no primary-key member");
+        throw NoKeyMember(className_);
     return *key;
 }
 
 TUIOperate::Reference TUIOperate::LookUpReference(const TMember& member) const {
-    const std::string what = "member " + member.memberName + " of class " + className_ + " refers to " +
-                             member.memberType;
     if (classes_.GetClassId(projectId_, member.memberType) < 0)
-        throw Error(what + ", which is no class of the project");
+        throw UnknownReference(className_, member.memberName, member.memberType);
     auto key = members_.GetKeyMemberOfClass(projectId_, member.memberType);
     if (!key)
-        throw Error(what + ", which has no primary-key member");
+        throw ReferenceWithoutKey(className_, member.memberName, member.memberType);
     auto display = members_.GetDisplayMemberOfClass(projectId_, member.memberType);
     if (!display)
-        throw Error(what + ", which has no display member");
+        throw ReferenceWithoutDisplay(className_, member.memberName, member.memberType);
     return {LowerFirst(member.memberType), std::move(*key), std::move(*display)};
 }
 

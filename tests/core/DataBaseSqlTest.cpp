@@ -170,7 +170,7 @@ TEST_F(Script, MissingKeysAreNamedInsteadOfDereferenced) {
     d.Member(source, "target", "Target", "");
     const int target = d.Class("Target", "");
     d.Member(target, "label", kTypeString, "", test::kDisplay, 10);
-    ExpectErrorNaming([&] { Build(d.projectId(), "php_"); }, {"Source", "target", "Target", "primary-key"});
+    ExpectErrorNaming([&] { Build(d.projectId(), "php_"); }, {"Source", "target", "Target", "主键"});
 }
 
 } // namespace

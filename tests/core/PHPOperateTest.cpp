@@ -265,13 +265,13 @@ TEST_F(BrokenModels, ReferencedClassWithoutKeyOrDisplayNamesClassAndMember) {
     b.Member(user, "first", "NoKey", "", test::kSearch);
     TPHPOperate generator(b.projectId(), "broken", out, progress);
     generator.SetCurrentClass({"Holder", user});
-    ExpectErrorNaming([&] { generator.BuildShowAct(); }, {"Holder", "first", "NoKey", "primary-key"});
+    ExpectErrorNaming([&] { generator.BuildShowAct(); }, {"Holder", "first", "NoKey", "主键"});
 
     const int other = b.Class("Other", "");
     b.Member(other, "otherId", kTypeInteger, "", test::kKey | test::kDisplay);
     b.Member(other, "second", "NoDisplay", "");
     generator.SetCurrentClass({"Other", other});
-    ExpectErrorNaming([&] { generator.BuildAddAct(); }, {"Other", "second", "NoDisplay", "display"});
+    ExpectErrorNaming([&] { generator.BuildAddAct(); }, {"Other", "second", "NoDisplay", "显示成员"});
 }
 
 TEST_F(BrokenModels, ClassWithoutKeyIsNamedAndEarlierFilesStay) {

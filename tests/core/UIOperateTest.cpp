@@ -293,10 +293,10 @@ TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
     ExpectErrorNaming([&] { generator.GenerateEditPages("php_", foreign); }, {"Shipment", "region"});
     // Referred classes without a display member and without a key member.
     const TClassList noDisplay = classWith("Invoice", Field("customer", "Customer"));
-    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "display"});
+    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "显示成员"});
     const TClassList noKey = classWith("Delivery", Field("supplier", "Supplier").Search());
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "key"});
-    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "key"});
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
     // A search member of a basic type other than string and date is read as
     // a reference, and no class carries that name.
     const TClassList intSearch = classWith("Batch", Field("size", kTypeInteger).Search());
@@ -315,9 +315,9 @@ TEST_F(UIOperate, ClassWithoutKeyMemberRaisesAnErrorForEveryPageButTheMenu) {
     TUIOperate generator = Generator(shop);
     const TClassList classes = shop.Classes();
 
-    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", classes); }, {"Supplier", "key"});
-    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", classes); }, {"Supplier", "key"});
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", classes); }, {"Supplier", "key"});
+    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", classes); }, {"Supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", classes); }, {"Supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateListPages("php_", classes); }, {"Supplier", "主键"});
     EXPECT_TRUE(out.files.empty());
     generator.GenerateMenuPage(classes);
     EXPECT_EQ(out.files.size(), 1u);
