@@ -1,6 +1,6 @@
 #include "generation/ModelValidator.h"
 
-#include "generators/ModelErrors.h"
+#include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "model/Error.h"
 #include "model/ClassDAO.h"
@@ -109,18 +109,8 @@ void ModelValidator::CheckWritable(const std::string& projectName, const TClassL
                 throw Error("类" + entry.name + "的成员" + search.FieldString("memberName") + "是" + type +
                             "，不能参与查询，请取消它的“是否参与查询”标志");
         }
-        TRowSet refs = members.QueryReferenceMembers(entry.id);
-        for (refs.First(); !refs.Eof(); refs.Next()) {
-            const std::string member = refs.FieldString("memberName");
-            const std::string type = refs.FieldString("memberType");
-            if (!members.GetKeyMemberOfClass(projectId_, type)) {
-                if (TClassDAO().GetClassId(projectId_, type) == -1)
-                    throw UnknownReference(entry.name, member, type);
-                throw ReferenceWithoutKey(entry.name, member, type);
-            }
-            if (!members.GetDisplayMemberOfClass(projectId_, type))
-                throw ReferenceWithoutDisplay(entry.name, member, type);
-        }
+        for (const TMember& reference : TMemberDAO::ToMembers(members.QueryReferenceMembers(entry.id)))
+            ResolveReference(projectId_, entry.name, reference);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "generators/DataBaseSql.h"
 
 #include "generation/FileOperate.h"
-#include "generators/ModelErrors.h"
+#include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "model/ClassDAO.h"
 #include "model/Error.h"
@@ -52,18 +52,16 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
     for (const TListEntry& entry : classDao.GetClassList(projectId)) {
         const std::string& className = entry.name;
         const std::string lowerClassName = LowerFirst(className);
-        const std::optional<TMember> key = memberDao.GetKeyMember(entry.id);
-        if (!key)
-            throw NoKeyMember(className);
-        const std::string& keyName = key->memberName;
+        const TMember key = RequireKeyMember(entry.id, className);
+        const std::string& keyName = key.memberName;
 
         tableText += "CREATE TABLE IF NOT EXISTS `" + tablePrefix + lowerClassName + "` (\r\n";
-        if (key->memberIsInteger == 1)
+        if (key.memberIsInteger == 1)
             tableText += "  `" + keyName + "` int(11) NOT NULL AUTO_INCREMENT COMMENT '" +
-                         CommentText(key->memberComment) + "',\r\n";
+                         CommentText(key.memberComment) + "',\r\n";
         else
-            tableText += "  `" + keyName + "` varchar(" + std::to_string(key->memberLength) +
-                         ") COLLATE utf8_bin NOT NULL COMMENT '" + CommentText(key->memberComment) + "',\r\n";
+            tableText += "  `" + keyName + "` varchar(" + std::to_string(key.memberLength) +
+                         ") COLLATE utf8_bin NOT NULL COMMENT '" + CommentText(key.memberComment) + "',\r\n";
 
         TRowSet rows = memberDao.QueryNonKeyMembers(entry.id);
         for (rows.First(); !rows.Eof(); rows.Next()) {
@@ -88,26 +86,21 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
             else {
                 // A reference member takes the referenced key's column type
                 // and adds a foreign key after all tables.
-                const std::optional<TMember> refKey = memberDao.GetKeyMemberOfClass(projectId, memberType);
-                if (!refKey) {
-                    const bool classExists = classDao.GetClassId(projectId, memberType) >= 0;
-                    throw classExists ? ReferenceWithoutKey(className, memberName, memberType)
-                                      : UnknownReference(className, memberName, memberType);
-                }
-                if (refKey->memberIsInteger == 1)
+                const TMember refKey = ResolveReferenceKey(projectId, className, TMemberDAO::FromRow(rows));
+                if (refKey.memberIsInteger == 1)
                     fragment = "` int(11) NOT NULL COMMENT '";
                 else
-                    fragment = "` varchar(" + std::to_string(refKey->memberLength) +
+                    fragment = "` varchar(" + std::to_string(refKey.memberLength) +
                                ") COLLATE utf8_bin NOT NULL COMMENT '";
                 alterText += "ALTER TABLE " + tablePrefix + lowerClassName + " ADD CONSTRAINT FOREIGN KEY (" +
                              memberName + ") REFERENCES " + tablePrefix + LowerFirst(memberType) + "(" +
-                             refKey->memberName + ");\r\n";
+                             refKey.memberName + ");\r\n";
             }
             tableText += "  `" + memberName + fragment + comment + "',\r\n";
         }
 
         tableText += "  PRIMARY KEY (`" + keyName + "`)\r\n";
-        if (key->memberIsInteger == 1)
+        if (key.memberIsInteger == 1)
             tableText += ") ENGINE=InnoDB  DEFAULT CHARSET=utf8 COLLATE=utf8_bin AUTO_INCREMENT=1 ;\r\n\r\n";
         else
             tableText += ") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;\r\n\r\n";

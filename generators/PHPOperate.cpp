@@ -1,6 +1,6 @@
 #include "generators/PHPOperate.h"
 
-#include "generators/ModelErrors.h"
+#include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
 #include "model/Error.h"
@@ -95,7 +95,7 @@ std::string TPHPOperate::BuildShowAct() {
         std::optional<TReference> reference;
     };
     std::vector<TFilter> filters;
-    for (TMember& member : Members(memberDao_.QuerySearchMembers(classId_))) {
+    for (TMember& member : TMemberDAO::ToMembers(memberDao_.QuerySearchMembers(classId_))) {
         std::optional<TReference> reference;
         if (!IsTextFilter(member))
             reference = Resolve(member);
@@ -176,7 +176,7 @@ std::string TPHPOperate::BuildShowAct() {
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\twhile ($row = $DB->fetch_array($query))");
     lines.Add("\t{");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         lines.Add("\t\tif ($row['" + memberName + "']) {");
         lines.Add("\t\t\t$row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
@@ -257,7 +257,7 @@ std::string TPHPOperate::BuildAddOkAct() {
     lines.Add("\t$coverpic = array();");
     lines.Add("\t$" + lowerClassName + " = $_REQUEST['" + lowerClassName + "'];");
     lines.Add("\t$sql = $query = $sercontent = '';");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         lines.Add("\t$sercoverpic_" + memberName + " = '';");
         // Each picture starts from an empty array, so a member without an
@@ -294,7 +294,7 @@ std::string TPHPOperate::BuildAddOkAct() {
 
     // Column list and values follow the same row order; the last member
     // closes the list instead of adding a comma.
-    const std::vector<TMember> members = Members(memberDao_.QueryMembers(classId_));
+    const std::vector<TMember> members = TMemberDAO::ToMembers(memberDao_.QueryMembers(classId_));
     std::string insertLine = "\t$sql = \"INSERT INTO {$dbprefix}" + lowerClassName + " (";
     for (std::size_t i = 0; i < members.size(); ++i)
         insertLine += members[i].memberName + (i + 1 < members.size() ? "," : "");
@@ -332,7 +332,7 @@ std::string TPHPOperate::BuildRemoveAct() {
               ".\"'\";");
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\t$row = $DB->fetch_array($query);");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         lines.Add("\t/*--  判断" + image.memberComment + "是否为空  --*/");
         lines.Add("\tif ($row['" + memberName + "']) { ");
@@ -385,7 +385,7 @@ std::string TPHPOperate::BuildDelAllAct() {
               " = '\".$list[$i].\"'\";");
     lines.Add("\t\t$query = $DB->query($sql);");
     lines.Add("\t\t$row = $DB->fetch_array($query); ");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         lines.Add("\t\t/*--  判断" + image.memberComment + "是否为空  --*/");
         lines.Add("\t\tif ($row['" + memberName + "']) {");
@@ -444,7 +444,7 @@ std::string TPHPOperate::BuildEditAct() {
               "'\";");
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\t$row= $DB->fetch_array($query);");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         lines.Add("\t/*--  反序列化  --*/");
         lines.Add("\tif ($row['" + memberName + "']) {");
@@ -488,7 +488,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
     lines.Add("\t\t$oldrow = $row;");
     lines.Add("\t}");
-    for (const TMember& image : Members(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
         const std::string& memberName = image.memberName;
         const std::string submitted = "$" + lowerClassName + "['" + memberName + "']";
         lines.Add("\tif($oldrow['" + memberName + "'] != \"\")");
@@ -540,7 +540,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     lines.Add("\t/*--  更新" + friendName + "基本信息表  --*/");
     lines.Add("\t$sql = \"UPDATE {$dbprefix}" + lowerClassName + " SET \";");
     // Every plain column but the last is followed by a comma.
-    const std::vector<TMember> plain = Members(memberDao_.QueryPlainNonKeyMembers(classId_));
+    const std::vector<TMember> plain = TMemberDAO::ToMembers(memberDao_.QueryPlainNonKeyMembers(classId_));
     for (std::size_t i = 0; i < plain.size(); ++i) {
         const std::string& memberName = plain[i].memberName;
         const std::string ending = i + 1 < plain.size() ? ".\"',\";" : ".\"'\";";
@@ -558,36 +558,20 @@ std::string TPHPOperate::BuildEditOkAct() {
 }
 
 TMember TPHPOperate::KeyMember() const {
-    std::optional<TMember> key = memberDao_.GetKeyMember(classId_);
-    if (!key)
-        throw NoKeyMember(className_);
-    return *key;
+    return RequireKeyMember(classId_, className_);
 }
 
 TPHPOperate::TReference TPHPOperate::Resolve(const TMember& member) const {
-    if (classDao_.GetClassId(projectId_, member.memberType) < 0)
-        throw UnknownReference(className_, member.memberName, member.memberType);
-    std::optional<TMember> key = memberDao_.GetKeyMemberOfClass(projectId_, member.memberType);
-    if (!key)
-        throw ReferenceWithoutKey(className_, member.memberName, member.memberType);
-    std::optional<TMember> display = memberDao_.GetDisplayMemberOfClass(projectId_, member.memberType);
-    if (!display)
-        throw ReferenceWithoutDisplay(className_, member.memberName, member.memberType);
-    return {member, LowerFirst(member.memberType), key->memberName, display->memberName, key->memberIsInteger == 1};
+    const TReferencedClass referenced = ResolveReference(projectId_, className_, member);
+    return {member, referenced.lowerTypeName, referenced.keyMember.memberName, referenced.displayMember.memberName,
+            referenced.keyMember.memberIsInteger == 1};
 }
 
 std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers() const {
     std::vector<TReference> references;
-    for (const TMember& member : Members(memberDao_.QueryReferenceMembers(classId_)))
+    for (const TMember& member : TMemberDAO::ToMembers(memberDao_.QueryReferenceMembers(classId_)))
         references.push_back(Resolve(member));
     return references;
-}
-
-std::vector<TMember> TPHPOperate::Members(TRowSet rows) {
-    std::vector<TMember> members;
-    for (rows.First(); !rows.Eof(); rows.Next())
-        members.push_back(TMemberDAO::FromRow(rows));
-    return members;
 }
 
 bool TPHPOperate::IsTextFilter(const TMember& member) {

@@ -51,7 +51,6 @@ private:
     TMember KeyMember() const;
     TReference Resolve(const TMember& member) const;
     std::vector<TReference> ReferenceMembers() const;
-    static std::vector<TMember> Members(TRowSet rows);
     static bool IsTextFilter(const TMember& member);
 
     std::string friendName_;

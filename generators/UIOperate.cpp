@@ -1,7 +1,7 @@
 #include "generators/UIOperate.h"
 
 #include "generation/FileOperate.h"
-#include "generators/ModelErrors.h"
+#include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "model/Error.h"
 
@@ -97,22 +97,11 @@ void TUIOperate::SetCurrentClass(const TListEntry& entry) {
 }
 
 TMember TUIOperate::LookUpKeyMember() const {
-    auto key = members_.GetKeyMember(classId_);
-    if (!key)
-        throw NoKeyMember(className_);
-    return *key;
+    return RequireKeyMember(classId_, className_);
 }
 
-TUIOperate::Reference TUIOperate::LookUpReference(const TMember& member) const {
-    if (classes_.GetClassId(projectId_, member.memberType) < 0)
-        throw UnknownReference(className_, member.memberName, member.memberType);
-    auto key = members_.GetKeyMemberOfClass(projectId_, member.memberType);
-    if (!key)
-        throw ReferenceWithoutKey(className_, member.memberName, member.memberType);
-    auto display = members_.GetDisplayMemberOfClass(projectId_, member.memberType);
-    if (!display)
-        throw ReferenceWithoutDisplay(className_, member.memberName, member.memberType);
-    return {LowerFirst(member.memberType), std::move(*key), std::move(*display)};
+TReferencedClass TUIOperate::LookUpReference(const TMember& member) const {
+    return ResolveReference(projectId_, className_, member);
 }
 
 std::string TUIOperate::PagePath(const std::string& suffix) const {
@@ -247,7 +236,7 @@ std::string TUIOperate::BuildAddPage() const {
             }
             page.Line("        </tr>");
         } else {
-            const Reference ref = LookUpReference(m);
+            const TReferencedClass ref = LookUpReference(m);
             const std::string& list = ref.lowerTypeName;
             page.Line("        <tr class=\"noborder\">");
             page.Line("          <td class=\"td27\">", m.memberComment, ":</td>");
@@ -378,7 +367,7 @@ std::string TUIOperate::BuildEditPage() const {
             }
             page.Line("        </tr>");
         } else {
-            const Reference ref = LookUpReference(m);
+            const TReferencedClass ref = LookUpReference(m);
             const std::string& list = ref.lowerTypeName;
             const std::string& refKey = ref.keyMember.memberName;
             page.Line("        <tr class=\"noborder\">");
@@ -506,7 +495,7 @@ std::string TUIOperate::BuildListPage() const {
             page.Line(kSearchIndent, m.memberComment, ": <input type=\"text\" value=\"<{$", name,
                       "}>\" style=\"width:80px\" name=\"", name, "\" onclick=\"setDay(this);\" />");
         } else {
-            const Reference ref = LookUpReference(m);
+            const TReferencedClass ref = LookUpReference(m);
             const std::string& list = ref.lowerTypeName;
             const std::string& refKey = ref.keyMember.memberName;
             // The first option's value reads as "no choice" in the list action.

@@ -1,6 +1,7 @@
 #pragma once
 #include "generation/OutputTree.h"
 #include "generation/ProgressSink.h"
+#include "generators/ModelLookup.h"
 #include "model/ClassDAO.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
@@ -35,16 +36,10 @@ private:
     // lacks a key or display member, so that a bad model writes no page.
     void CheckReferences(const TClassList& classes);
 
-    // The referenced class of a reference member, as its pages need it.
-    struct Reference {
-        std::string lowerTypeName;
-        TMember keyMember;
-        TMember displayMember;
-    };
 
     void SetCurrentClass(const TListEntry& entry);
     TMember LookUpKeyMember() const;
-    Reference LookUpReference(const TMember& member) const;
+    TReferencedClass LookUpReference(const TMember& member) const;
 
     std::string BuildAddPage() const;
     std::string BuildEditPage() const;

@@ -6,7 +6,6 @@
 
 #include <sqlite3.h>
 
-#include <charconv>
 #include <mutex>
 #include <unordered_map>
 
@@ -18,7 +17,6 @@ constexpr int kBusyTimeoutMs = 2000;
 constexpr const char* kIndexes =
     "CREATE INDEX IF NOT EXISTS t_member_classId ON t_member(classId);"
     "CREATE INDEX IF NOT EXISTS t_class_projectId ON t_class(projectId);";
-
 
 // The shared connection and the lock that keeps operations of different
 // threads from interleaving on it.
@@ -332,12 +330,7 @@ int TDbHelper::QueryInt(const std::string& sql) const {
     TRowSet rows = OpenQuery(sql);
     if (rows.Eof())
         return -1;
-    const std::string& text = rows.FirstColumn();
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        throw Error("the query returned '" + text + "' where an integer was expected");
-    return value;
+    return rows.FirstInt();
 }
 
 std::string TDbHelper::QueryString(const std::string& sql) const {

@@ -85,6 +85,13 @@ TMember TMemberDAO::FromRow(const TRowSet& row) {
     return m;
 }
 
+std::vector<TMember> TMemberDAO::ToMembers(TRowSet rows) {
+    std::vector<TMember> members;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        members.push_back(FromRow(rows));
+    return members;
+}
+
 std::optional<TMember> TMemberDAO::LoadFirst(const std::string& sql) const {
     TRowSet rows = db_.OpenQuery(sql);
     if (rows.Eof())

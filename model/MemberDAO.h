@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorrel {
 
@@ -30,6 +31,8 @@ public:
 
     // The member on the current row of a member row set.
     static TMember FromRow(const TRowSet& row);
+    // Every member of a member row set, in row order.
+    static std::vector<TMember> ToMembers(TRowSet rows);
 
 private:
     std::optional<TMember> LoadFirst(const std::string& sql) const;

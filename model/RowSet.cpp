@@ -27,8 +27,10 @@ std::string TRowSet::FieldString(const std::string& column) const {
     return CurrentRow()[ColumnIndex(column)];
 }
 
-int TRowSet::FieldInt(const std::string& column) const {
-    const std::string text = FieldString(column);
+namespace {
+
+// An integer column's text; an empty (NULL) value reads as 0.
+int ToInt(const std::string& text, const std::string& column) {
     int value = 0;
     if (text.empty())
         return 0;
@@ -38,11 +40,21 @@ int TRowSet::FieldInt(const std::string& column) const {
     return value;
 }
 
+} // namespace
+
+int TRowSet::FieldInt(const std::string& column) const {
+    return ToInt(FieldString(column), column);
+}
+
 const std::string& TRowSet::FirstColumn() const {
     const auto& row = CurrentRow();
     if (row.empty())
         throw Error("the query returned no column");
     return row.front();
+}
+
+int TRowSet::FirstInt() const {
+    return ToInt(FirstColumn(), data_->columns.front());
 }
 
 } // namespace quorrel

@@ -24,6 +24,7 @@ public:
 
     // First column of the current row; used by the single-value queries.
     const std::string& FirstColumn() const;
+    int FirstInt() const;
 
 private:
     std::size_t ColumnIndex(const std::string& column) const;

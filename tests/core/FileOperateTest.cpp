@@ -52,8 +52,9 @@ TEST_F(FileOperate, UnwritableDestinationsRaiseErrorsNamingThePath) {
         EXPECT_THROW(TFileOperate::WriteUtf8File("t", At("ro/f.txt")), Error);
         fs::permissions(At("ro"), fs::perms::owner_all);
     }
-    if (fs::exists("/dev/full"))
+    if (fs::exists("/dev/full")) {
         EXPECT_THROW(TFileOperate::WriteUtf8File(std::string(1 << 20, 'x'), "/dev/full"), Error);
+    }
 }
 
 TEST_F(FileOperate, ReadsUtf8DroppingOnlyAByteOrderMark) {
