@@ -68,7 +68,8 @@ async function main() {
   try {
     ctx.browser = browser;
     ctx.context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
-    ctx.page = await ctx.context.newPage();
+    ctx.context.on('page', (p) => site.guard(p));
+    ctx.page = site.guard(await ctx.context.newPage());
     ctx.page.setDefaultTimeout(5000);
     ctx.page.setDefaultNavigationTimeout(15000);
     // Any alert is a script that should not have run; confirmations are accepted.

@@ -14,11 +14,10 @@ src=$(cd "$1" && pwd) || exit 2
 home_in=$(cd "$2" && pwd) || exit 2
 e2e=$src/tests/e2e
 
-for tool in php mariadbd node; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: $tool is not installed"; exit 0; }
-done
+. "$src/tests/scripts/support/common.sh"
+require_tools php mariadbd mariadb-install-db mariadb node
 # The browser is Debian's, driven where the package puts it.
-[ -x /usr/bin/chromium ] || { echo "SKIPPED: /usr/bin/chromium is not installed"; exit 0; }
+[ -x /usr/bin/chromium ] || skip "/usr/bin/chromium is not installed"
 
 passed=0 failed=0
 pass() { passed=$((passed + 1)); echo "ok   - $*"; }
@@ -28,17 +27,11 @@ summary() { echo "$passed passed, $failed failed"; }
 abort() { fail "$*"; summary; exit 1; }
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-e2e.XXXXXX")
-php_pid="" db_pid="" watch_pid=""
+php_pid="" MARIADB_PID="" watch_pid=""
 
-stop_pid() {  # pid: TERM, then KILL after 15 s
-  local pid=$1 i
-  kill "$pid" 2>/dev/null || return 0
-  for i in $(seq 150); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null
-}
 cleanup() {
-  [ -n "$php_pid" ] && stop_pid "$php_pid"
-  [ -n "$db_pid" ] && stop_pid "$db_pid"
+  stop_pid "$php_pid"
+  stop_pid "$MARIADB_PID"
   [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null
   wait 2>/dev/null
   if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
@@ -64,23 +57,9 @@ if [ ! -d "$e2e/node_modules/playwright-core" ]; then
 fi
 
 # --- MariaDB ---------------------------------------------------------------
-sock=$tmp/mysql.sock
-user_opt=()
-[ "$(id -u)" -eq 0 ] && user_opt=(--user=root)
-mariadb-install-db --no-defaults --datadir="$tmp/data" --auth-root-authentication-method=normal \
-  --skip-test-db "${user_opt[@]}" >"$tmp/install-db.log" 2>&1 \
-  || { cat "$tmp/install-db.log"; abort "mariadb-install-db failed"; }
-mariadbd --no-defaults --datadir="$tmp/data" --socket="$sock" --skip-networking \
-  --pid-file="$tmp/mysqld.pid" --log-error="$tmp/mysqld.err" --skip-log-bin \
-  --innodb-buffer-pool-size=32M --innodb-log-file-size=16M "${user_opt[@]}" &
-db_pid=$!
-for _ in $(seq 300); do
-  [ -S "$sock" ] && mariadb --no-defaults --socket="$sock" -uroot -e 'SELECT 1' >/dev/null 2>&1 && break
-  kill -0 "$db_pid" 2>/dev/null || break
-  sleep 0.1
-done
+start_mariadb "$tmp" || abort "mariadbd did not start"
+sock=$MARIADB_SOCKET
 mysql=(mariadb --no-defaults --socket="$sock" -uroot)
-"${mysql[@]}" -e 'SELECT 1' >/dev/null 2>&1 || { cat "$tmp/mysqld.err"; abort "mariadbd did not start"; }
 pass "MariaDB runs on $sock"
 
 db_name=shop db_user=shop db_password="e2e-$RANDOM$RANDOM"
@@ -128,15 +107,22 @@ E2E_DB_SOCKET=$sock E2E_DB_USER=$db_user E2E_DB_PASSWORD=$db_password E2E_DB_NAM
 pass "config.inc.php written"
 
 # --- serve it --------------------------------------------------------------------
-port=$(free_port)
-(cd "$site" && exec php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-php_pid=$!
-echo "$php_pid" >"$tmp/php.pid"
-for _ in $(seq 100); do
-  php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port" && break
-  sleep 0.1
+# Another program may take the free port before the server binds it: then
+# the server ends at once and is started again on another port.
+for attempt in 1 2 3 4 5; do
+  port=$(free_port)
+  (cd "$site" && exec php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+  php_pid=$!
+  echo "$php_pid" >"$tmp/php.pid"
+  until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do
+    kill -0 "$php_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$php_pid" 2>/dev/null && break
+  wait "$php_pid" 2>/dev/null
+  php_pid=""
 done
-kill -0 "$php_pid" 2>/dev/null || { cat "$tmp/php.log"; abort "php -S did not start"; }
+[ -n "$php_pid" ] || { cat "$tmp/php.log"; abort "php -S did not start"; }
 pass "php -S serves the site on port $port"
 
 # --- the browser part ------------------------------------------------------------

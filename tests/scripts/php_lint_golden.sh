@@ -7,10 +7,8 @@ set -u
 
 source_dir=${1:?usage: php_lint_golden.sh SOURCE_DIR HOME_DIR}
 
-if ! command -v php >/dev/null 2>&1; then
-    echo "php is not installed; skipping the syntax check of the golden controllers"
-    exit 0
-fi
+. "$source_dir/tests/scripts/support/common.sh"
+require_tools php
 
 shopt -s nullglob
 files=("$source_dir"/tests/golden/controllers/*.php)

@@ -6,10 +6,8 @@ set -uo pipefail
 home=${2:?usage: php_lint_site.sh SOURCE_DIR HOME_DIR}
 bak="$home/bak"
 
-if ! command -v php >/dev/null 2>&1; then
-  echo "php is not installed" >&2
-  exit 1
-fi
+. "$(dirname "$0")/support/common.sh"
+require_tools php
 if [ ! -d "$bak" ]; then
   echo "no laid-out site skeleton at $bak (build the 'home' target first)" >&2
   exit 1

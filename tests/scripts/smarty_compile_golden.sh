@@ -7,14 +7,9 @@ set -euo pipefail
 source_dir=${1:?usage: smarty_compile_golden.sh SOURCE_DIR HOME_DIR}
 smarty_dir=${QUORREL_SMARTY_DIR:-/usr/share/php/smarty4}
 
-if ! command -v php >/dev/null 2>&1; then
-    echo "php is not installed; the Smarty compile check is skipped"
-    exit 0
-fi
-if [[ ! -f "$smarty_dir/bootstrap.php" ]]; then
-    echo "Smarty 4 is not installed in $smarty_dir; the Smarty compile check is skipped"
-    exit 0
-fi
+. "$source_dir/tests/scripts/support/common.sh"
+require_tools php
+[[ -f "$smarty_dir/bootstrap.php" ]] || skip "Smarty 4 is not installed in $smarty_dir"
 
 golden_dir="$source_dir/tests/golden/templates"
 mapfile -d '' templates < <(find "$golden_dir" -type f \( -name '*.html' -o -name '*.tpl' \) -print0 | sort -z)

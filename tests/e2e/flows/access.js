@@ -108,7 +108,7 @@ async function signedOutAndSignIn(ctx) {
 
   await checks.group('sign-in with password and captcha', async () => {
     const context = await ctx.browser.newContext();
-    const p = await context.newPage();
+    const p = site.guard(await context.newPage());
     try {
       await p.goto(site.admin('brand.php?act=show'));
       checks.ok(/signin\.php/.test(p.url()) && (await p.locator('#captcha').count()) === 1 && (await p.locator('#admin_password2').count()) === 0,

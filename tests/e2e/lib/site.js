@@ -75,6 +75,41 @@ class Site {
     return listFiles(path.join(this.siteDir, 'attachments'));
   }
 
+  // A message page that reports a success moves on to its target by itself,
+  // a second after it loads. Before the test navigates anywhere else it waits
+  // for that move, so the page's navigation and the test's never race.
+  async settle(page) {
+    for (;;) {
+      let moves = false;
+      try {
+        moves = await page.evaluate(() => {
+          if (!document.querySelector('meta[http-equiv="refresh" i]')) return false;
+          window.__e2eLeaving = true;
+          return true;
+        });
+      } catch (e) {
+        // The move began while the page was read: wait for the next page.
+        await page.waitForLoadState('load');
+        continue;
+      }
+      if (!moves) return;
+      await page.waitForFunction(() => !window.__e2eLeaving && document.readyState === 'complete', null,
+        { timeout: 20000, polling: 100 });
+    }
+  }
+
+  // Makes page.goto wait for a pending move first (see settle).
+  guard(page) {
+    if (page.settlesFirst) return page;
+    page.settlesFirst = true;
+    const goto = page.goto.bind(page);
+    page.goto = async (url, options) => {
+      await this.settle(page);
+      return goto(url, options);
+    };
+    return page;
+  }
+
   // Fails the check when PHP's own warnings or errors reached the page.
   async expectCleanPage(page, label) {
     const text = await page.evaluate(() => document.documentElement.innerText);

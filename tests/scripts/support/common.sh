@@ -1,0 +1,61 @@
+# Shared by the script tests: skipping when a tool is missing, and private
+# servers started in a temporary folder and stopped by pid.
+# shellcheck shell=bash
+
+# CTest reads this exit status as "skipped" (SKIP_RETURN_CODE).
+readonly SKIP_STATUS=77
+
+# A missing tool skips the test, unless the run asked for every test to run
+# (scripts/test.sh does, having installed everything): then it fails.
+skip() {
+  if [ "${QUORREL_NO_SKIP:-0}" = 1 ]; then
+    echo "FAIL - $* (scripts/setup.sh installs it)" >&2
+    exit 1
+  fi
+  echo "SKIPPED: $*"
+  exit "$SKIP_STATUS"
+}
+
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+  done
+}
+
+# TERM, then KILL if the process is still there after 15 s.
+stop_pid() {
+  local pid=$1 i
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  for i in $(seq 150); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+  return 0
+}
+
+# start_mariadb DIR: a private MariaDB with its data, socket and logs in DIR,
+# no network. Sets MARIADB_PID and MARIADB_SOCKET. Waits until the server
+# answers or its process ends; returns 1 (with its log shown) if it never
+# answers.
+start_mariadb() {
+  local dir=$1 user_opt=() i
+  [ "$(id -u)" -eq 0 ] && user_opt=(--user=root)
+  MARIADB_SOCKET=$dir/mysql.sock
+  MARIADB_PID=""
+  mariadb-install-db --no-defaults --datadir="$dir/data" --auth-root-authentication-method=normal \
+    --skip-test-db "${user_opt[@]}" >"$dir/install-db.log" 2>&1 \
+    || { cat "$dir/install-db.log" >&2; return 1; }
+  mariadbd --no-defaults --datadir="$dir/data" --socket="$MARIADB_SOCKET" --skip-networking \
+    --pid-file="$dir/mysqld.pid" --log-error="$dir/mysqld.err" --skip-log-bin \
+    --innodb-buffer-pool-size=32M --innodb-log-file-size=16M "${user_opt[@]}" 2>"$dir/mysqld.out" &
+  MARIADB_PID=$!
+  # Bounded only as a guard against a hung server: a loaded machine may take
+  # long to start it, and the loop ends as soon as it answers or dies.
+  for i in $(seq 1200); do
+    [ -S "$MARIADB_SOCKET" ] && mariadb --no-defaults --socket="$MARIADB_SOCKET" -uroot -e 'SELECT 1' >/dev/null 2>&1 && return 0
+    kill -0 "$MARIADB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$dir/mysqld.err" >&2
+  return 1
+}
