@@ -9,6 +9,7 @@ class Checks {
     this.passed = 0;
     this.failed = 0;
     this.failures = [];
+    this.started = Date.now();
   }
 
   ok(condition, name, detail) {
@@ -31,7 +32,7 @@ class Checks {
   // Runs one group of checks; an exception counts as one failed check and
   // the run goes on with the next group.
   async group(title, fn) {
-    console.log(`# ${title}`);
+    console.log(`# ${title} (at ${((Date.now() - this.started) / 1000).toFixed(1)} s)`);
     try {
       await fn();
     } catch (e) {
