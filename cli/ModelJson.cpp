@@ -6,7 +6,9 @@
 #include "model/ProjectDAO.h"
 #include "model/Sql.h"
 
+#include <cstdint>
 #include <set>
+#include <vector>
 
 namespace quorrel {
 using json = nlohmann::ordered_json;
@@ -46,13 +48,23 @@ public:
             throw Error(where_ + ": \"" + key + "\" must be a text");
         return object_[key].get<std::string>();
     }
-    int Int(const char* key, int fallback) const {
+    // An integer within [low, high]; anything else is refused naming the
+    // field, so no model number is ever cut to fit.
+    int Int(const char* key, int fallback, int low, int high) const {
         if (!object_.contains(key))
             return fallback;
-        if (!object_[key].is_number_integer())
+        const json& value = object_[key];
+        if (!value.is_number_integer())
             throw Error(where_ + ": \"" + key + "\" must be an integer");
-        return object_[key].get<int>();
+        const bool inRange = value.is_number_unsigned()
+                                 ? value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)
+                                 : value.get<std::int64_t>() >= low && value.get<std::int64_t>() <= high;
+        if (!inRange)
+            throw Error(where_ + ": \"" + key + "\" must lie between " + to_string(low) + " and " +
+                        to_string(high) + ", not " + value.dump());
+        return static_cast<int>(value.get<std::int64_t>());
     }
+    int Flag(const char* key, int fallback) const { return Int(key, fallback, 0, 1); }
     const json& List(const char* key) const {
         if (!object_.contains(key) || !object_[key].is_array())
             throw Error(where_ + " lacks the list \"" + key + "\"");
@@ -69,15 +81,17 @@ TMember MemberFromJson(const json& object, const std::string& where) {
     TMember m;
     m.memberName = r.Text("memberName");
     m.memberType = r.Text("memberType");
-    m.memberLength = r.Int("memberLength", 0);
-    m.memberIsPri = r.Int("memberIsPri", 0);
+    // Only a text member has a length; the pages and the script size its
+    // field from it.
+    m.memberLength = r.Int("memberLength", 0, 0, m.memberType == kTypeString ? kMaxTextLength : 0);
+    m.memberIsPri = r.Flag("memberIsPri", 0);
     m.memberComment = r.Text("memberComment", false);
-    m.memberIsMust = r.Int("memberIsMust", 0);
-    m.memberIsInteger = r.Int("memberIsInteger", m.memberType == kTypeInteger);
-    m.memberIsFloat = r.Int("memberIsFloat", m.memberType == kTypeFloat);
-    m.queryFlag = r.Int("queryFlag", 0);
-    m.memberIsDisplay = r.Int("memberIsDisplay", 0);
-    m.memberQueryDisplay = r.Int("memberQueryDisplay", 1);
+    m.memberIsMust = r.Flag("memberIsMust", 0);
+    m.memberIsInteger = r.Flag("memberIsInteger", m.memberType == kTypeInteger);
+    m.memberIsFloat = r.Flag("memberIsFloat", m.memberType == kTypeFloat);
+    m.queryFlag = r.Flag("queryFlag", 0);
+    m.memberIsDisplay = r.Flag("memberIsDisplay", 0);
+    m.memberQueryDisplay = r.Flag("memberQueryDisplay", 1);
     return m;
 }
 
@@ -101,6 +115,30 @@ std::string InsertMember(const std::string& projectName, const std::string& clas
 }
 
 } // namespace
+
+json ParseModelDocument(std::istream& in) {
+    // Keys seen so far in each object being read, innermost last. A repeated
+    // key would otherwise silently replace the first value.
+    std::vector<std::set<std::string>> open;
+    const json::parser_callback_t refuseRepeatedKeys = [&open](int, json::parse_event_t event, json& parsed) {
+        switch (event) {
+        case json::parse_event_t::object_start:
+            open.emplace_back();
+            break;
+        case json::parse_event_t::object_end:
+            open.pop_back();
+            break;
+        case json::parse_event_t::key:
+            if (!open.back().insert(parsed.get<std::string>()).second)
+                throw Error("the key \"" + parsed.get<std::string>() + "\" appears twice in one object");
+            break;
+        default:
+            break;
+        }
+        return true;
+    };
+    return json::parse(in, refuseRepeatedKeys);
+}
 
 json ExportProject(int projectId, const std::string& projectName) {
     const TClassDAO classes;

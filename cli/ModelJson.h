@@ -1,6 +1,7 @@
 #pragma once
 #include <nlohmann/json.hpp>
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace quorrel {
 //   "friendName":..,"members":[{<every t_member column but projectId and classId>}]}]}]}
 // Lists are in row order.
 nlohmann::ordered_json ExportProject(int projectId, const std::string& projectName);
+
+// Reads a JSON document, refusing (with quorrel::Error) an object that holds
+// one key twice. Malformed JSON throws nlohmann::json::parse_error.
+nlohmann::ordered_json ParseModelDocument(std::istream& in);
 
 // Creates every project of the document as a new project with new ids, in
 // one transaction. Reference members keep pointing at their class because

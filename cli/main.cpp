@@ -80,19 +80,26 @@ int Sql(const fs::path& home, const std::string& project, const std::string& pre
 
 int Export(const std::string& project) {
     const int projectId = FindProject(project);
-    std::cout << ExportProject(projectId, project).dump(2) << "\n";
+    // The whole text is made before any of it is written, so a model that
+    // cannot be exported leaves no partial output behind.
+    const std::string text = ExportProject(projectId, project).dump(2) + "\n";
+    std::cout << text;
     return kOk;
 }
 
 int Import(const std::string& file) {
+    if (fs::is_directory(file))
+        throw Error(file + " is a folder; give the path of a JSON file made by 'quorrel-cli export'");
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw Error("cannot read " + file + "; give the path of a JSON file made by 'quorrel-cli export'");
     nlohmann::ordered_json document;
     try {
-        document = nlohmann::ordered_json::parse(in);
+        document = ParseModelDocument(in);
     } catch (const nlohmann::json::exception& e) {
         throw Error(file + " is not valid JSON (" + e.what() + "); nothing was imported");
+    } catch (const Error& e) {
+        throw Error(file + ": " + e.what() + "; nothing was imported");
     }
     try {
         for (const auto& name : ImportProjects(document))
@@ -137,27 +144,37 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kOk : kUsage;
     }
 
-    const fs::path homeFolder = home.empty() ? ProgramFolder() : fs::absolute(home);
-    TDbHelper::SetModelFile(homeFolder / "projects.mdb");
+    int status = kUsage;
     try {
+        const fs::path homeFolder = home.empty() ? ProgramFolder() : fs::absolute(home);
+        TDbHelper::SetModelFile(homeFolder / "projects.mdb");
         if (*init)
-            return Init(homeFolder);
-        if (*projects)
-            return Projects();
-        if (*generate)
-            return Generate(homeFolder, project, prefix);
-        if (*sql)
-            return Sql(homeFolder, project, prefix);
-        if (*exportCmd)
-            return Export(project);
-        if (*import)
-            return Import(file);
+            status = Init(homeFolder);
+        else if (*projects)
+            status = Projects();
+        else if (*generate)
+            status = Generate(homeFolder, project, prefix);
+        else if (*sql)
+            status = Sql(homeFolder, project, prefix);
+        else if (*exportCmd)
+            status = Export(project);
+        else if (*import)
+            status = Import(file);
     } catch (const UsageError& e) {
         std::cerr << "quorrel-cli: " << e.message << "\n";
         return kUsage;
-    } catch (const Error& e) {
+    } catch (const std::exception& e) {
+        // Error carries the program's own wording; anything else (a file
+        // system or encoding failure) is reported the same way, never aborts.
         std::cerr << "quorrel-cli: " << e.what() << "\n";
         return kError;
     }
-    return kUsage;
+    // Output that could not be written (a full disk, a closed pipe) is a
+    // failure, not a success with a truncated result.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "quorrel-cli: the output could not be written" << "\n";
+        return kError;
+    }
+    return status;
 }

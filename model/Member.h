@@ -30,6 +30,10 @@ inline constexpr const char* kTypeFloat = "浮点型";
 inline constexpr const char* kTypeDate = "日期型";
 inline constexpr const char* kTypeImage = "图片型";
 
+// The longest text column MySQL can hold; a text member's length lies in
+// 0..kMaxTextLength and every other member's length is 0.
+inline constexpr int kMaxTextLength = 65535;
+
 bool IsBasicType(const std::string& memberType);
 
 } // namespace quorrel

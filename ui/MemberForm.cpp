@@ -183,6 +183,10 @@ void TMemberForm::Button1Click() {
             owner_.Boxes().Information(QStringLiteral("长度必须是整数!"));
             return;
         }
+        if (member.memberLength < 0 || member.memberLength > kMaxTextLength) {
+            owner_.Boxes().Information(QStringLiteral("长度必须在0到%1之间!").arg(kMaxTextLength));
+            return;
+        }
     }
     if (CB_MemberIsPri->isChecked())
         member.memberIsPri = 1;

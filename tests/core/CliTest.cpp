@@ -109,6 +109,54 @@ TEST_F(CommandLine, ImportRefusesDuplicatesAndMalformedFilesLeavingTheModelAlone
     EXPECT_EQ(Cli(home.home(), {"export", "shop"}).out, before);
 }
 
+TEST_F(CommandLine, ImportRefusesNumbersOutOfRangeAndRepeatedKeysNamingTheField) {
+    const auto refused = [&](const std::string& from, const std::string& to, const std::string& named) {
+        std::string model = kModel;
+        model.replace(model.find(from), from.size(), to);
+        WriteFile(home.home() / "bad.json", model);
+        auto result = Cli(home.home(), {"import", (home.home() / "bad.json").string()});
+        EXPECT_EQ(result.status, 1) << to;
+        EXPECT_NE(result.err.find(named), std::string::npos) << to << ": " << result.err;
+    };
+    // Numbers that a 32-bit reading would cut to a valid-looking value.
+    refused("\"memberLength\":20", "\"memberLength\":4294967297", "memberLength");
+    refused("\"memberLength\":20", "\"memberLength\":9223372036854775807", "memberLength");
+    refused("\"memberLength\":20", "\"memberLength\":-5", "memberLength");
+    refused("\"memberLength\":20", "\"memberLength\":300000000", "memberLength");
+    refused("\"memberLength\":0,\"memberIsPri\":1", "\"memberLength\":3,\"memberIsPri\":1", "memberLength");
+    refused("\"memberIsPri\":1", "\"memberIsPri\":4294967297", "memberIsPri");
+    refused("\"queryFlag\":1", "\"queryFlag\":2", "queryFlag");
+    refused("\"friendName\":\"用户\"", "\"friendName\":\"用户\",\"friendName\":\"x\"", "friendName");
+    refused("\"memberName\":\"id\"", "\"memberName\":\"id\",\"memberName\":\"id\"", "memberName");
+    EXPECT_EQ(Cli(home.home(), {"projects"}).out, "");
+
+    // The longest text column is accepted.
+    std::string model = kModel;
+    model.replace(model.find("\"memberLength\":20"), 17, "\"memberLength\":65535");
+    WriteFile(home.home() / "long.json", model);
+    EXPECT_EQ(Cli(home.home(), {"import", (home.home() / "long.json").string()}).status, 0);
+}
+
+TEST_F(CommandLine, FailuresAreMessagesAndUnwrittenOutputIsAnError) {
+    auto folder = Cli(home.home(), {"import", home.home().string()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("folder"), std::string::npos) << folder.err;
+
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
+    for (const auto& args : {std::vector<std::string>{"export", "shop"},
+                                                {"sql", "shop"}, {"projects"}, {"generate", "shop"}}) {
+        std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.home().string());
+        for (const auto& arg : args)
+            command += " " + Quote(arg);
+        const int raw = std::system((command + " >/dev/full 2>/dev/null").c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << args[0] << " to a full disk";
+    }
+
+    auto unreadable = Cli(home.home() / std::string(300, 'h'), {"projects"});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_NE(unreadable.err.find("quorrel-cli: "), std::string::npos);
+}
+
 TEST_F(CommandLine, GenerateReportsProgressAndExitStatus) {
     ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
     auto run = Cli(home.home(), {"generate", "shop"});
