@@ -30,7 +30,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-e2e.XXXXXX")
 php_pid="" MARIADB_PID="" watch_pid=""
 
 cleanup() {
-  stop_pid "$php_pid"
+  stop_group "$php_pid"
   stop_pid "$MARIADB_PID"
   [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null
   wait 2>/dev/null
@@ -41,7 +41,8 @@ trap 'exit 130' INT TERM HUP
 
 # Should this shell be killed outright, the watchdog still stops the servers.
 ( while kill -0 $$ 2>/dev/null; do sleep 2; done
-  for f in "$tmp/php.pid" "$tmp/mysqld.pid"; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
+  [ -f "$tmp/php.pid" ] && kill -- "-$(cat "$tmp/php.pid")" 2>/dev/null
+  [ -f "$tmp/mysqld.pid" ] && kill "$(cat "$tmp/mysqld.pid")" 2>/dev/null
   sleep 5; rm -rf "$tmp" ) >/dev/null 2>&1 &
 watch_pid=$!
 
@@ -111,7 +112,10 @@ pass "config.inc.php written"
 # the server ends at once and is started again on another port.
 for attempt in 1 2 3 4 5; do
   port=$(free_port)
-  (cd "$site" && exec php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+  # Several workers: one connection the browser opens ahead and leaves idle
+  # would otherwise hold up every other request. The server and its workers
+  # form their own process group, stopped as one.
+  (cd "$site" && PHP_CLI_SERVER_WORKERS=4 exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
   php_pid=$!
   echo "$php_pid" >"$tmp/php.pid"
   until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do

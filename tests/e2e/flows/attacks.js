@@ -33,7 +33,10 @@ async function run(ctx) {
   const { checks, db, site, page, images, state } = ctx;
   const base = ctx.env.baseUrl;
 
-  const snapAll = () => Object.fromEntries(Object.entries(KEYS).map(([c, k]) => [c, db.snapshot(`${T}${c}`, k)]));
+  const snapAll = () => {
+    const tables = db.snapshots(Object.fromEntries(Object.entries(KEYS).map(([c, k]) => [`${T}${c}`, k])));
+    return Object.fromEntries(Object.keys(KEYS).map((c) => [c, tables[`${T}${c}`]]));
+  };
   // Rows of every table as before, except the new rows of one table; returns those.
   const newRows = (before, table, label) => {
     const after = snapAll();

@@ -33,6 +33,17 @@ stop_pid() {
   return 0
 }
 
+# Stops a process that leads its own process group (started with setsid)
+# together with every process it started: TERM, then KILL after 15 s.
+stop_group() {
+  local pid=$1 i
+  [ -n "$pid" ] || return 0
+  kill -TERM -- "-$pid" 2>/dev/null || return 0
+  for i in $(seq 150); do kill -0 -- "-$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL -- "-$pid" 2>/dev/null
+  return 0
+}
+
 # start_mariadb DIR: a private MariaDB with its data, socket and logs in DIR,
 # no network. Sets MARIADB_PID and MARIADB_SOCKET. Waits until the server
 # answers or its process ends; returns 1 (with its log shown) if it never
