@@ -4,8 +4,8 @@
 #include "model/Folders.h"
 #include "model/ProgramFolder.h"
 #include "ui/AppFont.h"
-#include "ui/Convert.h"
 #include "ui/DataBaseSqlForm.h"
+#include "ui/DataFolderSetup.h"
 #include "ui/DesktopOpener.h"
 #include "ui/MainForm.h"
 #include "ui/QtPrompts.h"
@@ -17,56 +17,8 @@
 #include <filesystem>
 #include <optional>
 
-namespace {
-
-using namespace quorrel;
-
-// Makes the data folder ready on a start without --home: creates it, offers
-// to take over a model an earlier version kept beside the program, and
-// creates an empty model on the first start. False when the program cannot
-// run; the user has been told why.
-bool PrepareDataFolder(const TFolders& folders, Prompts& prompts) {
-    const QString data = ToQ(folders.Data());
-    try {
-        folders.PrepareData();
-    } catch (const Error& e) {
-        prompts.ErrorBox(QStringLiteral("无法使用数据文件夹 %1：\n%2\n\n模型和生成的网站都保存在这个文件夹里。"
-                                        "请检查它的权限，或者用 --home 目录 指定另一个可写的文件夹启动，"
-                                        "例如：quorrel --home ~/quorrel")
-                             .arg(data, QString::fromUtf8(e.what())));
-        return false;
-    }
-    const std::filesystem::path program = ProgramFolder();
-    if (auto former = folders.FormerModel(program)) {
-        const QString text =
-            QStringLiteral("在程序文件夹里找到了以前的模型：\n%1\n\n现在模型和生成的网站保存在数据文件夹：\n%2\n"
-                           "（删除构建文件夹不会再删除它们）。\n\n要把这个模型和它旁边已生成的网站移到数据文件夹吗？"
-                           "选择“取消”则从空模型开始，原来的文件保持不动。")
-                .arg(ToQ(*former), data);
-        if (prompts.Confirm(QString::fromUtf8(TFormMain::kCaption), text)) {
-            try {
-                if (!folders.TakeOverFormerData(program))
-                    prompts.Information(QStringLiteral("模型已复制到 %1；原来的文件仍在程序文件夹里。").arg(data));
-            } catch (const Error& e) {
-                prompts.ErrorBox(QStringLiteral("无法移动以前的模型：%1\n原来的文件保持不动。")
-                                     .arg(QString::fromUtf8(e.what())));
-                return false;
-            }
-        }
-    }
-    try {
-        if (!std::filesystem::exists(folders.ModelFile()))
-            TDbHelper::CreateModelFile(folders.ModelFile());
-    } catch (const Error& e) {
-        prompts.ErrorBox(QString::fromUtf8(e.what()));
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 int main(int argc, char* argv[]) {
+    using namespace quorrel;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorrel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
@@ -100,7 +52,7 @@ int main(int argc, char* argv[]) {
             prompts.ErrorBox(QString::fromUtf8(e.what()) + QStringLiteral("\n用 --home 目录 指定一个文件夹启动。"));
             return 1;
         }
-        if (!PrepareDataFolder(*folders, prompts))
+        if (!DataFolderSetup::Prepare(*folders, ProgramFolder(), prompts))
             return 1;
     }
     TDbHelper::SetModelFile(folders->ModelFile());
