@@ -104,8 +104,8 @@ if cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
       grep -q '^Name\[zh_CN\]=' "$prefix/share/applications/quorrel.desktop"
   fi
   if have man; then
-    check "the manual page of quorrel-cli reads" \
-      sh -c "MANWIDTH=80 man -l '$prefix/share/man/man1/quorrel-cli.1.gz' 2>&1 | grep -q 'quorrel-cli paths\|paths'"
+    check "the manual page of quorrel-cli reads and tells of the data folder" \
+      sh -c 'MANWIDTH=80 man -l "$1" 2>/dev/null | grep -q "XDG_DATA_HOME/quorrel"' _ "$prefix/share/man/man1/quorrel-cli.1.gz"
   fi
 else
   cat "$tmp/install.log"
