@@ -87,7 +87,7 @@ int PrepareDataFolder(const TFolders& folders, bool creatingModel) {
         if (fs::is_directory(program / "projects", ec) && !fs::exists(folders.Data() / "projects", ec))
             std::cerr << "  mv '" << (program / "projects").string() << "' '" << (folders.Data() / "projects").string()
                       << "'\n";
-        std::cerr << "or start from an empty model with 'quorrel-cli init'. Nothing was changed.\n";
+        std::cerr << "or start from an empty model with 'quorrel-cli init'. The old files are left as they are.\n";
         return kError;
     }
     if (!fs::exists(folders.ModelFile())) {
