@@ -5,6 +5,7 @@
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
 #include "model/Error.h"
+#include "model/Folders.h"
 #include "model/ProgramFolder.h"
 #include "model/ProjectDAO.h"
 
@@ -52,16 +53,60 @@ int Init(const fs::path& home) {
     return kOk;
 }
 
+int Paths(const TFolders& folders) {
+    std::cout << "resources\t" << folders.Resources().string() << '\n'
+              << "data\t" << folders.Data().string() << '\n'
+              << "model\t" << folders.ModelFile().string() << '\n'
+              << "sites\t" << (folders.Data() / "projects").string() << '\n';
+    return kOk;
+}
+
+// The data folder of a start without --home: created when missing, with an
+// empty model on the first start. A model an earlier version kept beside the
+// program is never taken silently: the command stops and says how to move it.
+int PrepareDataFolder(const TFolders& folders, bool creatingModel) {
+    try {
+        folders.PrepareData();
+    } catch (const Error& e) {
+        std::cerr << "quorrel-cli: " << e.what()
+                  << "\nThe model and the generated sites are kept in that folder. Fix its permissions, or give "
+                     "another folder with --home DIR (which then holds the model, the sites and the resources).\n";
+        return kError;
+    }
+    if (creatingModel)
+        return kOk;
+    const fs::path program = ProgramFolder();
+    if (auto former = folders.FormerModel(program)) {
+        std::cerr << "quorrel-cli: " << former->string()
+                  << " is a model kept beside the program by an earlier version. The model and the generated "
+                     "sites now live in "
+                  << folders.Data().string()
+                  << ", where deleting the build folder cannot reach them. To keep working on it, move it there:\n"
+                  << "  mv '" << former->string() << "' '" << folders.ModelFile().string() << "'\n";
+        std::error_code ec;
+        if (fs::is_directory(program / "projects", ec) && !fs::exists(folders.Data() / "projects", ec))
+            std::cerr << "  mv '" << (program / "projects").string() << "' '" << (folders.Data() / "projects").string()
+                      << "'\n";
+        std::cerr << "or start from an empty model with 'quorrel-cli init'. The old files are left as they are.\n";
+        return kError;
+    }
+    if (!fs::exists(folders.ModelFile())) {
+        TDbHelper::CreateModelFile(folders.ModelFile());
+        std::cerr << "quorrel-cli: created an empty model in " << folders.ModelFile().string() << "\n";
+    }
+    return kOk;
+}
+
 int Projects() {
     for (const auto& project : TProjectDAO().LoadProjects())
         std::cout << project.id << '\t' << project.name << '\n';
     return kOk;
 }
 
-int Generate(const fs::path& home, const std::string& project, const std::string& prefix) {
+int Generate(const TFolders& folders, const std::string& project, const std::string& prefix) {
     const int projectId = FindProject(project);
     ConsoleReporter reporter;
-    TAutoCode(projectId, project, prefix, home, reporter).Execute();
+    TAutoCode(projectId, project, prefix, folders, reporter).Execute();
     switch (reporter.outcome()) {
     case ConsoleReporter::Outcome::Finished:
         return kOk;
@@ -72,9 +117,9 @@ int Generate(const fs::path& home, const std::string& project, const std::string
     }
 }
 
-int Sql(const fs::path& home, const std::string& project, const std::string& prefix) {
+int Sql(const TFolders& folders, const std::string& project, const std::string& prefix) {
     const int projectId = FindProject(project);
-    std::cout << TDataBaseSql(home).BuildScript(projectId, prefix) << std::flush;
+    std::cout << TDataBaseSql(folders).BuildScript(projectId, prefix) << std::flush;
     return kOk;
 }
 
@@ -116,11 +161,14 @@ int main(int argc, char** argv) {
     CLI::App app{"quorrel-cli: edit the site model and generate PHP + Smarty administration sites.\n"
                  "Exit status: 0 done, 1 error, 2 usage error or unknown project, 3 a model check failed."};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("quorrel-cli ") + QUORREL_VERSION);
     std::string home;
     app.add_option("--home", home,
-                   "home folder holding projects.mdb, bak/, template/ and projects/ (default: the program's folder)");
+                   "one folder holding everything: projects.mdb, projects/, bak/ and template/ (default: the model "
+                   "and the sites in $XDG_DATA_HOME/quorrel, the resources shipped with the program)");
 
-    auto* init = app.add_subcommand("init", "create an empty model (projects.mdb) in the home folder");
+    auto* init = app.add_subcommand("init", "create an empty model (projects.mdb) in the data folder");
+    auto* paths = app.add_subcommand("paths", "print the folders in use: resources, data, model and sites");
     auto* projects = app.add_subcommand("projects", "list the projects: id, a tab, the name");
 
     std::string project, prefix = "php_", file;
@@ -144,22 +192,32 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kOk : kUsage;
     }
 
+    // Runs the chosen command and returns its exit status.
+    const auto run = [&]() -> int {
+        const TFolders folders = home.empty() ? TFolders::ForProgram(ProgramFolder()) : TFolders(fs::absolute(home));
+        if (*paths)
+            return Paths(folders);
+        if (home.empty())
+            if (const int prepared = PrepareDataFolder(folders, static_cast<bool>(*init)); prepared != kOk)
+                return prepared;
+        TDbHelper::SetModelFile(folders.ModelFile());
+        if (*init)
+            return Init(folders.Data());
+        if (*projects)
+            return Projects();
+        if (*generate)
+            return Generate(folders, project, prefix);
+        if (*sql)
+            return Sql(folders, project, prefix);
+        if (*exportCmd)
+            return Export(project);
+        if (*import)
+            return Import(file);
+        return kUsage;
+    };
     int status = kUsage;
     try {
-        const fs::path homeFolder = home.empty() ? ProgramFolder() : fs::absolute(home);
-        TDbHelper::SetModelFile(homeFolder / "projects.mdb");
-        if (*init)
-            status = Init(homeFolder);
-        else if (*projects)
-            status = Projects();
-        else if (*generate)
-            status = Generate(homeFolder, project, prefix);
-        else if (*sql)
-            status = Sql(homeFolder, project, prefix);
-        else if (*exportCmd)
-            status = Export(project);
-        else if (*import)
-            status = Import(file);
+        status = run();
     } catch (const UsageError& e) {
         std::cerr << "quorrel-cli: " << e.message << "\n";
         return kUsage;

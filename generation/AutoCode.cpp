@@ -38,12 +38,12 @@ constexpr std::array<std::pair<const char*, const char*>, 20> kResourceFiles = {
 
 } // namespace
 
-TAutoCode::TAutoCode(int projectId, std::string projectName, std::string tablePrefix, fs::path home,
+TAutoCode::TAutoCode(int projectId, std::string projectName, std::string tablePrefix, TFolders folders,
                      RunReporter& reporter)
     : projectId_(projectId),
       projectName_(std::move(projectName)),
       tablePrefix_(std::move(tablePrefix)),
-      home_(std::move(home)),
+      folders_(std::move(folders)),
       reporter_(reporter) {}
 
 void TAutoCode::Execute() {
@@ -74,30 +74,34 @@ void TAutoCode::Run() {
     for (const auto& warning : validator.Warnings(classes))
         reporter_.AddLine(warning);
 
-    DiskOutputTree out(home_);
-    TUIOperate(projectId_, projectName_, home_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
+    DiskOutputTree out(folders_.Data());
+    TUIOperate(projectId_, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
     TPHPOperate(projectId_, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
     CopyResources();
     reporter_.Finished();
 }
 
 void TAutoCode::CopyResources() {
-    const fs::path bak = home_ / "bak";
-    const fs::path site = home_ / "projects" / projectName_;
+    const fs::path site = folders_.Site(projectName_);
     const std::string logPrefix = "移动projects/" + projectName_ + "/";
 
     reporter_.AddLine("正在移动资源文件。。。");
     for (const auto& [folder, ending] : kResourceFolders) {
-        TFileOperate::CopyDirectory(bak / folder, site / folder, true);
+        const fs::path resource = fs::path("bak") / folder;
+        auto layers = folders_.ResourceLayers(resource);
+        if (layers.empty())
+            layers.push_back(folders_.Resources() / resource); // reported as missing by the copy
+        TFileOperate::CopyDirectoryLayers(layers, site / folder, true);
         reporter_.AddLine(logPrefix + folder + ending);
     }
     for (const auto& [file, ending] : kResourceFiles) {
         // A resource file missing from bak/ is skipped: sites may drop pages.
         std::error_code ec;
-        if (fs::is_regular_file(bak / file, ec)) {
-            fs::copy_file(bak / file, site / file, fs::copy_options::overwrite_existing, ec);
+        const fs::path source = folders_.Resource(fs::path("bak") / file);
+        if (fs::is_regular_file(source, ec)) {
+            fs::copy_file(source, site / file, fs::copy_options::overwrite_existing, ec);
             if (ec)
-                throw Error("cannot copy " + (bak / file).string() + " to " + (site / file).string() + ": " +
+                throw Error("cannot copy " + source.string() + " to " + (site / file).string() + ": " +
                             ec.message());
         }
         reporter_.AddLine(logPrefix + file + ending);

@@ -1,18 +1,19 @@
 #pragma once
 #include "generation/RunReporter.h"
+#include "model/Folders.h"
 
-#include <filesystem>
 #include <string>
 
 namespace quorrel {
 
 // One generation run of a project: checks the model, writes the templates
 // and controllers, copies the site resources from bak/ and reports. The
-// project name is taken once, when the run is created; every path is under
-// the home folder.
+// project name is taken once, when the run is created. The site is written
+// to the data folder; the resources are read from the resource folder, with
+// the data folder's own bak/ and template/ files in place of shipped ones.
 class TAutoCode {
 public:
-    TAutoCode(int projectId, std::string projectName, std::string tablePrefix, std::filesystem::path home,
+    TAutoCode(int projectId, std::string projectName, std::string tablePrefix, TFolders folders,
               RunReporter& reporter);
 
     // Runs on the calling thread; never throws: the outcome reaches the
@@ -26,7 +27,7 @@ private:
     int projectId_;
     std::string projectName_;
     std::string tablePrefix_;
-    std::filesystem::path home_;
+    TFolders folders_;
     RunReporter& reporter_;
 };
 

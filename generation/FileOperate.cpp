@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <vector>
 
 namespace quorrel {
@@ -35,22 +36,70 @@ void CreateFolders(const fs::path& folder) {
         throw Error("cannot create the folder " + folder.string() + ": " + ec.message());
 }
 
-void CopyEntry(const fs::directory_entry& entry, const fs::path& target, bool keepExisting) {
+// The entries of a folder, sorted by name so that copies are reproducible.
+std::vector<fs::directory_entry> Entries(const fs::path& folder) {
     std::error_code ec;
-    if (entry.is_symlink(ec)) {
-        if (fs::exists(fs::symlink_status(target)) ) {
-            if (keepExisting)
-                return;
-            fs::remove(target, ec);
-        }
-        fs::copy_symlink(entry.path(), target, ec);
-    } else {
-        if (keepExisting && fs::exists(fs::symlink_status(target)))
-            return;
-        fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, ec);
-    }
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(*it);
     if (ec)
-        throw Error("cannot copy " + entry.path().string() + " to " + target.string() + ": " + ec.message());
+        throw Error("cannot list the folder " + folder.string() + ": " + ec.message());
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+    return entries;
+}
+
+// The names of what destination holds now: the top files a copy keeps.
+std::set<fs::path> ExistingNames(const fs::path& destination) {
+    std::set<fs::path> names;
+    std::error_code ec;
+    if (fs::is_directory(destination, ec))
+        for (const auto& entry : Entries(destination))
+            names.insert(entry.path().filename());
+    return names;
+}
+
+// A link to a folder that holds the link would make the copy endless.
+void RefuseLinkLoop(const fs::directory_entry& link, const fs::path& source) {
+    std::error_code ec;
+    const fs::path target = fs::canonical(link.path(), ec);
+    const fs::path here = fs::canonical(source, ec);
+    if (ec)
+        return;
+    const fs::path rest = here.lexically_relative(target);
+    if (!rest.empty() && *rest.begin() != "..")
+        throw Error("cannot copy " + link.path().string() + ": it links to " + target.string() +
+                    ", a folder that holds it");
+}
+
+// Copies the tree under source into destination; the files named in keep
+// stay where destination has them. Links are followed: the copy holds the
+// files themselves, so a site stays whole when it is moved elsewhere.
+void CopyTree(const fs::path& source, const fs::path& destination, const std::set<fs::path>& keep) {
+    const auto entries = Entries(source);
+    CreateFolders(destination);
+    for (const auto& entry : entries) {
+        std::error_code ec;
+        const fs::path name = entry.path().filename();
+        const fs::path target = destination / name;
+        if (fs::is_directory(entry.path(), ec)) {
+            if (entry.is_symlink(ec))
+                RefuseLinkLoop(entry, source);
+            CopyTree(entry.path(), target, {});
+            continue;
+        }
+        if (keep.count(name) != 0)
+            continue;
+        fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw Error("cannot copy " + entry.path().string() + " to " + target.string() + ": " + ec.message());
+    }
+}
+
+void RequireFolder(const fs::path& source) {
+    std::error_code ec;
+    if (!fs::is_directory(source, ec))
+        throw Error("cannot copy the folder " + source.string() + ": it does not exist or is not a folder");
 }
 
 } // namespace
@@ -101,27 +150,18 @@ std::string TFileOperate::ReadTextFile(const fs::path& file) {
 }
 
 bool TFileOperate::CopyDirectory(const fs::path& source, const fs::path& destination, bool keepExisting) {
-    std::error_code ec;
-    if (!fs::is_directory(source, ec))
-        throw Error("cannot copy the folder " + source.string() + ": it does not exist or is not a folder");
-    std::vector<fs::directory_entry> entries;
-    for (fs::directory_iterator it(source, ec), end; !ec && it != end; it.increment(ec))
-        entries.push_back(*it);
-    if (ec)
-        throw Error("cannot list the folder " + source.string() + ": " + ec.message());
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+    return CopyDirectoryLayers({source}, destination, keepExisting);
+}
 
-    CreateFolders(destination);
-    for (const auto& entry : entries) {
-        const fs::path target = destination / entry.path().filename();
-        if (!entry.is_symlink(ec) && entry.is_directory(ec)) {
-            CreateFolders(target);
-            CopyDirectory(entry.path(), target, false);
-        } else {
-            CopyEntry(entry, target, keepExisting);
-        }
-    }
+bool TFileOperate::CopyDirectoryLayers(const std::vector<fs::path>& sources, const fs::path& destination,
+                                       bool keepExisting) {
+    if (sources.empty())
+        throw Error("no folder to copy into " + destination.string());
+    for (const auto& source : sources)
+        RequireFolder(source);
+    const std::set<fs::path> keep = keepExisting ? ExistingNames(destination) : std::set<fs::path>{};
+    for (const auto& source : sources)
+        CopyTree(source, destination, keep);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace quorrel {
 
@@ -22,9 +23,17 @@ public:
     static std::string ReadTextFile(const std::filesystem::path& file);
     // Copies the tree under source into destination. With keepExisting,
     // files directly inside destination that already exist are kept; all
-    // deeper files are replaced. Symbolic links are copied as links.
+    // deeper files are replaced. Symbolic links are followed: the copy holds
+    // the files they point to (a link back into a folder that holds it is
+    // refused).
     static bool CopyDirectory(const std::filesystem::path& source, const std::filesystem::path& destination,
                               bool keepExisting);
+    // Copies the trees under sources into destination one after the other,
+    // each replacing the files of the ones before; with keepExisting, files
+    // directly inside destination that were there before the first copy are
+    // kept. Every source must be a folder.
+    static bool CopyDirectoryLayers(const std::vector<std::filesystem::path>& sources,
+                                    const std::filesystem::path& destination, bool keepExisting);
 };
 
 } // namespace quorrel

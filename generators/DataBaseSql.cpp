@@ -41,7 +41,7 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 
 } // namespace
 
-TDataBaseSql::TDataBaseSql(std::filesystem::path home) : home_(std::move(home)) {}
+TDataBaseSql::TDataBaseSql(TFolders folders) : folders_(std::move(folders)) {}
 
 std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePrefix) const {
     const TClassDAO classDao;
@@ -106,7 +106,7 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
             tableText += ") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;\r\n\r\n";
     }
 
-    const std::string scriptTemplate = TFileOperate::ReadUtf8File(home_ / "template/admin/mysql.sql");
+    const std::string scriptTemplate = TFileOperate::ReadUtf8File(folders_.Resource("template/admin/mysql.sql"));
     return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tableText + alterText), "$dbprefix", tablePrefix);
 }
 

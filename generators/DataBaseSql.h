@@ -1,22 +1,23 @@
 #pragma once
-#include <filesystem>
+#include "model/Folders.h"
+
 #include <string>
 
 namespace quorrel {
 
 // Builds the MySQL script of a project: one CREATE TABLE per class with its
 // primary key, then one ALTER TABLE per reference member for its foreign
-// key, put into the script template of the home folder.
+// key, put into the script template (template/admin/mysql.sql).
 class TDataBaseSql {
 public:
-    explicit TDataBaseSql(std::filesystem::path home);
+    explicit TDataBaseSql(TFolders folders);
 
     // The finished script. The template's "$sqlString" receives the tables,
     // then every "$dbprefix" of the result becomes the table prefix.
     std::string BuildScript(int projectId, const std::string& tablePrefix) const;
 
 private:
-    std::filesystem::path home_;
+    TFolders folders_;
 };
 
 } // namespace quorrel

@@ -2,7 +2,7 @@
 
 namespace quorrel {
 
-// The product's home page: the help page shipped in the home folder,
+// The product's home page: the help page shipped with the resources,
 // opened by the desktop program's banner and named in generated headers.
 inline constexpr const char* kHomePagePath = "help/index.html";
 

@@ -57,9 +57,9 @@ const char* const kDocType =
 
 } // namespace
 
-TUIOperate::TUIOperate(int projectId, std::string projectName, std::filesystem::path home, OutputTree& out,
+TUIOperate::TUIOperate(int projectId, std::string projectName, TFolders folders, OutputTree& out,
                        ProgressSink& progress)
-    : projectId_(projectId), projectName_(std::move(projectName)), home_(std::move(home)), out_(out),
+    : projectId_(projectId), projectName_(std::move(projectName)), folders_(std::move(folders)), out_(out),
       progress_(progress) {}
 
 void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes) {
@@ -137,7 +137,7 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
         contentMenu.Line();
     }
 
-    const std::string frame = TFileOperate::ReadTextFile(home_ / "template/admin/templates/admin/fream.tpl");
+    const std::string frame = TFileOperate::ReadTextFile(folders_.Resource("template/admin/templates/admin/fream.tpl"));
     const std::string page =
         ReplaceAll(ReplaceAll(frame, "$topMenuString", topMenu.Take()), "$contentMenuString", contentMenu.Take());
 

@@ -3,6 +3,7 @@
 #include "generation/ProgressSink.h"
 #include "generators/ModelLookup.h"
 #include "model/ClassDAO.h"
+#include "model/Folders.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
 #include "model/MemberDAO.h"
@@ -18,7 +19,7 @@ namespace quorrel {
 // each written file adds one progress line.
 class TUIOperate {
 public:
-    TUIOperate(int projectId, std::string projectName, std::filesystem::path home, OutputTree& out,
+    TUIOperate(int projectId, std::string projectName, TFolders folders, OutputTree& out,
                ProgressSink& progress);
 
     // Checks the references of every class, then writes the menu page, all
@@ -58,7 +59,7 @@ private:
     TMemberDAO members_;
     int projectId_;
     std::string projectName_;
-    std::filesystem::path home_;
+    TFolders folders_;
     OutputTree& out_;
     ProgressSink& progress_;
 };

@@ -3,8 +3,8 @@
 
 namespace quorrel {
 
-// The folder of the running program: the default home folder, holding
-// projects.mdb, bak/, template/ and the generated projects/.
+// The folder of the running program: the resources are found from it
+// (TFolders), and earlier versions kept the model there.
 std::filesystem::path ProgramFolder();
 
 } // namespace quorrel

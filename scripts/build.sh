@@ -1,5 +1,6 @@
 #!/bin/bash
-# Configures and builds into build/; the home folder is laid out in build/bin.
+# Configures and builds into build/; the resources are laid out beside the
+# executables in build/bin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

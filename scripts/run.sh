@@ -1,5 +1,8 @@
 #!/bin/bash
-# Sets up, builds and starts the program on the model in build/bin (empty at first).
+# Sets up, builds and starts the program from the build tree. The model and
+# the generated sites live in the data folder ($XDG_DATA_HOME/quorrel, by
+# default ~/.local/share/quorrel), created with an empty model on the first
+# start: deleting build/ deletes neither.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -7,5 +10,6 @@ scripts/build.sh
 if [ -x build/bin/quorrel ]; then
   exec build/bin/quorrel "$@"
 fi
-echo "Projects in build/bin/projects.mdb:"
+build/bin/quorrel-cli paths
+echo "Projects:"
 exec build/bin/quorrel-cli projects

@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev sqlite3 nlohmann-json3-dev libcli11-dev libgtest-dev
   qt6-base-dev fonts-noto-cjk xvfb xauth
   php-cli php-mysql php-gd php-mbstring mariadb-server smarty4 libjs-jquery
+  dpkg-dev lintian desktop-file-utils man-db
   chromium
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs npm)

@@ -13,8 +13,8 @@
 
 namespace quorrel {
 
-TDataBaseSqlForm::TDataBaseSqlForm(QWidget* owner, std::filesystem::path home, Prompts& prompts)
-    : QDialog(owner), home_(std::move(home)), prompts_(prompts) {
+TDataBaseSqlForm::TDataBaseSqlForm(QWidget* owner, TFolders folders, Prompts& prompts)
+    : QDialog(owner), folders_(std::move(folders)), prompts_(prompts) {
     setObjectName(QStringLiteral("DataBaseSqlForm"));
     setWindowTitle(QStringLiteral("数据库建表sql语句"));
     Memo_Sql = new QPlainTextEdit(this);
@@ -37,7 +37,7 @@ void TDataBaseSqlForm::showEvent(QShowEvent* event) {
 void TDataBaseSqlForm::FormShow() {
     Memo_Sql->clear();
     try {
-        std::string script = TDataBaseSql(home_).BuildScript(projectId_, ToStd(tablePrefix_));
+        std::string script = TDataBaseSql(folders_).BuildScript(projectId_, ToStd(tablePrefix_));
         // The memo holds lines; copied text gets the desktop's own line ends.
         Memo_Sql->setPlainText(ToQ(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } catch (const std::exception& e) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include <filesystem>
+#include "model/Folders.h"
 
 class QPlainTextEdit;
 
@@ -14,7 +14,7 @@ class Prompts;
 class TDataBaseSqlForm : public QDialog {
     Q_OBJECT
 public:
-    TDataBaseSqlForm(QWidget* owner, std::filesystem::path home, Prompts& prompts);
+    TDataBaseSqlForm(QWidget* owner, TFolders folders, Prompts& prompts);
 
     void SetProjectId(int projectId) { projectId_ = projectId; }
     void SetTablePrefix(const QString& tablePrefix) { tablePrefix_ = tablePrefix; }
@@ -30,7 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::filesystem::path home_;
+    TFolders folders_;
     Prompts& prompts_;
     int projectId_ = 0;
     QString tablePrefix_;

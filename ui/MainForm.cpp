@@ -55,8 +55,8 @@ QString YesNo(int flag) { return flag == 1 ? QStringLiteral("是") : QStringLite
 
 const char* const TFormMain::kCaption = "QuorrelPHP代码生成器2.0版【PHP+Smarty技术】";
 
-TFormMain::TFormMain(std::filesystem::path home, Prompts& prompts, Opener& opener, QWidget* parent)
-    : QMainWindow(parent), home_(std::move(home)), prompts_(prompts), opener_(opener) {
+TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget* parent)
+    : QMainWindow(parent), folders_(std::move(folders)), prompts_(prompts), opener_(opener) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -225,6 +225,10 @@ void TFormMain::BuildMenus() {
     AddCommand(code, "N4", QStringLiteral("设置表名前缀(&P)"), &TFormMain::N4Click);
     AddCommand(code, "sql1", QStringLiteral("生成建表sql语句(&M)"), &TFormMain::sql1Click);
     AddCommand(code, "A1", QStringLiteral("生成项目代码(&M)"), &TFormMain::A1Click);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->setObjectName(QStringLiteral("Menu_Help"));
+    AddCommand(help, "About1", QStringLiteral("关于(&A)"), &TFormMain::About1Click);
 }
 
 void TFormMain::Guarded(const std::function<void()>& step) const {
@@ -534,7 +538,7 @@ void TFormMain::sql1Click() {
         prompts_.Information(QStringLiteral("当前未有任何项目被选中!"));
         return;
     }
-    TDataBaseSqlForm dialog(this, home_, prompts_);
+    TDataBaseSqlForm dialog(this, folders_, prompts_);
     dialog.SetProjectId(*projectId);
     dialog.SetTablePrefix(tablePrefix_);
     ShowModal(dialog);
@@ -559,8 +563,8 @@ void TFormMain::A1Click() {
     const std::string projectName = ToStd(CB_Project->currentText());
     runProjectName_ = projectName;
     const std::string tablePrefix = ToStd(tablePrefix_);
-    const std::filesystem::path home = home_;
-    worker_ = QThread::create([=] { TAutoCode(id, projectName, tablePrefix, home, *reporter).Execute(); });
+    const TFolders folders = folders_;
+    worker_ = QThread::create([=] { TAutoCode(id, projectName, tablePrefix, folders, *reporter).Execute(); });
     worker_->setObjectName(QStringLiteral("AutoCode"));
     connect(worker_, &QThread::finished, this, &TFormMain::RunEnded);
     worker_->start();
@@ -591,7 +595,7 @@ void TFormMain::RunFinished() {
     prompts_.Notice(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
     // The folder of the site just generated, even if the selection changed
     // while the run was going.
-    opener_.Open(LocalUrl(home_ / "projects" / runProjectName_));
+    opener_.Open(LocalUrl(folders_.Site(runProjectName_)));
 }
 
 void TFormMain::RunFailed(const QString& message) {
@@ -608,9 +612,18 @@ void TFormMain::RunEnded() {
     reporter_.reset();
 }
 
+// ---- About ----
+
+void TFormMain::About1Click() {
+    prompts_.Notice(QStringLiteral("关于"),
+                    QString::fromUtf8(kCaption) + QStringLiteral("\n版本 ") + QCoreApplication::applicationVersion() +
+                        QStringLiteral("\n\n程序资源：") + ToQ(folders_.Resources().string()) +
+                        QStringLiteral("\n数据文件夹（模型与生成的网站）：") + ToQ(folders_.Data().string()));
+}
+
 // ---- Home page ----
 
-void TFormMain::OpenHomePage() { opener_.Open(LocalUrl(home_ / kHomePagePath)); }
+void TFormMain::OpenHomePage() { opener_.Open(LocalUrl(folders_.Resources() / kHomePagePath)); }
 
 void TFormMain::Image1Click() { OpenHomePage(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "generation/RunReporter.h"
+#include "model/Folders.h"
 
 #include <QMainWindow>
 
@@ -39,7 +40,7 @@ public:
     static constexpr int kClientHeight = 547;
     static constexpr int kHomePageDelayMs = 5000;
 
-    TFormMain(std::filesystem::path home, Prompts& prompts, Opener& opener, QWidget* parent = nullptr);
+    TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // Reloads the project selector, the class list and the member table.
@@ -65,7 +66,7 @@ public:
     QThread* Worker() const { return worker_; }
     // True once the window is going away: run reports are then dropped.
     bool IsClosing() const { return closing_; }
-    const std::filesystem::path& Home() const { return home_; }
+    const TFolders& Folders() const { return folders_; }
     Prompts& Boxes() const { return prompts_; }
 
     // Runs one step of a command; a failure ends it with an error box.
@@ -87,6 +88,7 @@ public:
     void N4Click();   // table prefix
     void sql1Click(); // MySQL script
     void A1Click();   // generate project
+    void About1Click(); // version and folders
 
     // Selection handlers.
     void CB_ProjectChange();
@@ -114,7 +116,7 @@ private:
     void OpenHomePage();
     void RunEnded();
 
-    std::filesystem::path home_;
+    TFolders folders_;
     Prompts& prompts_;
     Opener& opener_;
     std::function<void(QDialog&)> modalRunner_;

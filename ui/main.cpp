@@ -1,7 +1,11 @@
 // The desktop program: quorrel [--home DIR]
 #include "model/DbHelper.h"
+#include "model/Error.h"
+#include "model/Folders.h"
+#include "model/ProgramFolder.h"
 #include "ui/AppFont.h"
 #include "ui/DataBaseSqlForm.h"
+#include "ui/DataFolderSetup.h"
 #include "ui/DesktopOpener.h"
 #include "ui/MainForm.h"
 #include "ui/QtPrompts.h"
@@ -11,12 +15,13 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <optional>
 
 int main(int argc, char* argv[]) {
     using namespace quorrel;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorrel"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
     UseProgramFont();
 
     QCommandLineParser parser;
@@ -24,8 +29,9 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption homeOption(QStringLiteral("home"),
-                                  QStringLiteral("Home folder with projects.mdb, bak/, template/ and help/ "
-                                                 "(default: the program's folder)."),
+                                  QStringLiteral("One folder holding everything: projects.mdb, projects/, bak/, "
+                                                 "template/ and help/ (default: the model and the sites in "
+                                                 "$XDG_DATA_HOME/quorrel, the resources shipped with the program)."),
                                   QStringLiteral("DIR"));
     parser.addOption(homeOption);
     // Saves a picture of the main window once it is shown, then quits.
@@ -35,17 +41,27 @@ int main(int argc, char* argv[]) {
     parser.addOption(screenshotOption);
     parser.process(app);
 
-    const QString homeText =
-        parser.isSet(homeOption) ? parser.value(homeOption) : QCoreApplication::applicationDirPath();
-    const std::filesystem::path home = std::filesystem::absolute(homeText.toStdString());
-    TDbHelper::SetModelFile(home / "projects.mdb");
-
     QtPrompts prompts(QString::fromUtf8(TFormMain::kCaption));
+    std::optional<TFolders> folders;
+    if (parser.isSet(homeOption)) {
+        folders.emplace(std::filesystem::absolute(parser.value(homeOption).toStdString()));
+    } else {
+        try {
+            folders.emplace(TFolders::ForProgram(ProgramFolder()));
+        } catch (const Error& e) {
+            prompts.ErrorBox(QString::fromUtf8(e.what()) + QStringLiteral("\n用 --home 目录 指定一个文件夹启动。"));
+            return 1;
+        }
+        if (!DataFolderSetup::Prepare(*folders, ProgramFolder(), prompts))
+            return 1;
+    }
+    TDbHelper::SetModelFile(folders->ModelFile());
+
     DesktopOpener opener;
-    TFormMain form(home, prompts, opener);
+    TFormMain form(*folders, prompts, opener);
     prompts.SetMainWindow(&form);
     // The script command makes its own dialog each time; this one stays hidden.
-    TDataBaseSqlForm scriptForm(&form, home, prompts);
+    TDataBaseSqlForm scriptForm(&form, *folders, prompts);
     form.show();
 
     if (parser.isSet(screenshotOption)) {

@@ -106,6 +106,31 @@ TEST_F(GenerationRun, GeneratesTemplatesThenControllersThenResources) {
     EXPECT_TRUE(fs::exists(home.site("shop") / "admin/templates/admin/user_edit.html"));
 }
 
+TEST_F(GenerationRun, TheDataFolderHoldsTheSiteAndItsOwnResourceFilesWin) {
+    // The shipped resources stay in home; the user's data folder is apart.
+    test::TempFolder data;
+    WriteFile(data.path() / "bak/about.php", "own about");
+    WriteFile(data.path() / "bak/images/top.txt", "own top of images");
+    WriteFile(data.path() / "bak/images/sub/deep.txt", "own deep in images");
+    WriteFile(data.path() / "bak/images/logo.svg", "own logo");
+    WriteFile(data.path() / "template/admin/templates/admin/fream.tpl", "own menu $topMenuString\n");
+    AddUserClass();
+    RecordingReporter run;
+    TAutoCode(1, "shop", "php_", TFolders(home.home(), data.path()), run).Execute();
+    ASSERT_EQ(run.finished, 1) << (run.failures.empty() ? "" : run.failures.front());
+
+    const fs::path site = data.path() / "projects/shop";
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+    EXPECT_EQ(ReadFile(site / "about.php"), "own about");
+    EXPECT_EQ(ReadFile(site / "code.php"), "file code.php");
+    EXPECT_EQ(ReadFile(site / "images/top.txt"), "own top of images");
+    EXPECT_EQ(ReadFile(site / "images/sub/deep.txt"), "own deep in images");
+    EXPECT_EQ(ReadFile(site / "images/logo.svg"), "own logo");
+    EXPECT_EQ(ReadFile(site / "cache/top.txt"), "top of cache");
+    EXPECT_EQ(ReadFile(site / "admin/templates/admin/fream.tpl").substr(3, 9), "own menu ");
+    EXPECT_TRUE(fs::exists(site / "admin/user.php"));
+}
+
 TEST_F(GenerationRun, FailedKeyCheckWritesNothing) {
     AddUserClass();
     classes.AddClass(1, "Order", "订单");

@@ -102,15 +102,49 @@ TEST_F(FileOperate, CopyDirectoryOfAMissingSourceRaisesAndCreatesNothing) {
     EXPECT_FALSE(fs::exists(At("dst")));
 }
 
-TEST_F(FileOperate, CopyDirectoryLeavesTheWorkingDirectoryAndCopiesLinksAsLinks) {
-    WriteFile(At("outside/secret.txt"), "secret");
+TEST_F(FileOperate, CopyDirectoryLeavesTheWorkingDirectoryAndCopiesWhatLinksPointTo) {
+    WriteFile(At("outside/lib/code.php"), "code");
+    WriteFile(At("outside/jquery.min.js"), "jquery");
     WriteFile(At("src/a.txt"), "a");
-    fs::create_directory_symlink(At("outside"), At("src/link"));
+    fs::create_directory_symlink(At("outside/lib"), At("src/lib"));
+    fs::create_directories(At("src/js"));
+    fs::create_symlink(At("outside/jquery.min.js"), At("src/js/jquery.js"));
     const fs::path before = fs::current_path();
     TFileOperate::CopyDirectory(At("src"), At("dst"), true);
     EXPECT_EQ(fs::current_path(), before);
-    EXPECT_TRUE(fs::is_symlink(At("dst/link")));
-    EXPECT_EQ(fs::read_symlink(At("dst/link")), At("outside"));
+    EXPECT_FALSE(fs::is_symlink(At("dst/lib")));
+    EXPECT_EQ(ReadFile(At("dst/lib/code.php")), "code");
+    EXPECT_FALSE(fs::is_symlink(At("dst/js/jquery.js")));
+    EXPECT_EQ(ReadFile(At("dst/js/jquery.js")), "jquery");
+}
+
+TEST_F(FileOperate, CopyDirectoryRefusesALinkBackToAFolderThatHoldsIt) {
+    WriteFile(At("src/sub/a.txt"), "a");
+    fs::create_directory_symlink(At("src"), At("src/sub/loop"));
+    EXPECT_THROW(TFileOperate::CopyDirectory(At("src"), At("dst"), false), Error);
+}
+
+TEST_F(FileOperate, LaterLayersReplaceFilesButKeptTopFilesStay) {
+    WriteFile(At("shipped/top.txt"), "shipped top");
+    WriteFile(At("shipped/other.txt"), "shipped other");
+    WriteFile(At("shipped/sub/deep.txt"), "shipped deep");
+    WriteFile(At("shipped/sub/only.txt"), "shipped only");
+    WriteFile(At("own/top.txt"), "own top");
+    WriteFile(At("own/sub/deep.txt"), "own deep");
+    WriteFile(At("dst/other.txt"), "generated");
+
+    TFileOperate::CopyDirectoryLayers({At("shipped"), At("own")}, At("dst"), true);
+    EXPECT_EQ(ReadFile(At("dst/top.txt")), "own top");
+    EXPECT_EQ(ReadFile(At("dst/other.txt")), "generated");
+    EXPECT_EQ(ReadFile(At("dst/sub/deep.txt")), "own deep");
+    EXPECT_EQ(ReadFile(At("dst/sub/only.txt")), "shipped only");
+
+    // A second run keeps the top file the first one made, as with one layer.
+    WriteFile(At("dst/top.txt"), "changed");
+    TFileOperate::CopyDirectoryLayers({At("shipped"), At("own")}, At("dst"), true);
+    EXPECT_EQ(ReadFile(At("dst/top.txt")), "changed");
+    EXPECT_THROW(TFileOperate::CopyDirectoryLayers({At("shipped"), At("missing")}, At("dst2"), true), Error);
+    EXPECT_FALSE(fs::exists(At("dst2")));
 }
 
 } // namespace

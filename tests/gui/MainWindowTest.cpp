@@ -432,5 +432,27 @@ TEST_F(MainWindow, DatabaseErrorsEndTheCommandWithAnErrorBoxAndTheWindowCarriesO
     EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"工程名称添加成功！"}));
 }
 
+TEST_F(MainWindow, TheAboutBoxNamesTheFoldersAndTheHelpPageComesFromTheResources) {
+    // Resources apart from the data folder, as in an installed program.
+    TempFolder resources;
+    form = std::make_unique<TFormMain>(TFolders(resources.path(), Home()), boxes, opener);
+    form->show();
+    QApplication::processEvents();
+
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    Trigger("About1");
+    QCoreApplication::setApplicationVersion(QString());
+    const auto notices = boxes.Texts(BoxKind::Notice);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].contains(QString::fromStdString(resources.path().string()))) << notices[0].toStdString();
+    EXPECT_TRUE(notices[0].contains(QString::fromStdString(Home().string()))) << notices[0].toStdString();
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("9.8.7"))) << notices[0].toStdString();
+
+    QWidget* banner = Find("Image1");
+    Click(banner, banner->rect().center());
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(QString::fromStdString((resources.path() / kHomePagePath).string())));
+}
+
 } // namespace
 } // namespace quorrel::test
