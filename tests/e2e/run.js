@@ -70,8 +70,9 @@ async function main() {
     ctx.context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
     ctx.context.on('page', (p) => site.guard(p));
     ctx.page = site.guard(await ctx.context.newPage());
-    ctx.page.setDefaultTimeout(5000);
-    ctx.page.setDefaultNavigationTimeout(15000);
+    // Timeouts only guard against a hang: every wait ends at the event it waits for.
+    ctx.context.setDefaultTimeout(30000);
+    ctx.context.setDefaultNavigationTimeout(60000);
     // Any alert is a script that should not have run; confirmations are accepted.
     ctx.dialogs = [];
     ctx.context.on('page', (p) => p.on('dialog', async (d) => {

@@ -103,7 +103,7 @@ async function run(ctx) {
       if (p.pickDate) {
         try {
           await page.click('input[name="product[added]"]');
-          await page.getByText('15', { exact: true }).locator('visible=true').first().click({ timeout: 5000 });
+          await page.getByText('15', { exact: true }).locator('visible=true').first().click({ timeout: 30000 });
           p.added = await page.inputValue('input[name="product[added]"]');
         } catch (e) {
           p.added = e.message.split('\n')[0];
@@ -259,16 +259,15 @@ async function run(ctx) {
   await checks.group('products: picture chooser', async () => {
     const p = state.products[4];
     await page.goto(site.admin(`product.php?act=edit&id=${p.id}`));
-    const popupPromise = page.context().waitForEvent('page', { timeout: 5000 }).catch(() => null);
-    await page.click('input[type=button][value="选择"]');
-    const popup = await popupPromise;
-    // The chooser opens as a window or in the page; either way it lists pictures.
-    if (popup) await popup.waitForLoadState('load');
-    const candidates = popup ? popup.locator('img') : page.frameLocator('iframe').locator('img');
-    await candidates.first().waitFor({ timeout: 5000 });
+    // The chooser opens in a window of its own.
+    const [popup] = await Promise.all([page.context().waitForEvent('page', { timeout: 30000 }),
+      page.click('input[type=button][value="选择"]')]);
+    await popup.waitForLoadState('load');
+    const candidates = popup.locator('img');
+    await candidates.first().waitFor({ timeout: 30000 });
     checks.ok((await candidates.count()) > 0, 'the picture chooser lists stored pictures');
     await candidates.first().click();
-    await page.waitForFunction(() => document.querySelector('input[name="product[picture]"]').value !== '', null, { timeout: 5000 });
+    await page.waitForFunction(() => document.querySelector('input[name="product[picture]"]').value !== '', null, { timeout: 30000 });
     const value = await page.inputValue('input[name="product[picture]"]');
     checks.ok(/^\.\.\/attachments\/picture\/.+\.(jpe?g|png|gif|bmp)$/i.test(value), 'the chooser fills the picture field with a path the edit act reads', value);
     const r = await site.submit(page, 'form#form input[type=submit]', /act=editok/);

@@ -15,7 +15,7 @@ function request(url, { method = 'GET', headers = {}, body } = {}) {
       });
     });
     req.on('error', reject);
-    req.setTimeout(30000, () => req.destroy(new Error(`timeout: ${method} ${url}`)));
+    req.setTimeout(60000, () => req.destroy(new Error(`timeout: ${method} ${url}`)));
     if (body) req.write(body);
     req.end();
   });

@@ -94,7 +94,7 @@ class Site {
       }
       if (!moves) return;
       await page.waitForFunction(() => !window.__e2eLeaving && document.readyState === 'complete', null,
-        { timeout: 20000, polling: 100 });
+        { timeout: 30000, polling: 100 });
     }
   }
 
@@ -149,14 +149,14 @@ class Site {
 
   // Waits until every picture of the page has loaded or failed.
   async picturesSettled(page) {
-    await page.waitForFunction(() => [...document.images].every((i) => i.complete), null, { timeout: 10000 });
+    await page.waitForFunction(() => [...document.images].every((i) => i.complete), null, { timeout: 30000 });
   }
 
   // Submits a form by clicking, follows to the page that answers, and returns
   // the text of the answer to the submission itself (the message page).
   async submit(page, selector, actPattern) {
     const [response] = await Promise.all([
-      page.waitForResponse((r) => r.request().isNavigationRequest() && actPattern.test(r.url()), { timeout: 20000 }),
+      page.waitForResponse((r) => r.request().isNavigationRequest() && actPattern.test(r.url()), { timeout: 30000 }),
       page.click(selector),
     ]);
     let text = '';
@@ -174,7 +174,7 @@ class Site {
   // the option value; files keyed by the picture member's name.
   async fillRecord(page, cls, values, files = {}) {
     this.expectSignedIn(page);
-    await page.locator('form#form').waitFor({ state: 'visible', timeout: 3000 });
+    await page.locator('form#form').waitFor({ state: 'visible', timeout: 30000 });
     for (const [member, value] of Object.entries(values)) {
       const field = page.locator(`[name="${cls}[${member}]"]`);
       const tag = await field.evaluate((el) => el.tagName.toLowerCase());
