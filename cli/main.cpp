@@ -7,6 +7,7 @@
 #include "model/Error.h"
 #include "model/ProgramFolder.h"
 #include "model/ProjectDAO.h"
+#include "model/ProjectSnapshot.h"
 
 #include <CLI/CLI.hpp>
 
@@ -74,7 +75,7 @@ int Generate(const fs::path& home, const std::string& project, const std::string
 
 int Sql(const fs::path& home, const std::string& project, const std::string& prefix) {
     const int projectId = FindProject(project);
-    std::cout << TDataBaseSql(home).BuildScript(projectId, prefix) << std::flush;
+    std::cout << TDataBaseSql(home).BuildScript(*TProjectSnapshot::Take(projectId), prefix) << std::flush;
     return kOk;
 }
 

@@ -3,9 +3,7 @@
 #include "generation/FileOperate.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/ClassDAO.h"
 #include "model/Error.h"
-#include "model/MemberDAO.h"
 
 #include <optional>
 #include <utility>
@@ -43,16 +41,14 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 
 TDataBaseSql::TDataBaseSql(std::filesystem::path home) : home_(std::move(home)) {}
 
-std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePrefix) const {
-    const TClassDAO classDao;
-    const TMemberDAO memberDao;
+std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const {
     std::string tableText;
     std::string alterText;
 
-    for (const TListEntry& entry : classDao.GetClassList(projectId)) {
-        const std::string& className = entry.name;
+    for (const TClassSnapshot& cls : project.Classes()) {
+        const std::string& className = cls.ClassName();
         const std::string lowerClassName = LowerFirst(className);
-        const TMember key = RequireKeyMember(entry.id, className);
+        const TMember& key = RequireKeyMember(cls);
         const std::string& keyName = key.memberName;
 
         tableText += "CREATE TABLE IF NOT EXISTS `" + tablePrefix + lowerClassName + "` (\r\n";
@@ -63,17 +59,16 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
             tableText += "  `" + keyName + "` varchar(" + std::to_string(key.memberLength) +
                          ") COLLATE utf8_bin NOT NULL COMMENT '" + CommentText(key.memberComment) + "',\r\n";
 
-        TRowSet rows = memberDao.QueryNonKeyMembers(entry.id);
-        for (rows.First(); !rows.Eof(); rows.Next()) {
-            const std::string memberName = rows.FieldString("memberName");
-            const std::string memberType = rows.FieldString("memberType");
-            const std::string comment = CommentText(rows.FieldString("memberComment"));
+        for (const TMember& member : cls.NonKeyMembers()) {
+            const std::string& memberName = member.memberName;
+            const std::string& memberType = member.memberType;
+            const std::string comment = CommentText(member.memberComment);
             std::string fragment;
-            if (memberType == kTypeString && rows.FieldInt("memberIsMust") == 1)
-                fragment = "` varchar(" + std::to_string(rows.FieldInt("memberLength")) +
+            if (memberType == kTypeString && member.memberIsMust == 1)
+                fragment = "` varchar(" + std::to_string(member.memberLength) +
                            ") COLLATE utf8_bin NOT NULL COMMENT '";
             else if (memberType == kTypeString)
-                fragment = "` varchar(" + std::to_string(rows.FieldInt("memberLength")) +
+                fragment = "` varchar(" + std::to_string(member.memberLength) +
                            ") COLLATE utf8_bin NULL COMMENT '";
             else if (memberType == kTypeInteger)
                 fragment = "` int(11) NOT NULL COMMENT '";
@@ -86,7 +81,7 @@ std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePre
             else {
                 // A reference member takes the referenced key's column type
                 // and adds a foreign key after all tables.
-                const TMember refKey = ResolveReferenceKey(projectId, className, TMemberDAO::FromRow(rows));
+                const TMember& refKey = ResolveReferenceKey(project, className, member);
                 if (refKey.memberIsInteger == 1)
                     fragment = "` int(11) NOT NULL COMMENT '";
                 else

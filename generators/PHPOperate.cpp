@@ -31,14 +31,15 @@ const char* const kHyphenLine = "/*---------------------------------------------
 
 } // namespace
 
-TPHPOperate::TPHPOperate(int projectId, std::string projectName, OutputTree& out, ProgressSink& progress)
-    : projectId_(projectId), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
+TPHPOperate::TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
+                         ProgressSink& progress)
+    : project_(std::move(project)), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
 
 void TPHPOperate::SetCurrentClass(const TListEntry& entry) {
-    classId_ = entry.id;
-    className_ = entry.name;
+    class_ = &project_->ClassById(entry.id);
+    className_ = class_->ClassName();
     lowerClassName_ = LowerFirst(className_);
-    friendName_ = classDao_.GetFriendName(classId_);
+    friendName_ = class_->FriendName();
 }
 
 void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const TClassList& classes) {
@@ -95,11 +96,11 @@ std::string TPHPOperate::BuildShowAct() {
         std::optional<TReference> reference;
     };
     std::vector<TFilter> filters;
-    for (TMember& member : TMemberDAO::ToMembers(memberDao_.QuerySearchMembers(classId_))) {
+    for (const TMember& member : class_->SearchMembers()) {
         std::optional<TReference> reference;
         if (!IsTextFilter(member))
             reference = Resolve(member);
-        filters.push_back({std::move(member), std::move(reference)});
+        filters.push_back({member, std::move(reference)});
     }
 
     TLineList lines;
@@ -176,7 +177,7 @@ std::string TPHPOperate::BuildShowAct() {
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\twhile ($row = $DB->fetch_array($query))");
     lines.Add("\t{");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         lines.Add("\t\tif ($row['" + memberName + "']) {");
         lines.Add("\t\t\t$row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
@@ -257,7 +258,7 @@ std::string TPHPOperate::BuildAddOkAct() {
     lines.Add("\t$coverpic = array();");
     lines.Add("\t$" + lowerClassName + " = $_REQUEST['" + lowerClassName + "'];");
     lines.Add("\t$sql = $query = $sercontent = '';");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         lines.Add("\t$sercoverpic_" + memberName + " = '';");
         // Each picture starts from an empty array, so a member without an
@@ -294,7 +295,7 @@ std::string TPHPOperate::BuildAddOkAct() {
 
     // Column list and values follow the same row order; the last member
     // closes the list instead of adding a comma.
-    const std::vector<TMember> members = TMemberDAO::ToMembers(memberDao_.QueryMembers(classId_));
+    const std::vector<TMember>& members = class_->Members();
     std::string insertLine = "\t$sql = \"INSERT INTO {$dbprefix}" + lowerClassName + " (";
     for (std::size_t i = 0; i < members.size(); ++i)
         insertLine += members[i].memberName + (i + 1 < members.size() ? "," : "");
@@ -332,7 +333,7 @@ std::string TPHPOperate::BuildRemoveAct() {
               ".\"'\";");
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\t$row = $DB->fetch_array($query);");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         lines.Add("\t/*--  判断" + image.memberComment + "是否为空  --*/");
         lines.Add("\tif ($row['" + memberName + "']) { ");
@@ -385,7 +386,7 @@ std::string TPHPOperate::BuildDelAllAct() {
               " = '\".$list[$i].\"'\";");
     lines.Add("\t\t$query = $DB->query($sql);");
     lines.Add("\t\t$row = $DB->fetch_array($query); ");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         lines.Add("\t\t/*--  判断" + image.memberComment + "是否为空  --*/");
         lines.Add("\t\tif ($row['" + memberName + "']) {");
@@ -444,7 +445,7 @@ std::string TPHPOperate::BuildEditAct() {
               "'\";");
     lines.Add("\t$query = $DB->query($sql);");
     lines.Add("\t$row= $DB->fetch_array($query);");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         lines.Add("\t/*--  反序列化  --*/");
         lines.Add("\tif ($row['" + memberName + "']) {");
@@ -488,7 +489,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
     lines.Add("\t\t$oldrow = $row;");
     lines.Add("\t}");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         const std::string submitted = "$" + lowerClassName + "['" + memberName + "']";
         lines.Add("\tif($oldrow['" + memberName + "'] != \"\")");
@@ -540,9 +541,9 @@ std::string TPHPOperate::BuildEditOkAct() {
     lines.Add("\t/*--  更新" + friendName + "基本信息表  --*/");
     lines.Add("\t$sql = \"UPDATE {$dbprefix}" + lowerClassName + " SET \";");
     // Every plain column but the last is followed by a comma.
-    const std::vector<TMember> plain = TMemberDAO::ToMembers(memberDao_.QueryPlainNonKeyMembers(classId_));
+    const TMemberRefs plain = class_->PlainNonKeyMembers();
     for (std::size_t i = 0; i < plain.size(); ++i) {
-        const std::string& memberName = plain[i].memberName;
+        const std::string& memberName = plain[i].get().memberName;
         const std::string ending = i + 1 < plain.size() ? ".\"',\";" : ".\"'\";";
         lines.Add("\t$sql = $sql.\"" + memberName + " = '\".$" + lowerClassName + "['" + memberName + "']" + ending);
     }
@@ -558,18 +559,18 @@ std::string TPHPOperate::BuildEditOkAct() {
 }
 
 TMember TPHPOperate::KeyMember() const {
-    return RequireKeyMember(classId_, className_);
+    return RequireKeyMember(*class_);
 }
 
 TPHPOperate::TReference TPHPOperate::Resolve(const TMember& member) const {
-    const TReferencedClass referenced = ResolveReference(projectId_, className_, member);
+    const TReferencedClass referenced = ResolveReference(*project_, className_, member);
     return {member, referenced.lowerTypeName, referenced.keyMember.memberName, referenced.displayMember.memberName,
             referenced.keyMember.memberIsInteger == 1};
 }
 
 std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers() const {
     std::vector<TReference> references;
-    for (const TMember& member : TMemberDAO::ToMembers(memberDao_.QueryReferenceMembers(classId_)))
+    for (const TMember& member : class_->ReferenceMembers())
         references.push_back(Resolve(member));
     return references;
 }

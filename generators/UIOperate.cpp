@@ -57,9 +57,9 @@ const char* const kDocType =
 
 } // namespace
 
-TUIOperate::TUIOperate(int projectId, std::string projectName, std::filesystem::path home, OutputTree& out,
-                       ProgressSink& progress)
-    : projectId_(projectId), projectName_(std::move(projectName)), home_(std::move(home)), out_(out),
+TUIOperate::TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName,
+                       std::filesystem::path home, OutputTree& out, ProgressSink& progress)
+    : project_(std::move(project)), projectName_(std::move(projectName)), home_(std::move(home)), out_(out),
       progress_(progress) {}
 
 void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes) {
@@ -74,34 +74,28 @@ void TUIOperate::CheckReferences(const TClassList& classes) {
     for (const auto& entry : classes) {
         SetCurrentClass(entry);
         LookUpKeyMember();
-        TRowSet search = members_.QuerySearchMembers(classId_);
-        for (search.First(); !search.Eof(); search.Next()) {
-            const TMember member = TMemberDAO::FromRow(search);
+        for (const TMember& member : class_->SearchMembers())
             if (IsReferenceSearch(member))
                 LookUpReference(member);
-        }
-        TRowSet form = members_.QueryNonKeyMembers(classId_);
-        for (form.First(); !form.Eof(); form.Next()) {
-            const TMember member = TMemberDAO::FromRow(form);
+        for (const TMember& member : class_->NonKeyMembers())
             if (!IsBasicType(member.memberType))
                 LookUpReference(member);
-        }
     }
 }
 
 void TUIOperate::SetCurrentClass(const TListEntry& entry) {
-    classId_ = entry.id;
-    className_ = entry.name;
+    class_ = &project_->ClassById(entry.id);
+    className_ = class_->ClassName();
     lowerClassName_ = LowerFirst(className_);
-    friendName_ = classes_.GetFriendName(classId_);
+    friendName_ = class_->FriendName();
 }
 
 TMember TUIOperate::LookUpKeyMember() const {
-    return RequireKeyMember(classId_, className_);
+    return RequireKeyMember(*class_);
 }
 
 TReferencedClass TUIOperate::LookUpReference(const TMember& member) const {
-    return ResolveReference(projectId_, className_, member);
+    return ResolveReference(*project_, className_, member);
 }
 
 std::string TUIOperate::PagePath(const std::string& suffix) const {
@@ -206,9 +200,7 @@ std::string TUIOperate::BuildAddPage() const {
         page.Line("        </tr>");
     }
 
-    TRowSet rows = members_.QueryNonKeyMembers(classId_);
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const TMember m = TMemberDAO::FromRow(rows);
+    for (const TMember& m : class_->NonKeyMembers()) {
         const std::string& type = m.memberType;
         const std::string& name = m.memberName;
         if (IsBasicType(type)) {
@@ -333,9 +325,7 @@ std::string TUIOperate::BuildEditPage() const {
     page.Line("          <td class=\"vtop tips2\"></td>");
     page.Line("        </tr>");
 
-    TRowSet rows = members_.QueryNonKeyMembers(classId_);
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const TMember m = TMemberDAO::FromRow(rows);
+    for (const TMember& m : class_->NonKeyMembers()) {
         const std::string& type = m.memberType;
         const std::string& name = m.memberName;
         if (IsBasicType(type)) {
@@ -484,9 +474,7 @@ std::string TUIOperate::BuildListPage() const {
     page.Line("        <tr class=\"noborder\">");
     page.Line("          <td class=\"vtop rowform\"  style='vertical-align:middle;'>");
 
-    TRowSet search = members_.QuerySearchMembers(classId_);
-    for (search.First(); !search.Eof(); search.Next()) {
-        const TMember m = TMemberDAO::FromRow(search);
+    for (const TMember& m : class_->SearchMembers()) {
         const std::string& name = m.memberName;
         if (m.memberType == kTypeString) {
             page.Line(kSearchIndent, m.memberComment, ": <input type=\"text\" value=\"<{$", name,
@@ -529,9 +517,9 @@ std::string TUIOperate::BuildListPage() const {
     page.Line("        <tr class=\"header\">");
     page.Line("          <th/>");
 
-    TRowSet columns = members_.QueryListMembers(classId_);
-    for (columns.First(); !columns.Eof(); columns.Next())
-        page.Line("          <th>", columns.FieldString("memberComment"), "</th>");
+    const TMemberRefs columns = class_->ListMembers();
+    for (const TMember& m : columns)
+        page.Line("          <th>", m.memberComment, "</th>");
 
     page.Line("          <th/>");
     page.Line("          <th/>");
@@ -542,8 +530,7 @@ std::string TUIOperate::BuildListPage() const {
               key.memberName, "}>\" name=\"delete\"/>");
     page.Line("          </td>");
 
-    for (columns.First(); !columns.Eof(); columns.Next()) {
-        const TMember m = TMemberDAO::FromRow(columns);
+    for (const TMember& m : columns) {
         if (m.memberType == kTypeImage)
             page.Line("          <td><img width=\"50px\" height=\"50px\" src='", row, m.memberName, "}>' /></td>");
         else

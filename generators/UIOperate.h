@@ -2,12 +2,12 @@
 #include "generation/OutputTree.h"
 #include "generation/ProgressSink.h"
 #include "generators/ModelLookup.h"
-#include "model/ClassDAO.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
-#include "model/MemberDAO.h"
+#include "model/ProjectSnapshot.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace quorrel {
@@ -18,8 +18,9 @@ namespace quorrel {
 // each written file adds one progress line.
 class TUIOperate {
 public:
-    TUIOperate(int projectId, std::string projectName, std::filesystem::path home, OutputTree& out,
-               ProgressSink& progress);
+    // Reads the model only from the snapshot; the project name names the site.
+    TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, std::filesystem::path home,
+               OutputTree& out, ProgressSink& progress);
 
     // Checks the references of every class, then writes the menu page, all
     // add pages, all edit pages and all list pages, each group in list order.
@@ -52,11 +53,9 @@ private:
     std::string friendName_;
     std::string className_;
     std::string lowerClassName_;
-    int classId_ = 0;
+    const TClassSnapshot* class_ = nullptr;
 
-    TClassDAO classes_;
-    TMemberDAO members_;
-    int projectId_;
+    std::shared_ptr<const TProjectSnapshot> project_;
     std::string projectName_;
     std::filesystem::path home_;
     OutputTree& out_;

@@ -36,7 +36,7 @@ public:
     bool CheckDisplayMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const;
 
 private:
-    TClassList LoadList(const std::string& sql) const;
+    TClassList LoadList(const std::string& sql, const TSqlValues& values) const;
     bool CheckEachHasOne(const TClassList& classes, const std::string& flagColumn, ModelCheck check,
                          const CheckFailedHandler& onFailed) const;
 

@@ -99,7 +99,7 @@ public:
 
     // What a generation run reports, delivered on the GUI thread.
     void RunLine(const QString& line);
-    void RunCheckFailed(int classId, ModelCheck check);
+    void RunCheckFailed(int classId, const QString& className, ModelCheck check);
     void RunFinished();
     void RunFailed(const QString& message);
 

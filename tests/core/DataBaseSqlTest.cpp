@@ -39,7 +39,7 @@ protected:
         std::ofstream(home.path() / "template/admin/mysql.sql", std::ios::binary | std::ios::trunc) << text;
     }
     std::string Build(int projectId, const std::string& prefix) const {
-        return TDataBaseSql(home.path()).BuildScript(projectId, prefix);
+        return TDataBaseSql(home.path()).BuildScript(*TProjectSnapshot::Take(projectId), prefix);
     }
 };
 
