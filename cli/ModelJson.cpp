@@ -1,6 +1,6 @@
 #include "cli/ModelJson.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
 

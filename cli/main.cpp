@@ -4,8 +4,8 @@
 #include "generation/AutoCode.h"
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
-#include "model/Error.h"
-#include "model/ProgramFolder.h"
+#include "base/Error.h"
+#include "base/ProgramFolder.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
 

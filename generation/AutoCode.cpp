@@ -1,11 +1,11 @@
 #include "generation/AutoCode.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
 #include "generation/ModelValidator.h"
-#include "generation/OutputTree.h"
+#include "base/OutputTree.h"
 #include "generators/PHPOperate.h"
 #include "generators/UIOperate.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/ProjectSnapshot.h"
 
 #include <array>

@@ -1,5 +1,5 @@
 #pragma once
-#include "generation/RunReporter.h"
+#include "base/RunReporter.h"
 #include "model/ProjectSnapshot.h"
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <array>

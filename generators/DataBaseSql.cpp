@@ -1,9 +1,9 @@
 #include "generators/DataBaseSql.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <optional>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "generators/ModelLookup.h"
 
 #include "generators/Names.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 namespace quorrel {
 namespace {

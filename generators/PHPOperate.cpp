@@ -3,7 +3,7 @@
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <optional>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
+#include "base/OutputTree.h"
+#include "base/ProgressSink.h"
 #include "generators/ModelLookup.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"

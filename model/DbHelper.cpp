@@ -1,7 +1,7 @@
 #include "model/DbHelper.h"
 
-#include "model/Error.h"
-#include "model/ProgramFolder.h"
+#include "base/Error.h"
+#include "base/ProgramFolder.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #include "model/ProjectDAO.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 namespace quorrel {
 

@@ -1,7 +1,7 @@
 #include "model/ProjectSnapshot.h"
 
 #include "model/DbHelper.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <unordered_map>
 

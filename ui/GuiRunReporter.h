@@ -1,5 +1,5 @@
 #pragma once
-#include "generation/RunReporter.h"
+#include "base/RunReporter.h"
 
 namespace quorrel {
 

@@ -1,6 +1,6 @@
 #include "generators/DataBaseSql.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 #include "tests/support/PhpModels.h"
 #include "tests/support/TempModel.h"
 

@@ -1,6 +1,6 @@
 #include "model/ClassDAO.h"
 #include "model/DbHelper.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"

@@ -2,7 +2,7 @@
 
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "tests/support/PhpModels.h"
 #include "tests/support/TempModel.h"
 

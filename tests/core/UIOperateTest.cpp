@@ -1,7 +1,7 @@
 #include "generators/UIOperate.h"
 
-#include "generation/OutputTree.h"
-#include "model/Error.h"
+#include "base/OutputTree.h"
+#include "base/Error.h"
 #include "tests/support/TempModel.h"
 #include "tests/support/UiModels.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "generation/ProgressSink.h"
-#include "model/ClassDAO.h"
+#include "base/ModelCheck.h"
+#include "base/ProgressSink.h"
 
 #include <string>
 
