@@ -1,6 +1,7 @@
 #pragma once
 #include "base/OutputTree.h"
 #include "base/ProgressSink.h"
+#include "generators/LineWriter.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
 #include "model/ProjectSnapshot.h"
@@ -49,6 +50,9 @@ private:
         bool refKeyIsInteger = false;
     };
 
+    // A writer with the values of the current class: {lower}, {friend} and
+    // the comment frame {hyphens}.
+    TLineWriter Writer() const;
     std::string BuildPrologue() const;
 
     TMember KeyMember() const;

@@ -1,6 +1,7 @@
 #pragma once
 #include "base/OutputTree.h"
 #include "base/ProgressSink.h"
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
@@ -39,6 +40,9 @@ private:
 
 
     void SetCurrentClass(const TListEntry& entry);
+    // A writer with the values of the current class: {lower}, {friend}, and
+    // the fixed {docType} and {searchIndent}.
+    TLineWriter Writer() const;
     TMember LookUpKeyMember() const;
     TReferencedClass LookUpReference(const TMember& member) const;
 
