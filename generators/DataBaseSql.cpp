@@ -1,6 +1,7 @@
 #include "generators/DataBaseSql.h"
 
 #include "base/FileOperate.h"
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "base/Error.h"
@@ -42,67 +43,68 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 TDataBaseSql::TDataBaseSql(std::filesystem::path home) : home_(std::move(home)) {}
 
 std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const {
-    std::string tableText;
-    std::string alterText;
+    TLineWriter tables({{"prefix", tablePrefix}});
+    TLineWriter foreignKeys({{"prefix", tablePrefix}});
 
     for (const TClassSnapshot& cls : project.Classes()) {
         const std::string& className = cls.ClassName();
-        const std::string lowerClassName = LowerFirst(className);
         const TMember& key = RequireKeyMember(cls);
-        const std::string& keyName = key.memberName;
+        tables.Set("table", LowerFirst(className));
+        tables.Set("key", key.memberName);
+        foreignKeys.Set("table", LowerFirst(className));
 
-        tableText += "CREATE TABLE IF NOT EXISTS `" + tablePrefix + lowerClassName + "` (\r\n";
+        tables.Line("CREATE TABLE IF NOT EXISTS `{prefix}{table}` (");
         if (key.memberIsInteger == 1)
-            tableText += "  `" + keyName + "` int(11) NOT NULL AUTO_INCREMENT COMMENT '" +
-                         CommentText(key.memberComment) + "',\r\n";
+            tables.Line("  `{key}` int(11) NOT NULL AUTO_INCREMENT COMMENT '{comment}',",
+                        {{"comment", CommentText(key.memberComment)}});
         else
-            tableText += "  `" + keyName + "` varchar(" + std::to_string(key.memberLength) +
-                         ") COLLATE utf8_bin NOT NULL COMMENT '" + CommentText(key.memberComment) + "',\r\n";
+            tables.Line("  `{key}` varchar({length}) COLLATE utf8_bin NOT NULL COMMENT '{comment}',",
+                        {{"length", std::to_string(key.memberLength)}, {"comment", CommentText(key.memberComment)}});
 
         for (const TMember& member : cls.NonKeyMembers()) {
-            const std::string& memberName = member.memberName;
             const std::string& memberType = member.memberType;
-            const std::string comment = CommentText(member.memberComment);
-            std::string fragment;
+            int length = member.memberLength;
+            const char* column = nullptr;
             if (memberType == kTypeString && member.memberIsMust == 1)
-                fragment = "` varchar(" + std::to_string(member.memberLength) +
-                           ") COLLATE utf8_bin NOT NULL COMMENT '";
+                column = "varchar({length}) COLLATE utf8_bin NOT NULL";
             else if (memberType == kTypeString)
-                fragment = "` varchar(" + std::to_string(member.memberLength) +
-                           ") COLLATE utf8_bin NULL COMMENT '";
+                column = "varchar({length}) COLLATE utf8_bin NULL";
             else if (memberType == kTypeInteger)
-                fragment = "` int(11) NOT NULL COMMENT '";
+                column = "int(11) NOT NULL";
             else if (memberType == kTypeFloat)
-                fragment = "` float NOT NULL COMMENT '";
+                column = "float NOT NULL";
             else if (memberType == kTypeDate)
-                fragment = "` date NOT NULL COMMENT '";
+                column = "date NOT NULL";
             else if (memberType == kTypeImage)
-                fragment = "` text COLLATE utf8_bin NOT NULL COMMENT '";
+                column = "text COLLATE utf8_bin NOT NULL";
             else {
                 // A reference member takes the referenced key's column type
                 // and adds a foreign key after all tables.
                 const TMember& refKey = ResolveReferenceKey(project, className, member);
-                if (refKey.memberIsInteger == 1)
-                    fragment = "` int(11) NOT NULL COMMENT '";
-                else
-                    fragment = "` varchar(" + std::to_string(refKey.memberLength) +
-                               ") COLLATE utf8_bin NOT NULL COMMENT '";
-                alterText += "ALTER TABLE " + tablePrefix + lowerClassName + " ADD CONSTRAINT FOREIGN KEY (" +
-                             memberName + ") REFERENCES " + tablePrefix + LowerFirst(memberType) + "(" +
-                             refKey.memberName + ");\r\n";
+                length = refKey.memberLength;
+                column = refKey.memberIsInteger == 1 ? "int(11) NOT NULL" : "varchar({length}) COLLATE utf8_bin NOT NULL";
+                foreignKeys.Line("ALTER TABLE {prefix}{table} ADD CONSTRAINT FOREIGN KEY ({member}) REFERENCES "
+                                 "{prefix}{referenced}({refKey});",
+                                 {{"member", member.memberName},
+                                  {"referenced", LowerFirst(memberType)},
+                                  {"refKey", refKey.memberName}});
             }
-            tableText += "  `" + memberName + fragment + comment + "',\r\n";
+            tables.Line("  `{member}` " + std::string(column) + " COMMENT '{comment}',",
+                        {{"member", member.memberName},
+                         {"length", std::to_string(length)},
+                         {"comment", CommentText(member.memberComment)}});
         }
 
-        tableText += "  PRIMARY KEY (`" + keyName + "`)\r\n";
+        tables.Line("  PRIMARY KEY (`{key}`)");
         if (key.memberIsInteger == 1)
-            tableText += ") ENGINE=InnoDB  DEFAULT CHARSET=utf8 COLLATE=utf8_bin AUTO_INCREMENT=1 ;\r\n\r\n";
+            tables.Line(") ENGINE=InnoDB  DEFAULT CHARSET=utf8 COLLATE=utf8_bin AUTO_INCREMENT=1 ;");
         else
-            tableText += ") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;\r\n\r\n";
+            tables.Line(") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;");
+        tables.Line();
     }
 
     const std::string scriptTemplate = TFileOperate::ReadUtf8File(home_ / "template/admin/mysql.sql");
-    return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tableText + alterText), "$dbprefix", tablePrefix);
+    return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tables.Text() + foreignKeys.Text()), "$dbprefix", tablePrefix);
 }
 
 } // namespace quorrel

@@ -124,6 +124,160 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
     progress_.AddLine("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!");
 }
 
+// ------------------------------------------------------- shared page parts
+
+void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
+    const bool add = page == Page::Add;
+    const bool edit = page == Page::Edit;
+    const bool list = page == Page::List;
+    const char* const current = " class=\"current\"";
+    w.Line("{docType}");
+    w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
+    w.Line("<head>");
+    w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
+    w.Line("<title>{friend}{what}</title>", {{"what", add ? "添加" : "管理"}});
+    w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
+    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
+    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
+    if (list) {
+        // Selecting all rows and collecting the chosen keys for delall.
+        w.Line("<script type=\"text/JavaScript\">");
+        w.Line("<!--");
+        w.Line("$(function(){");
+        w.Line("     //全选");
+        w.Line("     $(\"#CheckAll\").click(function(){");
+        w.Line("\t\t\t//所有checkbox跟着全选的checkbox走。");
+        w.Line("\t\t\t$('[name=delete]:checkbox').attr(\"checked\", this.checked );");
+        w.Line("\t });");
+        w.Line("\t $('[name=delete]:checkbox').click(function(){");
+        w.Line("\t\t\t\t//定义一个临时变量，避免重复使用同一个选择器选择页面中的元素，提升程序效率。");
+        w.Line("\t\t\t\tvar $tmp=$('[name=delete]:checkbox');");
+        w.Line("\t\t\t\t//用filter方法筛选出选中的复选框。并直接给CheckedAll赋值。");
+        w.Line("\t\t\t\t$('#CheckAll').attr('checked',$tmp.length==$tmp.filter(':checked').length);");
+        w.Line("\t });");
+        w.Line("\t $(\"#DelAllOk\").click(function(){");
+        w.Line("\t\tvar str=\"\";");
+        w.Line("\t\t$('[name=delete]:checkbox:checked').each(function(){");
+        w.Line("\t\t\tstr+=$(this).val()+\"/\";");
+        w.Line("\t\t})");
+        w.Line("\t\t$('#DelId').attr(\"value\", str )");
+        w.Line("\t});");
+        w.Line("});");
+        w.Line("-->");
+    } else {
+        // The form pages load the editor; the edit page also opens the picture chooser.
+        w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
+        w.Line("<script type=\"text/javascript\">");
+        w.Line("<!--");
+        w.Line("$(pageInit);");
+        w.Line("function pageInit()");
+        w.Line("{");
+        w.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\",upImgExt:\"jpg,jpeg,gif,png\"});");
+        w.Line("}");
+        if (edit) {
+            w.Line("function OpenDialog(url,txtName)");
+            w.Line("{");
+            w.Line("       return window.showModalDialog(url,window, \"DialogWidth:500px;DialogHeight:450px;help:no;status:no\");");
+            w.Line("}");
+        }
+        w.Line("\t-->");
+    }
+    w.Line("</script>");
+    w.Line("</head>");
+    w.Line("<body>");
+    w.Line("<div id=\"append_parent\"/>");
+    w.Line("<div id=\"cpcontainer\" class=\"container\">");
+    w.Line("  <div class=\"itemtitle\">");
+    w.Line("    <h3>{friend}{what}</h3>", {{"what", add ? "" : "管理"}});
+    w.Line("    <ul class=\"tab1\">");
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=show\"> <span>{friend}{what}</span> </a> </li>",
+           {{"current", list ? current : ""}, {"what", edit ? "管理" : "列表"}});
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friend}{what}</span> </a> </li>",
+           {{"current", add ? current : ""}, {"what", edit ? "信息" : ""}});
+    w.Line("    </ul>");
+    w.Line("  </div>");
+}
+
+TUIOperate::FormInput TUIOperate::InputOf(const TMember& member) {
+    const std::string& type = member.memberType;
+    if (type == kTypeString)
+        return FormInput::Text;
+    if (type == kTypeInteger || type == kTypeFloat)
+        return FormInput::Number;
+    if (type == kTypeImage)
+        return FormInput::Picture;
+    if (type == kTypeDate)
+        return FormInput::Date;
+    return FormInput::Choice;
+}
+
+void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormInput input) const {
+    const bool add = page == Page::Add;
+    w.Set("member", m.memberName);
+    w.Set("comment", m.memberComment);
+    // The add page starts empty; the edit page shows the record's value.
+    const std::string value = add ? "value=\"\"" : "value=\"<{${lower}.{member}}>\"";
+    const std::string cell = "          <td class=\"vtop rowform\">";
+    const std::string end = "          </td>";
+    std::string tips;
+    w.Line("        <tr class=\"noborder\">");
+    w.Line("          <td class=\"td27\">{comment}:</td>");
+    switch (input) {
+    case FormInput::Text:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:{width}px\" " + value +
+                   " name=\"{lower}[{member}]\"/>" + end,
+               {{"width", WidthPx(m)}});
+        break;
+    case FormInput::Number:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:60px\" " + value + " name=\"{lower}[{member}]\"/>" +
+               end);
+        break;
+    case FormInput::Date:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:85px\" " + value +
+               " name=\"{lower}[{member}]\" onclick=\"setDay(this);\" />" + end);
+        break;
+    case FormInput::Picture:
+        if (add)
+            w.Line(cell + "<input class=\"txt\" type=\"file\" style=\"width:200px\" value=\"\" name=\"{member}\"/>" + end);
+        else
+            w.Line(cell + "<input class=\"txt\" type=\"text\" " + value +
+                   "  id=\"{member}\" name=\"{lower}[{member}]\"/><input type=\"button\" class=\"btn\" value=\"选择\" "
+                   "onclick=\"OpenDialog('open_onepic.php?txtName={member}')\"/>  </td>");
+        tips = "在{friend}列表页中显示的图片";
+        break;
+    case FormInput::ReadOnlyKey:
+        w.Line(cell + "<input class=\"txt\" readOnly type=\"text\" style=\"width:200px\" " + value +
+               " name=\"{lower}[{member}]\"/>" + end);
+        break;
+    case FormInput::Choice: {
+        // A drop-down of the records of the referenced class; the edit page
+        // selects the record's own.
+        const TReferencedClass ref = LookUpReference(m);
+        w.Set("list", ref.lowerTypeName);
+        w.Set("refKey", ref.keyMember.memberName);
+        w.Set("refDisplay", ref.displayMember.memberName);
+        w.Line(cell);
+        w.Line("            <select name=\"{lower}[{member}]\">");
+        w.Line("              <{section name=key loop=${list}List}>");
+        w.Line("              <option");
+        if (add) {
+            w.Line("              value=\"<{${list}List[key].{refKey}}>\"><{${list}List[key].{refDisplay}}>");
+        } else {
+            w.Line("              value=\"<{${list}List[key].{refKey}}>\"");
+            w.Line("                <{if ${list}List[key].{refKey} == ${lower}.{member}}>selected<{/if}>");
+            w.Line("><{${list}List[key].{refDisplay}}>");
+        }
+        w.Line("              </option>");
+        w.Line("              <{/section}>");
+        w.Line("            </select>" + end);
+        tips = "{comment}，选择该{friend}对应的{comment}信息";
+        break;
+    }
+    }
+    w.Line("          <td class=\"vtop tips2\">" + tips + "</td>");
+    w.Line("        </tr>");
+}
+
 // ---------------------------------------------------------------- add pages
 
 void TUIOperate::GenerateAddPages(const std::string& /*tablePrefix*/, const TClassList& classes) {
@@ -136,88 +290,16 @@ void TUIOperate::GenerateAddPages(const std::string& /*tablePrefix*/, const TCla
 std::string TUIOperate::BuildAddPage() const {
     const TMember key = LookUpKeyMember();
     TLineWriter w = Writer();
-
-    w.Line("{docType}");
-    w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    w.Line("<head>");
-    w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    w.Line("<title>{friend}添加</title>");
-    w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
-    w.Line("<script type=\"text/javascript\">");
-    w.Line("<!--");
-    w.Line("$(pageInit);");
-    w.Line("function pageInit()");
-    w.Line("{");
-    w.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\",upImgExt:\"jpg,jpeg,gif,png\"});");
-    w.Line("}");
-    w.Line("\t-->");
-    w.Line("</script>");
-    w.Line("</head>");
-    w.Line("<body>");
-    w.Line("<div id=\"append_parent\"/>");
-    w.Line("<div id=\"cpcontainer\" class=\"container\">");
-    w.Line("  <div class=\"itemtitle\">");
-    w.Line("    <h3>{friend}</h3>");
-    w.Line("    <ul class=\"tab1\">");
-    w.Line("      <li> <a href=\"{lower}.php?act=show\"> <span>{friend}列表</span> </a> </li>");
-    w.Line("      <li class=\"current\"> <a href=\"{lower}.php?act=add\"> <span>添加{friend}</span> </a> </li>");
-    w.Line("    </ul>");
-    w.Line("  </div>");
+    WritePageHead(w, Page::Add);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=addok\" method=\"post\" name=\"form\" enctype=\"multipart/form-data\">");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody> ");
 
     // An integer key is numbered by the database; any other key is typed in.
-    if (key.memberIsInteger == 0) {
-        w.Line("        <tr class=\"noborder\">");
-        w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", key.memberComment}});
-        w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:{value}px\" value=\"\" name=\"{lower}[{memberName}]\"/>          </td>", {{"value", WidthPx(key)}, {"memberName", key.memberName}});
-        w.Line("          <td class=\"vtop tips2\"></td>");
-        w.Line("        </tr>");
-    }
-
-    for (const TMember& m : class_->NonKeyMembers()) {
-        const std::string& type = m.memberType;
-        const std::string& name = m.memberName;
-        w.Set("member", name);
-        if (IsBasicType(type)) {
-            w.Line("        <tr class=\"noborder\">");
-            w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", m.memberComment}});
-            if (type == kTypeString) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:{value}px\" value=\"\" name=\"{lower}[{member}]\"/>          </td>", {{"value", WidthPx(m)}});
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeInteger || type == kTypeFloat) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:60px\" value=\"\" name=\"{lower}[{member}]\"/>          </td>");
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeImage) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"file\" style=\"width:200px\" value=\"\" name=\"{member}\"/>          </td>");
-                w.Line("          <td class=\"vtop tips2\">在{friend}列表页中显示的图片</td>");
-            } else { // date
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:85px\" value=\"\" name=\"{lower}[{member}]\" onclick=\"setDay(this);\" />          </td>");
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            }
-            w.Line("        </tr>");
-        } else {
-            const TReferencedClass ref = LookUpReference(m);
-            const std::string& list = ref.lowerTypeName;
-            w.Set("list", list);
-            w.Line("        <tr class=\"noborder\">");
-            w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", m.memberComment}});
-            w.Line("          <td class=\"vtop rowform\">");
-            w.Line("            <select name=\"{lower}[{member}]\">");
-            w.Line("              <{section name=key loop=${list}List}>");
-            w.Line("              <option");
-            w.Line("              value=\"<{${list}List[key].{memberName}}>\"><{${list}List[key].{memberName2}}>", {{"memberName", ref.keyMember.memberName}, {"memberName2", ref.displayMember.memberName}});
-            w.Line("              </option>");
-            w.Line("              <{/section}>");
-            w.Line("            </select>          </td>");
-            w.Line("          <td class=\"vtop tips2\">{memberComment}，选择该{friend}对应的{memberComment}信息</td>", {{"memberComment", m.memberComment}});
-            w.Line("        </tr>");
-        }
-    }
+    if (key.memberIsInteger == 0)
+        WriteFormRow(w, key, Page::Add, FormInput::Text);
+    for (const TMember& m : class_->NonKeyMembers())
+        WriteFormRow(w, m, Page::Add, InputOf(m));
 
     w.Line("        <tr>");
     w.Line("             <td class=\"td27\"> </td>");
@@ -247,92 +329,13 @@ void TUIOperate::GenerateEditPages(const std::string& /*tablePrefix*/, const TCl
 std::string TUIOperate::BuildEditPage() const {
     const TMember key = LookUpKeyMember();
     TLineWriter w = Writer();
-
-    w.Line("{docType}");
-    w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    w.Line("<head>");
-    w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    w.Line("<title>{friend}管理</title>");
-    w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
-    w.Line("<script type=\"text/javascript\">");
-    w.Line("<!--");
-    w.Line("$(pageInit);");
-    w.Line("function pageInit()");
-    w.Line("{");
-    w.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\",upImgExt:\"jpg,jpeg,gif,png\"});");
-    w.Line("}");
-    w.Line("function OpenDialog(url,txtName)");
-    w.Line("{");
-    w.Line("       return window.showModalDialog(url,window, \"DialogWidth:500px;DialogHeight:450px;help:no;status:no\");");
-    w.Line("}");
-    w.Line("\t-->");
-    w.Line("</script>");
-    w.Line("</head>");
-    w.Line("<body>");
-    w.Line("<div id=\"append_parent\"/>");
-    w.Line("<div id=\"cpcontainer\" class=\"container\">");
-    w.Line("  <div class=\"itemtitle\">");
-    w.Line("    <h3>{friend}管理</h3>");
-    w.Line("    <ul class=\"tab1\">");
-    w.Line("      <li> <a href=\"{lower}.php?act=show\"> <span>{friend}管理</span> </a> </li>");
-    w.Line("      <li> <a href=\"{lower}.php?act=add\"> <span>添加{friend}信息</span> </a> </li>");
-    w.Line("    </ul>");
-    w.Line("  </div>");
+    WritePageHead(w, Page::Edit);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=editok\" method=\"post\" name=\"form\" > ");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody>");
-    w.Line("        <tr class=\"noborder\">");
-    w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", key.memberComment}});
-    w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" readOnly type=\"text\" style=\"width:200px\" value=\"<{${lower}.{memberName}}>\" name=\"{lower}[{memberName}]\"/>          </td>", {{"memberName", key.memberName}});
-    w.Line("          <td class=\"vtop tips2\"></td>");
-    w.Line("        </tr>");
-
-    for (const TMember& m : class_->NonKeyMembers()) {
-        const std::string& type = m.memberType;
-        const std::string& name = m.memberName;
-        w.Set("member", name);
-        if (IsBasicType(type)) {
-            w.Line("        <tr class=\"noborder\">");
-            w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", m.memberComment}});
-            if (type == kTypeString) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:{value}px\" value=\"<{${lower}.{member}}>\" name=\"{lower}[{member}]\"/>          </td>", {{"value", WidthPx(m)}});
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeInteger || type == kTypeFloat) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:60px\" value=\"<{${lower}.{member}}>\" name=\"{lower}[{member}]\"/>          </td>");
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeImage) {
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" value=\"<{${lower}.{member}}>\"  id=\"{member}\" name=\"{lower}[{member}]\"/><input type=\"button\" class=\"btn\" value=\"选择\" onclick=\"OpenDialog('open_onepic.php?txtName={member}')\"/>  </td>");
-                w.Line("          <td class=\"vtop tips2\">在{friend}列表页中显示的图片</td>");
-            } else { // date
-                w.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:85px\" value=\"<{${lower}.{member}}>\" name=\"{lower}[{member}]\" onclick=\"setDay(this);\" />          </td>");
-                w.Line("          <td class=\"vtop tips2\"></td>");
-            }
-            w.Line("        </tr>");
-        } else {
-            const TReferencedClass ref = LookUpReference(m);
-            const std::string& list = ref.lowerTypeName;
-            w.Set("list", list);
-            const std::string& refKey = ref.keyMember.memberName;
-            w.Set("refKey", refKey);
-            w.Line("        <tr class=\"noborder\">");
-            w.Line("          <td class=\"td27\">{memberComment}:</td>", {{"memberComment", m.memberComment}});
-            w.Line("          <td class=\"vtop rowform\">");
-            w.Line("            <select name=\"{lower}[{member}]\">");
-            w.Line("              <{section name=key loop=${list}List}>");
-            w.Line("              <option");
-            w.Line("              value=\"<{${list}List[key].{refKey}}>\"");
-            w.Line("                <{if ${list}List[key].{refKey} == ${lower}.{member}}>selected<{/if}>");
-            w.Line("><{${list}List[key].{memberName}}>", {{"memberName", ref.displayMember.memberName}});
-            w.Line("              </option>");
-            w.Line("              <{/section}>");
-            w.Line("            </select>          </td>");
-            w.Line("          <td class=\"vtop tips2\">{memberComment}，选择该{friend}对应的{memberComment}信息</td>", {{"memberComment", m.memberComment}});
-            w.Line("        </tr>");
-        }
-    }
+    WriteFormRow(w, key, Page::Edit, FormInput::ReadOnlyKey);
+    for (const TMember& m : class_->NonKeyMembers())
+        WriteFormRow(w, m, Page::Edit, InputOf(m));
 
     w.Line("        <tr>");
     w.Line("             <td class=\"td27\"> </td>");
@@ -359,52 +362,8 @@ void TUIOperate::GenerateListPages(const std::string& /*tablePrefix*/, const TCl
 }
 
 std::string TUIOperate::BuildListPage() const {
-    const std::string& lower = lowerClassName_;
     TLineWriter w = Writer();
-
-    w.Line("{docType}");
-    w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    w.Line("<head>");
-    w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    w.Line("<title>{friend}管理</title>");
-    w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    w.Line("<script type=\"text/JavaScript\">");
-    w.Line("<!--");
-    w.Line("$(function(){");
-    w.Line("     //全选");
-    w.Line("     $(\"#CheckAll\").click(function(){");
-    w.Line("\t\t\t//所有checkbox跟着全选的checkbox走。");
-    w.Line("\t\t\t$('[name=delete]:checkbox').attr(\"checked\", this.checked );");
-    w.Line("\t });");
-    w.Line("\t $('[name=delete]:checkbox').click(function(){");
-    w.Line("\t\t\t\t//定义一个临时变量，避免重复使用同一个选择器选择页面中的元素，提升程序效率。");
-    w.Line("\t\t\t\tvar $tmp=$('[name=delete]:checkbox');");
-    w.Line("\t\t\t\t//用filter方法筛选出选中的复选框。并直接给CheckedAll赋值。");
-    w.Line("\t\t\t\t$('#CheckAll').attr('checked',$tmp.length==$tmp.filter(':checked').length);");
-    w.Line("\t });");
-    w.Line("\t $(\"#DelAllOk\").click(function(){");
-    w.Line("\t\tvar str=\"\";");
-    w.Line("\t\t$('[name=delete]:checkbox:checked').each(function(){");
-    w.Line("\t\t\tstr+=$(this).val()+\"/\";");
-    w.Line("\t\t})");
-    w.Line("\t\t$('#DelId').attr(\"value\", str )");
-    w.Line("\t});");
-    w.Line("});");
-    w.Line("-->");
-    w.Line("</script>");
-    w.Line("</head>");
-    w.Line("<body>");
-    w.Line("<div id=\"append_parent\"/>");
-    w.Line("<div id=\"cpcontainer\" class=\"container\">");
-    w.Line("  <div class=\"itemtitle\">");
-    w.Line("    <h3>{friend}管理</h3>");
-    w.Line("    <ul class=\"tab1\">");
-    w.Line("      <li class=\"current\"> <a href=\"{lower}.php?act=show\"> <span>{friend}列表</span> </a> </li>");
-    w.Line("      <li> <a href=\"{lower}.php?act=add\"> <span>添加{friend}</span> </a> </li>");
-    w.Line("    </ul>");
-    w.Line("  </div>");
+    WritePageHead(w, Page::List);
     w.Line("  <table id=\"tips\" class=\"tb tb2\">");
     w.Line("    <tbody>");
     w.Line("      <tr>");
@@ -453,8 +412,6 @@ std::string TUIOperate::BuildListPage() const {
     }
 
     const TMember key = LookUpKeyMember();
-    const std::string row = "<{$" + lower + "List[" + lower + "].";
-    w.Set("row", row);  // a field of the current record
     w.Line("            <input type=\"submit\" value=\"查询\" /> ");
     w.Line("          </td> ");
     w.Line("        </tr>");
@@ -478,18 +435,18 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("        </tr>");
     w.Line("        <{section name={lower} loop=${lower}List}>");
     w.Line("        <tr class=\"hover\">");
-    w.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"{row}{memberName}}>\" name=\"delete\"/>", {{"memberName", key.memberName}});
+    w.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"<{${lower}List[{lower}].{memberName}}>\" name=\"delete\"/>", {{"memberName", key.memberName}});
     w.Line("          </td>");
 
     for (const TMember& m : columns) {
         if (m.memberType == kTypeImage)
-            w.Line("          <td><img width=\"50px\" height=\"50px\" src='{row}{memberName}}>' /></td>", {{"memberName", m.memberName}});
+            w.Line("          <td><img width=\"50px\" height=\"50px\" src='<{${lower}List[{lower}].{memberName}}>' /></td>", {{"memberName", m.memberName}});
         else
-            w.Line("          <td>{row}{memberName}}></td>", {{"memberName", m.memberName}});
+            w.Line("          <td><{${lower}List[{lower}].{memberName}}></td>", {{"memberName", m.memberName}});
     }
 
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}={row}{memberName}}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}={row}{memberName}}>\">删除</a> </td>", {{"memberName", key.memberName}});
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}}>\">删除</a> </td>", {{"memberName", key.memberName}});
     w.Line("        </tr>");
     w.Line("        <{/section}>");
     w.Line("        <tr>");

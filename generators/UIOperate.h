@@ -46,6 +46,18 @@ private:
     TMember LookUpKeyMember() const;
     TReferencedClass LookUpReference(const TMember& member) const;
 
+    enum class Page { Add, Edit, List };
+    // What a form row asks for: a member's input by its type, or the
+    // edit page's read-only key.
+    enum class FormInput { Text, Number, Date, Picture, Choice, ReadOnlyKey };
+    static FormInput InputOf(const TMember& member);
+
+    // The document head with the page's scripts, and the title bar with the
+    // list and add tabs.
+    void WritePageHead(TLineWriter& w, Page page) const;
+    // One row of the add or edit form: label, input and hint.
+    void WriteFormRow(TLineWriter& w, const TMember& member, Page page, FormInput input) const;
+
     std::string BuildAddPage() const;
     std::string BuildEditPage() const;
     std::string BuildListPage() const;
