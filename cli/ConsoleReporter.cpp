@@ -8,8 +8,7 @@ void ConsoleReporter::AddLine(const std::string& line) {
     std::cout << line << std::endl;
 }
 
-void ConsoleReporter::CheckFailed(int classId, ModelCheck check) {
-    const std::string className = TClassDAO().GetClassNameById(classId);
+void ConsoleReporter::CheckFailed(int /*classId*/, const std::string& className, ModelCheck check) {
     std::cerr << className
               << (check == ModelCheck::Key ? "表主键设置错误，每个类只能设置一个主键!"
                                            : "表显示成员设置错误，每个类有且只能设置一个显示成员!")

@@ -1,5 +1,5 @@
 #pragma once
-#include "generation/RunReporter.h"
+#include "base/RunReporter.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ public:
     enum class Outcome { Running, Finished, CheckFailed, Failed };
 
     void AddLine(const std::string& line) override;
-    void CheckFailed(int classId, ModelCheck check) override;
+    void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
     void Failed(const std::string& message) override;
 

@@ -1,10 +1,8 @@
 #include "cli/ModelJson.h"
 
-#include "model/ClassDAO.h"
-#include "model/Error.h"
-#include "model/MemberDAO.h"
+#include "base/Error.h"
 #include "model/ProjectDAO.h"
-#include "model/Sql.h"
+#include "model/ProjectSnapshot.h"
 
 #include <cstdint>
 #include <set>
@@ -95,25 +93,6 @@ TMember MemberFromJson(const json& object, const std::string& where) {
     return m;
 }
 
-std::string ProjectIdOf(const std::string& projectName) {
-    return "(select projectId from t_project where projectName=" + SqlText(projectName) + ")";
-}
-
-std::string ClassIdOf(const std::string& projectName, const std::string& className) {
-    return "(select classId from t_class where projectId=" + ProjectIdOf(projectName) +
-           " and className=" + SqlText(className) + ")";
-}
-
-std::string InsertMember(const std::string& projectName, const std::string& className, const TMember& m) {
-    return "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment,"
-           "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay) values (" +
-           ProjectIdOf(projectName) + "," + ClassIdOf(projectName, className) + "," + SqlText(m.memberName) + "," +
-           SqlText(m.memberType) + "," + to_string(m.memberLength) + "," + to_string(m.memberIsPri) + "," +
-           SqlText(m.memberComment) + "," + to_string(m.memberIsMust) + "," + to_string(m.memberIsInteger) + "," +
-           to_string(m.memberIsFloat) + "," + to_string(m.queryFlag) + "," + to_string(m.memberIsDisplay) + "," +
-           to_string(m.memberQueryDisplay) + ")";
-}
-
 } // namespace
 
 json ParseModelDocument(std::istream& in) {
@@ -141,17 +120,15 @@ json ParseModelDocument(std::istream& in) {
 }
 
 json ExportProject(int projectId, const std::string& projectName) {
-    const TClassDAO classes;
-    const TMemberDAO members;
+    const auto snapshot = TProjectSnapshot::Take(projectId);
     json classList = json::array();
-    for (const auto& entry : classes.GetClassList(projectId)) {
+    for (const TClassSnapshot& cls : snapshot->Classes()) {
         json memberList = json::array();
-        TRowSet rows = members.QueryMembers(entry.id);
-        for (rows.First(); !rows.Eof(); rows.Next())
-            memberList.push_back(MemberToJson(TMemberDAO::FromRow(rows)));
-        classList.push_back({{"classId", entry.id},
-                             {"className", entry.name},
-                             {"friendName", classes.GetFriendName(entry.id)},
+        for (const TMember& m : cls.Members())
+            memberList.push_back(MemberToJson(m));
+        classList.push_back({{"classId", cls.ClassId()},
+                             {"className", cls.ClassName()},
+                             {"friendName", cls.FriendName()},
                              {"members", memberList}});
     }
     json project = {{"projectId", projectId}, {"projectName", projectName}, {"classes", classList}};
@@ -164,23 +141,20 @@ std::vector<std::string> ImportProjects(const json& document) {
     if (projects.empty())
         throw Error("the document holds no project");
 
-    std::vector<std::string> statements;
+    std::vector<TProjectSnapshot> parsed;
     std::vector<std::string> names;
-    const TProjectDAO projectDao;
     for (std::size_t p = 0; p < projects.size(); ++p) {
         Reader project(projects[p], "project " + to_string(p + 1));
         const std::string name = project.Text("projectName");
         if (name.empty())
             throw Error("project " + to_string(p + 1) + " has an empty name");
-        if (projectDao.CountProjectsByName(name) > 0)
-            throw Error("a project named \"" + name + "\" already exists; rename or delete it first");
         for (const auto& other : names)
             if (other == name)
                 throw Error("the document holds two projects named \"" + name + "\"");
         names.push_back(name);
-        statements.push_back("insert into t_project(projectName) values (" + SqlText(name) + ")");
 
         std::set<std::string> classNames;
+        std::vector<TClassSnapshot> classList;
         const json& classes = project.List("classes");
         for (std::size_t c = 0; c < classes.size(); ++c) {
             const std::string where = "class " + to_string(c + 1) + " of project \"" + name + "\"";
@@ -188,17 +162,15 @@ std::vector<std::string> ImportProjects(const json& document) {
             const std::string className = cls.Text("className");
             if (!classNames.insert(className).second)
                 throw Error("project \"" + name + "\" holds two classes named \"" + className + "\"");
-            statements.push_back("insert into t_class(projectId,className,friendName) values (" +
-                                 ProjectIdOf(name) + "," + SqlText(className) + "," +
-                                 SqlText(cls.Text("friendName", false)) + ")");
+            std::vector<TMember> memberList;
             const json& members = cls.List("members");
-            for (std::size_t m = 0; m < members.size(); ++m) {
-                TMember member = MemberFromJson(members[m], "member " + to_string(m + 1) + " of " + where);
-                statements.push_back(InsertMember(name, className, member));
-            }
+            for (std::size_t m = 0; m < members.size(); ++m)
+                memberList.push_back(MemberFromJson(members[m], "member " + to_string(m + 1) + " of " + where));
+            classList.emplace_back(0, className, cls.Text("friendName", false), std::move(memberList));
         }
+        parsed.emplace_back(0, name, std::move(classList));
     }
-    TDbHelper().ExecSqlBatch(statements);
+    TProjectDAO().AddProjects(parsed);
     return names;
 }
 

@@ -4,10 +4,11 @@
 #include "generation/AutoCode.h"
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
-#include "model/Error.h"
-#include "model/Folders.h"
-#include "model/ProgramFolder.h"
+#include "base/Error.h"
+#include "base/Folders.h"
+#include "base/ProgramFolder.h"
 #include "model/ProjectDAO.h"
+#include "model/ProjectSnapshot.h"
 
 #include <CLI/CLI.hpp>
 
@@ -119,7 +120,7 @@ int Generate(const TFolders& folders, const std::string& project, const std::str
 
 int Sql(const TFolders& folders, const std::string& project, const std::string& prefix) {
     const int projectId = FindProject(project);
-    std::cout << TDataBaseSql(folders).BuildScript(projectId, prefix) << std::flush;
+    std::cout << TDataBaseSql(folders).BuildScript(*TProjectSnapshot::Take(projectId), prefix) << std::flush;
     return kOk;
 }
 

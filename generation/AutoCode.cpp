@@ -1,14 +1,15 @@
 #include "generation/AutoCode.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
 #include "generation/ModelValidator.h"
-#include "generation/OutputTree.h"
+#include "base/OutputTree.h"
 #include "generators/PHPOperate.h"
 #include "generators/UIOperate.h"
-#include "model/ClassDAO.h"
-#include "model/Error.h"
+#include "base/Error.h"
+#include "model/ProjectSnapshot.h"
 
 #include <array>
+#include <memory>
 #include <utility>
 
 namespace quorrel {
@@ -61,24 +62,40 @@ void TAutoCode::Execute() {
 }
 
 void TAutoCode::Run() {
-    const TClassDAO classDao;
-    const TClassList classes = classDao.GetClassList(projectId_);
-    auto onFailed = [this](int classId, ModelCheck check) { reporter_.CheckFailed(classId, check); };
-    if (!classDao.CheckKeyMembers(classes, onFailed))
-        return;
-    if (!classDao.CheckDisplayMembers(classes, onFailed))
+    // The model as it is now: nothing the window or another program changes
+    // later reaches this run. A model that cannot be read ends the run here,
+    // before anything is written.
+    std::shared_ptr<const TProjectSnapshot> project;
+    try {
+        project = TProjectSnapshot::Take(projectId_);
+    } catch (const Error& e) {
+        throw Error(std::string("无法读取模型，没有生成任何文件：") + e.what());
+    }
+    if (!CheckEachHasOne(*project, ModelCheck::Key) || !CheckEachHasOne(*project, ModelCheck::Display))
         return;
 
-    const ModelValidator validator(projectId_);
-    validator.CheckWritable(projectName_, classes);
-    for (const auto& warning : validator.Warnings(classes))
+    const ModelValidator validator(*project);
+    validator.CheckWritable(projectName_);
+    for (const auto& warning : validator.Warnings())
         reporter_.AddLine(warning);
 
+    const TClassList classes = project->ClassList();
     DiskOutputTree out(folders_.Data());
-    TUIOperate(projectId_, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
-    TPHPOperate(projectId_, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
+    TUIOperate(project, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
+    TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
     CopyResources();
     reporter_.Finished();
+}
+
+bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check) {
+    for (const TClassSnapshot& cls : project.Classes()) {
+        const int count = check == ModelCheck::Key ? cls.CountKeyMembers() : cls.CountDisplayMembers();
+        if (count != 1) {
+            reporter_.CheckFailed(cls.ClassId(), cls.ClassName(), check);
+            return false;
+        }
+    }
+    return true;
 }
 
 void TAutoCode::CopyResources() {

@@ -1,12 +1,14 @@
 #pragma once
-#include "generation/RunReporter.h"
-#include "model/Folders.h"
+#include "base/Folders.h"
+#include "base/RunReporter.h"
+#include "model/ProjectSnapshot.h"
 
 #include <string>
 
 namespace quorrel {
 
-// One generation run of a project: checks the model, writes the templates
+// One generation run of a project: takes a snapshot of the project's model
+// at its start and works only from it; checks the model, writes the templates
 // and controllers, copies the site resources from bak/ and reports. The
 // project name is taken once, when the run is created. The site is written
 // to the data folder; the resources are read from the resource folder, with
@@ -22,6 +24,9 @@ public:
 
 private:
     void Run();
+    // Every class has exactly one key / display member; the first that has
+    // not is reported and false returned.
+    bool CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check);
     void CopyResources();
 
     int projectId_;

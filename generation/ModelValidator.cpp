@@ -2,9 +2,7 @@
 
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/Error.h"
-#include "model/ClassDAO.h"
-#include "model/MemberDAO.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <array>
@@ -90,34 +88,32 @@ bool IsMySqlReservedWord(const std::string& name) {
     return std::find(kReserved.begin(), kReserved.end(), lowered) != kReserved.end();
 }
 
-ModelValidator::ModelValidator(int projectId) : projectId_(projectId) {}
+ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(project) {}
 
-void ModelValidator::CheckWritable(const std::string& projectName, const TClassList& classes) const {
+void ModelValidator::CheckWritable(const std::string& projectName) const {
     if (!IsSafeFileName(projectName))
         throw Error("项目名称“" + projectName +
                     "”不能用作文件夹名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改项目名称");
-    const TMemberDAO members;
-    for (const auto& entry : classes) {
-        if (!IsSafeFileName(entry.name))
-            throw Error("类名“" + entry.name +
+    for (const TClassSnapshot& cls : project_.Classes()) {
+        const std::string& className = cls.ClassName();
+        if (!IsSafeFileName(className))
+            throw Error("类名“" + className +
                         "”不能用作文件名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改类名");
         // The list page searches strings, dates and references only.
-        TRowSet search = members.QuerySearchMembers(entry.id);
-        for (search.First(); !search.Eof(); search.Next()) {
-            const std::string type = search.FieldString("memberType");
+        for (const TMember& search : cls.SearchMembers()) {
+            const std::string& type = search.memberType;
             if (type == kTypeInteger || type == kTypeFloat || type == kTypeImage)
-                throw Error("类" + entry.name + "的成员" + search.FieldString("memberName") + "是" + type +
+                throw Error("类" + className + "的成员" + search.memberName + "是" + type +
                             "，不能参与查询，请取消它的“是否参与查询”标志");
         }
-        for (const TMember& reference : TMemberDAO::ToMembers(members.QueryReferenceMembers(entry.id)))
-            ResolveReference(projectId_, entry.name, reference);
+        for (const TMember& reference : cls.ReferenceMembers())
+            ResolveReference(project_, className, reference);
     }
 }
 
-std::vector<std::string> ModelValidator::Warnings(const TClassList& classes) const {
+std::vector<std::string> ModelValidator::Warnings() const {
     std::vector<std::string> lines;
-    const TMemberDAO members;
-    for (const auto& entry : classes) {
+    for (const TClassList::value_type& entry : project_.ClassList()) {
         for (const auto& problem : NameProblems(LowerFirst(entry.name), "表名"))
             lines.push_back("警告：类" + entry.name + "：" + problem);
         // Smarty takes the class name as a loop name, which must be ASCII.
@@ -125,9 +121,8 @@ std::vector<std::string> ModelValidator::Warnings(const TClassList& classes) con
             std::any_of(entry.name.begin(), entry.name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
             lines.push_back("警告：类" + entry.name + "：“" + entry.name +
                             "”含有非英文字符，Smarty模板不能用它作循环名，生成的列表、添加和编辑页面无法编译");
-        TRowSet rows = members.QueryMembers(entry.id);
-        for (rows.First(); !rows.Eof(); rows.Next()) {
-            const std::string member = rows.FieldString("memberName");
+        for (const TMember& m : project_.ClassById(entry.id).Members()) {
+            const std::string& member = m.memberName;
             for (const auto& problem : NameProblems(member, "列名"))
                 lines.push_back("警告：类" + entry.name + "的成员" + member + "：" + problem);
         }

@@ -1,29 +1,29 @@
 #pragma once
-#include "model/ListEntry.h"
+#include "model/ProjectSnapshot.h"
 
 #include <string>
 #include <vector>
 
 namespace quorrel {
 
-// Looks at a project's model before a generation run writes anything.
+// Looks at a project snapshot before a generation run writes anything.
 // Refuses what would write outside the site or leave a generator without a
 // record it needs; warns about names that make a site that cannot run.
 class ModelValidator {
 public:
-    explicit ModelValidator(int projectId);
+    explicit ModelValidator(const TProjectSnapshot& project);
 
     // Raises quorrel::Error for a project or class name that cannot be a file
     // name, or a reference member whose class is missing or has no key or
     // display member.
-    void CheckWritable(const std::string& projectName, const TClassList& classes) const;
+    void CheckWritable(const std::string& projectName) const;
 
     // One line per name that is not a PHP identifier or is a MySQL reserved
     // word, each beginning with "警告：".
-    std::vector<std::string> Warnings(const TClassList& classes) const;
+    std::vector<std::string> Warnings() const;
 
 private:
-    int projectId_;
+    const TProjectSnapshot& project_;
 };
 
 // True when the name can be a file or folder name inside the site.

@@ -1,11 +1,10 @@
 #include "generators/DataBaseSql.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/ClassDAO.h"
-#include "model/Error.h"
-#include "model/MemberDAO.h"
+#include "base/Error.h"
 
 #include <optional>
 #include <utility>
@@ -43,71 +42,69 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 
 TDataBaseSql::TDataBaseSql(TFolders folders) : folders_(std::move(folders)) {}
 
-std::string TDataBaseSql::BuildScript(int projectId, const std::string& tablePrefix) const {
-    const TClassDAO classDao;
-    const TMemberDAO memberDao;
-    std::string tableText;
-    std::string alterText;
+std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const {
+    TLineWriter tables({{"prefix", tablePrefix}});
+    TLineWriter foreignKeys({{"prefix", tablePrefix}});
 
-    for (const TListEntry& entry : classDao.GetClassList(projectId)) {
-        const std::string& className = entry.name;
-        const std::string lowerClassName = LowerFirst(className);
-        const TMember key = RequireKeyMember(entry.id, className);
-        const std::string& keyName = key.memberName;
+    for (const TClassSnapshot& cls : project.Classes()) {
+        const std::string& className = cls.ClassName();
+        const TMember& key = RequireKeyMember(cls);
+        tables.Set("table", LowerFirst(className));
+        tables.Set("key", key.memberName);
+        foreignKeys.Set("table", LowerFirst(className));
 
-        tableText += "CREATE TABLE IF NOT EXISTS `" + tablePrefix + lowerClassName + "` (\r\n";
+        tables.Line("CREATE TABLE IF NOT EXISTS `{prefix}{table}` (");
         if (key.memberIsInteger == 1)
-            tableText += "  `" + keyName + "` int(11) NOT NULL AUTO_INCREMENT COMMENT '" +
-                         CommentText(key.memberComment) + "',\r\n";
+            tables.Line("  `{key}` int(11) NOT NULL AUTO_INCREMENT COMMENT '{comment}',",
+                        {{"comment", CommentText(key.memberComment)}});
         else
-            tableText += "  `" + keyName + "` varchar(" + std::to_string(key.memberLength) +
-                         ") COLLATE utf8_bin NOT NULL COMMENT '" + CommentText(key.memberComment) + "',\r\n";
+            tables.Line("  `{key}` varchar({length}) COLLATE utf8_bin NOT NULL COMMENT '{comment}',",
+                        {{"length", std::to_string(key.memberLength)}, {"comment", CommentText(key.memberComment)}});
 
-        TRowSet rows = memberDao.QueryNonKeyMembers(entry.id);
-        for (rows.First(); !rows.Eof(); rows.Next()) {
-            const std::string memberName = rows.FieldString("memberName");
-            const std::string memberType = rows.FieldString("memberType");
-            const std::string comment = CommentText(rows.FieldString("memberComment"));
-            std::string fragment;
-            if (memberType == kTypeString && rows.FieldInt("memberIsMust") == 1)
-                fragment = "` varchar(" + std::to_string(rows.FieldInt("memberLength")) +
-                           ") COLLATE utf8_bin NOT NULL COMMENT '";
+        for (const TMember& member : cls.NonKeyMembers()) {
+            const std::string& memberType = member.memberType;
+            int length = member.memberLength;
+            const char* column = nullptr;
+            if (memberType == kTypeString && member.memberIsMust == 1)
+                column = "varchar({length}) COLLATE utf8_bin NOT NULL";
             else if (memberType == kTypeString)
-                fragment = "` varchar(" + std::to_string(rows.FieldInt("memberLength")) +
-                           ") COLLATE utf8_bin NULL COMMENT '";
+                column = "varchar({length}) COLLATE utf8_bin NULL";
             else if (memberType == kTypeInteger)
-                fragment = "` int(11) NOT NULL COMMENT '";
+                column = "int(11) NOT NULL";
             else if (memberType == kTypeFloat)
-                fragment = "` float NOT NULL COMMENT '";
+                column = "float NOT NULL";
             else if (memberType == kTypeDate)
-                fragment = "` date NOT NULL COMMENT '";
+                column = "date NOT NULL";
             else if (memberType == kTypeImage)
-                fragment = "` text COLLATE utf8_bin NOT NULL COMMENT '";
+                column = "text COLLATE utf8_bin NOT NULL";
             else {
                 // A reference member takes the referenced key's column type
                 // and adds a foreign key after all tables.
-                const TMember refKey = ResolveReferenceKey(projectId, className, TMemberDAO::FromRow(rows));
-                if (refKey.memberIsInteger == 1)
-                    fragment = "` int(11) NOT NULL COMMENT '";
-                else
-                    fragment = "` varchar(" + std::to_string(refKey.memberLength) +
-                               ") COLLATE utf8_bin NOT NULL COMMENT '";
-                alterText += "ALTER TABLE " + tablePrefix + lowerClassName + " ADD CONSTRAINT FOREIGN KEY (" +
-                             memberName + ") REFERENCES " + tablePrefix + LowerFirst(memberType) + "(" +
-                             refKey.memberName + ");\r\n";
+                const TMember& refKey = ResolveReferenceKey(project, className, member);
+                length = refKey.memberLength;
+                column = refKey.memberIsInteger == 1 ? "int(11) NOT NULL" : "varchar({length}) COLLATE utf8_bin NOT NULL";
+                foreignKeys.Line("ALTER TABLE {prefix}{table} ADD CONSTRAINT FOREIGN KEY ({member}) REFERENCES "
+                                 "{prefix}{referenced}({refKey});",
+                                 {{"member", member.memberName},
+                                  {"referenced", LowerFirst(memberType)},
+                                  {"refKey", refKey.memberName}});
             }
-            tableText += "  `" + memberName + fragment + comment + "',\r\n";
+            tables.Line("  `{member}` " + std::string(column) + " COMMENT '{comment}',",
+                        {{"member", member.memberName},
+                         {"length", std::to_string(length)},
+                         {"comment", CommentText(member.memberComment)}});
         }
 
-        tableText += "  PRIMARY KEY (`" + keyName + "`)\r\n";
+        tables.Line("  PRIMARY KEY (`{key}`)");
         if (key.memberIsInteger == 1)
-            tableText += ") ENGINE=InnoDB  DEFAULT CHARSET=utf8 COLLATE=utf8_bin AUTO_INCREMENT=1 ;\r\n\r\n";
+            tables.Line(") ENGINE=InnoDB  DEFAULT CHARSET=utf8 COLLATE=utf8_bin AUTO_INCREMENT=1 ;");
         else
-            tableText += ") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;\r\n\r\n";
+            tables.Line(") ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin;");
+        tables.Line();
     }
 
     const std::string scriptTemplate = TFileOperate::ReadUtf8File(folders_.Resource("template/admin/mysql.sql"));
-    return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tableText + alterText), "$dbprefix", tablePrefix);
+    return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tables.Text() + foreignKeys.Text()), "$dbprefix", tablePrefix);
 }
 
 } // namespace quorrel

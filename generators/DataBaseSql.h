@@ -1,5 +1,6 @@
 #pragma once
-#include "model/Folders.h"
+#include "base/Folders.h"
+#include "model/ProjectSnapshot.h"
 
 #include <string>
 
@@ -14,7 +15,8 @@ public:
 
     // The finished script. The template's "$sqlString" receives the tables,
     // then every "$dbprefix" of the result becomes the table prefix.
-    std::string BuildScript(int projectId, const std::string& tablePrefix) const;
+    // Reads the model only from the snapshot.
+    std::string BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const;
 
 private:
     TFolders folders_;

@@ -1,9 +1,7 @@
 #include "generators/ModelLookup.h"
 
 #include "generators/Names.h"
-#include "model/ClassDAO.h"
-#include "model/Error.h"
-#include "model/MemberDAO.h"
+#include "base/Error.h"
 
 namespace quorrel {
 namespace {
@@ -14,30 +12,32 @@ std::string Member(const std::string& className, const TMember& member) {
 
 } // namespace
 
-TMember RequireKeyMember(int classId, const std::string& className) {
-    auto key = TMemberDAO().GetKeyMember(classId);
+const TMember& RequireKeyMember(const TClassSnapshot& cls) {
+    const TMember* key = cls.KeyMember();
     if (!key)
-        throw Error("类" + className + "没有主键成员，请先为它设置主键");
+        throw Error("类" + cls.ClassName() + "没有主键成员，请先为它设置主键");
     return *key;
 }
 
-TMember ResolveReferenceKey(int projectId, const std::string& className, const TMember& member) {
+const TMember& ResolveReferenceKey(const TProjectSnapshot& project, const std::string& className,
+                                   const TMember& member) {
     const std::string& type = member.memberType;
-    if (TClassDAO().GetClassId(projectId, type) < 0)
+    if (!project.FindClass(type))
         throw Error(Member(className, member) + "的类型“" + type + "”不是本项目的类，请修改该成员的类型");
-    auto key = TMemberDAO().GetKeyMemberOfClass(projectId, type);
+    const TMember* key = project.KeyMemberOfClass(type);
     if (!key)
         throw Error(Member(className, member) + "引用的类“" + type + "”没有主键成员，请先为它设置主键");
     return *key;
 }
 
-TReferencedClass ResolveReference(int projectId, const std::string& className, const TMember& member) {
-    TMember key = ResolveReferenceKey(projectId, className, member);
-    auto display = TMemberDAO().GetDisplayMemberOfClass(projectId, member.memberType);
+TReferencedClass ResolveReference(const TProjectSnapshot& project, const std::string& className,
+                                  const TMember& member) {
+    const TMember& key = ResolveReferenceKey(project, className, member);
+    const TMember* display = project.DisplayMemberOfClass(member.memberType);
     if (!display)
         throw Error(Member(className, member) + "引用的类“" + member.memberType +
                     "”没有下拉框显示成员，请先为它设置显示成员");
-    return {LowerFirst(member.memberType), std::move(key), std::move(*display)};
+    return {LowerFirst(member.memberType), key, *display};
 }
 
 } // namespace quorrel

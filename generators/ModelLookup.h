@@ -1,5 +1,6 @@
 #pragma once
 #include "model/Member.h"
+#include "model/ProjectSnapshot.h"
 
 #include <string>
 
@@ -10,18 +11,20 @@ namespace quorrel {
 // what is missing. Each raises quorrel::Error naming the class (and member).
 
 // The class's primary-key member.
-TMember RequireKeyMember(int classId, const std::string& className);
+const TMember& RequireKeyMember(const TClassSnapshot& cls);
 
 // The class a reference member names, as the generated text uses it.
 struct TReferencedClass {
     std::string lowerTypeName;
-    TMember keyMember;
-    TMember displayMember;
+    const TMember& keyMember;
+    const TMember& displayMember;
 };
 
 // Key and display member of the referenced class.
-TReferencedClass ResolveReference(int projectId, const std::string& className, const TMember& member);
+TReferencedClass ResolveReference(const TProjectSnapshot& project, const std::string& className,
+                                  const TMember& member);
 // Only the key member: the MySQL script needs no display member.
-TMember ResolveReferenceKey(int projectId, const std::string& className, const TMember& member);
+const TMember& ResolveReferenceKey(const TProjectSnapshot& project, const std::string& className,
+                                   const TMember& member);
 
 } // namespace quorrel

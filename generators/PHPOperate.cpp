@@ -1,44 +1,64 @@
 #include "generators/PHPOperate.h"
 
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace quorrel {
 
 namespace {
 
-// The text of a generated block, built one line at a time; every line ends
-// in CR LF. Add("") gives an empty line.
-class TLineList {
-public:
-    void Add(const std::string& line) {
-        text_ += line;
-        text_ += "\r\n";
-    }
-    const std::string& Text() const { return text_; }
-
-private:
-    std::string text_;
-};
-
 // Opens and closes the comment frame above every act block.
 const char* const kHyphenLine = "/*------------------------------------------------------ */";
 
+// Deletes the picture file of an image member of the record in $row. The
+// remove act writes it one tab deep with its own spacing, the delall act
+// inside its loop.
+void AddPictureDeletion(TLineWriter& w, const TMember& image, std::string_view indent, std::string_view loopIndent,
+                        std::string_view blank) {
+    const TLineWriter::Indent depth(w, indent);
+    w.Set("member", image.memberName);
+    w.Set("comment", image.memberComment);
+    w.Set("loop", std::string(loopIndent));
+    w.Set("blank", std::string(blank));
+    w.Line("/*--  判断{comment}是否为空  --*/");
+    w.Line("if ($row['{member}']) {{blank}");
+    w.Line("\t$row['{member}'] = unserialize($row['{member}']);");
+    w.Line("\t$filepath = $row['{member}']['cover_dir'];{blank}");
+    w.Line("\t$filename = $row['{member}']['cover_name'];");
+    w.Line("\t/*--  开始删除  --*/");
+    w.Line("\t$dir = WEB_ROOT.substr($filepath,3);");
+    w.Line("\t//打开 images 目录");
+    w.Line("\t$dirhandle = opendir($dir);");
+    w.Line("\t/*--  列出 images 目录中的文件  --*/");
+    w.Line("\twhile (($file = readdir($dirhandle)) !== false)");
+    w.Line("\t{");
+    w.Line("\t{loop}if ($file == $filename) {");
+    w.Line("\t{loop}\t$file = $dir.$filename;");
+    w.Line("\t{loop}\t@unlink($file);");
+    w.Line("\t{loop}}");
+    w.Line("\t}");
+    w.Line("\tclosedir($dirhandle);");
+    w.Line("}");
+}
+
 } // namespace
 
-TPHPOperate::TPHPOperate(int projectId, std::string projectName, OutputTree& out, ProgressSink& progress)
-    : projectId_(projectId), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
+TPHPOperate::TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
+                         ProgressSink& progress)
+    : project_(std::move(project)), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
 
 void TPHPOperate::SetCurrentClass(const TListEntry& entry) {
-    classId_ = entry.id;
-    className_ = entry.name;
+    class_ = &project_->ClassById(entry.id);
+    className_ = class_->ClassName();
     lowerClassName_ = LowerFirst(className_);
-    friendName_ = classDao_.GetFriendName(classId_);
+    friendName_ = class_->FriendName();
 }
 
 void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const TClassList& classes) {
@@ -56,37 +76,37 @@ void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const 
     }
 }
 
+TLineWriter TPHPOperate::Writer() const {
+    return TLineWriter({{"lower", lowerClassName_}, {"friend", friendName_}, {"hyphens", kHyphenLine}});
+}
+
 std::string TPHPOperate::BuildPrologue() const {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
-    TLineList lines;
-    lines.Add("<?php");
-    lines.Add("/**");
-    lines.Add("* FILE_NAME : " + lowerClassName + ".php");
-    lines.Add(std::string("* @link ") + kHomePagePath);
-    lines.Add("* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件");
-    lines.Add("* @package " + friendName + "管理");
-    lines.Add("* @subpackage");
-    lines.Add("* @version 1.0");
-    lines.Add("*/");
-    lines.Add("");
-    lines.Add("define('IN_WEB', TRUE);");
-    lines.Add("");
-    lines.Add("require_once( str_replace('\\\\', '/', dirname(__FILE__)). '/include/global.php');");
-    lines.Add("");
-    lines.Add("/* act操作项的初始化 */");
-    lines.Add("if (empty($_REQUEST['act'])) {");
-    lines.Add("    $_REQUEST['act'] = 'show';");
-    lines.Add("} else {");
-    lines.Add("    $_REQUEST['act'] = trim($_REQUEST['act']);");
-    lines.Add("}");
-    lines.Add("");
-    return lines.Text();
+    TLineWriter w = Writer();
+    w.Line("<?php");
+    w.Line("/**");
+    w.Line("* FILE_NAME : {lower}.php");
+    w.Line("* @link {kHomePagePath}", {{"kHomePagePath", kHomePagePath}});
+    w.Line("* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件");
+    w.Line("* @package {friend}管理");
+    w.Line("* @subpackage");
+    w.Line("* @version 1.0");
+    w.Line("*/");
+    w.Line();
+    w.Line("define('IN_WEB', TRUE);");
+    w.Line();
+    w.Line("require_once( str_replace('\\\\', '/', dirname(__FILE__)). '/include/global.php');");
+    w.Line();
+    w.Line("/* act操作项的初始化 */");
+    w.Line("if (empty($_REQUEST['act'])) {");
+    w.Line("    $_REQUEST['act'] = 'show';");
+    w.Line("} else {");
+    w.Line("    $_REQUEST['act'] = trim($_REQUEST['act']);");
+    w.Line("}");
+    w.Line();
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildShowAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
     const std::string keyName = KeyMember().memberName;
 
     // Each search member filters as text (string, date) or by a referenced key.
@@ -95,481 +115,435 @@ std::string TPHPOperate::BuildShowAct() {
         std::optional<TReference> reference;
     };
     std::vector<TFilter> filters;
-    for (TMember& member : TMemberDAO::ToMembers(memberDao_.QuerySearchMembers(classId_))) {
+    for (const TMember& member : class_->SearchMembers()) {
         std::optional<TReference> reference;
         if (!IsTextFilter(member))
             reference = Resolve(member);
-        filters.push_back({std::move(member), std::move(reference)});
+        filters.push_back({member, std::move(reference)});
     }
 
-    TLineList lines;
+    TLineWriter w = Writer();
+    w.Set("key", keyName);
     const auto addFilterGroup = [&] {
         for (const TFilter& filter : filters) {
             const std::string& memberName = filter.member.memberName;
+            w.Set("member", memberName);
             if (!filter.reference) {
-                lines.Add("\tif($" + memberName + " != \"\")");
-                lines.Add("\t\t$sql .= \" and " + memberName + " like '%\".$" + memberName + ".\"%'\";");
+                w.Line("\tif(${member} != \"\")");
+                w.Line("\t\t$sql .= \" and {member} like '%\".${member}.\"%'\";");
             } else {
                 if (filter.reference->refKeyIsInteger)
-                    lines.Add("\tif($" + memberName + " != 0)");
+                    w.Line("\tif(${member} != 0)");
                 else
-                    lines.Add("\tif($" + memberName + " != \"\")");
-                lines.Add("\t\t$sql .= \" and " + memberName + "='\".$" + memberName + ".\"'\";");
+                    w.Line("\tif(${member} != \"\")");
+                w.Line("\t\t$sql .= \" and {member}='\".${member}.\"'\";");
             }
         }
     };
 
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 显示" + friendName + "列表");
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'show')");
-    lines.Add("{");
-    lines.Add("\t$sql = $query = $pages = '';");
-    lines.Add("\t$" + lowerClassName + "List = array();");
+    w.Line("{hyphens}");
+    w.Line("//-- 显示{friend}列表");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'show')");
+    w.Line("{");
+    w.Line("\t$sql = $query = $pages = '';");
+    w.Line("\t${lower}List = array();");
     if (!filters.empty())
-        lines.Add("\t//获取查询的关键字");
+        w.Line("\t//获取查询的关键字");
     for (const TFilter& filter : filters) {
         const std::string& memberName = filter.member.memberName;
-        lines.Add("\t$" + memberName + " = \"\";");
-        lines.Add("\t$" + memberName + " = $_GET['" + memberName + "'];");
+        w.Set("member", memberName);
+        w.Line("\t${member} = \"\";");
+        w.Line("\t${member} = $_GET['{member}'];");
         if (!filter.reference)
             continue;
         const TReference& ref = *filter.reference;
         const std::string& lowerTypeName = ref.lowerTypeName;
+        w.Set("type", lowerTypeName);
         if (ref.refKeyIsInteger)
-            lines.Add("\tif($" + memberName + " == \"\") $" + memberName + " = 0;");
-        lines.Add("\t/*--  查询复合查询字段信息  --*/");
-        lines.Add("\t$sql = \"SELECT " + ref.refKeyName + "," + ref.refDisplayName + " FROM {$dbprefix}" +
-                  lowerTypeName + "\";");
-        lines.Add("\t$query = $DB->query($sql);");
-        lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
-        lines.Add("\t\t$" + lowerTypeName + "List[] = $row;");
-        lines.Add("\t}");
+            w.Line("\tif(${member} == \"\") ${member} = 0;");
+        w.Line("\t/*--  查询复合查询字段信息  --*/");
+        w.Line("\t$sql = \"SELECT {refKeyName},{refDisplayName} FROM {$dbprefix}{type}\";", {{"refKeyName", ref.refKeyName}, {"refDisplayName", ref.refDisplayName}});
+        w.Line("\t$query = $DB->query($sql);");
+        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
+        w.Line("\t\t${type}List[] = $row;");
+        w.Line("\t}");
     }
-    lines.Add("");
-    lines.Add("\t/*--  处理分页数据  --*/");
-    lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " where 1=1\";");
+    w.Line();
+    w.Line("\t/*--  处理分页数据  --*/");
+    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} where 1=1\";");
     addFilterGroup();
-    lines.Add("");
-    lines.Add("\t$query = $DB->query($sql); ");
-    lines.Add("\t$allnum = $DB->num_rows($query);");
-    lines.Add("\t$perpage = 5;");
-    lines.Add("\t$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;");
-    std::string pagerLine = "\t$php_self = \"" + lowerClassName + ".php?ack=show";
+    w.Line();
+    w.Line("\t$query = $DB->query($sql); ");
+    w.Line("\t$allnum = $DB->num_rows($query);");
+    w.Line("\t$perpage = 5;");
+    w.Line("\t$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;");
+    // The pager link carries every search value.
+    TLineWriter pagerFilters;
     for (const TFilter& filter : filters)
-        pagerLine += "&" + filter.member.memberName + "=\".$" + filter.member.memberName + ".\"";
-    pagerLine += "&operation=query\";";
-    lines.Add(pagerLine);
-    lines.Add("");
-    lines.Add("\t/*--  创建分页  --*/");
-    lines.Add("\t$pages = multi($allnum, $perpage, $curpage, $php_self, 10);");
-    lines.Add("\tif (($curpage-1) >= 0) {");
-    lines.Add("\t\t$step = $curpage-1;");
-    lines.Add("\t} else {");
-    lines.Add("\t\t$step = 0;");
-    lines.Add("\t}");
-    lines.Add("\t$startpage = $perpage * $step;");
-    lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " where 1=1\";");
+        pagerFilters.Piece("&{member}=\".${member}.\"", {{"member", filter.member.memberName}});
+    w.Line("\t$php_self = \"{lower}.php?ack=show{filters}&operation=query\";", {{"filters", pagerFilters.Text()}});
+    w.Line();
+    w.Line("\t/*--  创建分页  --*/");
+    w.Line("\t$pages = multi($allnum, $perpage, $curpage, $php_self, 10);");
+    w.Line("\tif (($curpage-1) >= 0) {");
+    w.Line("\t\t$step = $curpage-1;");
+    w.Line("\t} else {");
+    w.Line("\t\t$step = 0;");
+    w.Line("\t}");
+    w.Line("\t$startpage = $perpage * $step;");
+    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} where 1=1\";");
     addFilterGroup();
-    lines.Add("\t$sql .= \" order by " + keyName + " DESC LIMIT $startpage,$perpage\";");
-    lines.Add("");
-    lines.Add("\t$query = $DB->query($sql);");
-    lines.Add("\twhile ($row = $DB->fetch_array($query))");
-    lines.Add("\t{");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    w.Line("\t$sql .= \" order by {key} DESC LIMIT $startpage,$perpage\";");
+    w.Line();
+    w.Line("\t$query = $DB->query($sql);");
+    w.Line("\twhile ($row = $DB->fetch_array($query))");
+    w.Line("\t{");
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
-        lines.Add("\t\tif ($row['" + memberName + "']) {");
-        lines.Add("\t\t\t$row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
-        lines.Add("\t\t\t$row['" + memberName + "'] = $web_url.substr($row['" + memberName +
-                  "']['cover_dir'],3).$row['" + memberName + "']['cover_name'];");
-        lines.Add("\t\t}");
-        lines.Add("\t\telse");
-        lines.Add("\t\t{");
-        lines.Add("\t\t\t$row['" + memberName + "'] = $web_url.\"/attachments/picture/NoImage.jpg\";");
-        lines.Add("\t\t}");
+        w.Set("member", memberName);
+        w.Line("\t\tif ($row['{member}']) {");
+        w.Line("\t\t\t$row['{member}'] = unserialize($row['{member}']);");
+        w.Line("\t\t\t$row['{member}'] = $web_url.substr($row['{member}']['cover_dir'],3).$row['{member}']['cover_name'];");
+        w.Line("\t\t}");
+        w.Line("\t\telse");
+        w.Line("\t\t{");
+        w.Line("\t\t\t$row['{member}'] = $web_url.\"/attachments/picture/NoImage.jpg\";");
+        w.Line("\t\t}");
     }
     for (const TReference& ref : ReferenceMembers()) {
         const std::string& memberName = ref.member.memberName;
+        w.Set("member", memberName);
         const std::string& lowerTypeName = ref.lowerTypeName;
-        lines.Add("\t\t$sql = \"select * from  {$dbprefix}" + lowerTypeName + " where " + ref.refKeyName +
-                  "='\".$row[\"" + memberName + "\"].\"'\";");
-        lines.Add("\t\t$query_" + lowerTypeName + " = $DB->query($sql);");
-        lines.Add("\t\t$row_" + lowerTypeName + " = $DB->fetch_array($query_" + lowerTypeName + ");");
-        lines.Add("\t\t$row['" + memberName + "'] = $row_" + lowerTypeName + "['" + ref.refDisplayName + "'];");
+        w.Set("type", lowerTypeName);
+        w.Line("\t\t$sql = \"select * from  {$dbprefix}{type} where {refKeyName}='\".$row[\"{member}\"].\"'\";", {{"refKeyName", ref.refKeyName}});
+        w.Line("\t\t$query_{type} = $DB->query($sql);");
+        w.Line("\t\t$row_{type} = $DB->fetch_array($query_{type});");
+        w.Line("\t\t$row['{member}'] = $row_{type}['{refDisplayName}'];", {{"refDisplayName", ref.refDisplayName}});
     }
-    lines.Add("\t\t$" + lowerClassName + "List[] = $row;");
-    lines.Add("\t}");
-    lines.Add("");
-    lines.Add("\t$smarty->assign(\"css_root\", $css_root);");
-    lines.Add("\t$smarty->assign(\"web_url\",$web_url);");
-    lines.Add("\t$smarty->assign(\"" + lowerClassName + "List\", $" + lowerClassName + "List);");
-    lines.Add("\t$smarty->assign(\"pages\", $pages); ");
+    w.Line("\t\t${lower}List[] = $row;");
+    w.Line("\t}");
+    w.Line();
+    w.Line("\t$smarty->assign(\"css_root\", $css_root);");
+    w.Line("\t$smarty->assign(\"web_url\",$web_url);");
+    w.Line("\t$smarty->assign(\"{lower}List\", ${lower}List);");
+    w.Line("\t$smarty->assign(\"pages\", $pages); ");
     for (const TFilter& filter : filters) {
         const std::string& memberName = filter.member.memberName;
-        lines.Add("\t$smarty->assign(\"" + memberName + "\",$" + memberName + ");");
+        w.Set("member", memberName);
+        w.Line("\t$smarty->assign(\"{member}\",${member});");
         if (filter.reference) {
             const std::string& lowerTypeName = filter.reference->lowerTypeName;
-            lines.Add("\t$smarty->assign(\"" + lowerTypeName + "List\",$" + lowerTypeName + "List);");
+            w.Set("type", lowerTypeName);
+            w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
         }
     }
-    lines.Add("\t$smarty->display(\"" + lowerClassName + ".html\");");
-    lines.Add("}");
-    return lines.Text();
+    w.Line("\t$smarty->display(\"{lower}.html\");");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildAddAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 添加" + friendName);
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'add')");
-    lines.Add("{");
+    TLineWriter w = Writer();
+    w.Line("{hyphens}");
+    w.Line("//-- 添加{friend}");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'add')");
+    w.Line("{");
     for (const TReference& ref : ReferenceMembers()) {
         const std::string& lowerTypeName = ref.lowerTypeName;
-        lines.Add("\t$sql = \"SELECT " + ref.refKeyName + "," + ref.refDisplayName + " FROM {$dbprefix}" +
-                  lowerTypeName + "\";");
-        lines.Add("\t$query = $DB->query($sql);");
-        lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
-        lines.Add("\t\t$" + lowerTypeName + "List[] = $row;");
-        lines.Add("\t}");
-        lines.Add("\t$smarty->assign(\"" + lowerTypeName + "List\",$" + lowerTypeName + "List);");
+        w.Set("type", lowerTypeName);
+        w.Line("\t$sql = \"SELECT {refKeyName},{refDisplayName} FROM {$dbprefix}{type}\";", {{"refKeyName", ref.refKeyName}, {"refDisplayName", ref.refDisplayName}});
+        w.Line("\t$query = $DB->query($sql);");
+        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
+        w.Line("\t\t${type}List[] = $row;");
+        w.Line("\t}");
+        w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
     }
-    lines.Add("\t$smarty->assign(\"css_root\", $css_root);");
-    lines.Add("\t$smarty->assign(\"web_url\", $web_url);");
-    lines.Add("\t$smarty->display(\"" + lowerClassName + "_add.html\");");
-    lines.Add("}");
-    return lines.Text();
+    w.Line("\t$smarty->assign(\"css_root\", $css_root);");
+    w.Line("\t$smarty->assign(\"web_url\", $web_url);");
+    w.Line("\t$smarty->display(\"{lower}_add.html\");");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildAddOkAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 提交添加" + friendName + "信息");
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'addok')");
-    lines.Add("{");
-    lines.Add("\trequire_once( WEB_ROOT.\"admin/include/admin_upload.class.php\");");
-    lines.Add("\trequire_once( WEB_ROOT.\"admin/include/admin_miniature.class.php\");");
-    lines.Add("\t$coverpic = array();");
-    lines.Add("\t$" + lowerClassName + " = $_REQUEST['" + lowerClassName + "'];");
-    lines.Add("\t$sql = $query = $sercontent = '';");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    TLineWriter w = Writer();
+    w.Line("{hyphens}");
+    w.Line("//-- 提交添加{friend}信息");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'addok')");
+    w.Line("{");
+    w.Line("\trequire_once( WEB_ROOT.\"admin/include/admin_upload.class.php\");");
+    w.Line("\trequire_once( WEB_ROOT.\"admin/include/admin_miniature.class.php\");");
+    w.Line("\t$coverpic = array();");
+    w.Line("\t${lower} = $_REQUEST['{lower}'];");
+    w.Line("\t$sql = $query = $sercontent = '';");
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
-        lines.Add("\t$sercoverpic_" + memberName + " = '';");
+        w.Set("member", memberName);
+        w.Line("\t$sercoverpic_{member} = '';");
         // Each picture starts from an empty array, so a member without an
         // upload never receives the previous member's picture.
-        lines.Add("\t$coverpic = array();");
-        lines.Add("\tif ($_FILES['" + memberName + "']['name'] != ''){");
-        lines.Add("\t\t/*--  实例化上传类  --*/");
-        lines.Add("\t\t$file = $_FILES['" + memberName + "'];");
-        lines.Add("\t\t$upload_path = '../attachments/picture';");
-        lines.Add("\t\t$allow_type = array('jpg','bmp','png','gif','jpeg');");
-        lines.Add("\t\t$max_size=2048000;");
-        lines.Add("");
-        lines.Add("\t\t$upload = new upFiles($file, $upload_path, $max_size, $allow_type);");
-        lines.Add("\t\t$upload->upload();");
-        lines.Add("\t\t$pic = $upload->getSaveFileInfo();");
-        lines.Add("");
-        lines.Add("\t\t/*--  缩略图  --*/");
-        lines.Add("\t\t$m=new Miniature();");
-        lines.Add("\t\t$str_file = WEB_ROOT.substr($pic['file'],2);");
-        lines.Add("\t\t$m->ReadImage($str_file);");
-        lines.Add("\t\t$m->ResizeImage(200,130);//智能缩小");
-        lines.Add("\t\t$m->ImageType=4;//保存成jpg格式");
-        lines.Add("\t\t$cover_name=$pic['basename'];");
-        lines.Add("\t\t$m->SaveImage($pic['cover_dir'],$cover_name);");
-        lines.Add("");
-        lines.Add("\t\t$coverpic['cover_dir'] = $pic['cover_dir'];");
-        lines.Add("\t\t$coverpic['cover_name'] = $cover_name.'.jpg';");
-        lines.Add("\t\t$m->DestroyImage();//销毁图片");
-        lines.Add("\t}");
-        lines.Add("\tif(count($coverpic) > 0)");
-        lines.Add("\t\t$sercoverpic_" + memberName + " = serialize($coverpic);");
+        w.Line("\t$coverpic = array();");
+        w.Line("\tif ($_FILES['{member}']['name'] != ''){");
+        w.Line("\t\t/*--  实例化上传类  --*/");
+        w.Line("\t\t$file = $_FILES['{member}'];");
+        w.Line("\t\t$upload_path = '../attachments/picture';");
+        w.Line("\t\t$allow_type = array('jpg','bmp','png','gif','jpeg');");
+        w.Line("\t\t$max_size=2048000;");
+        w.Line();
+        w.Line("\t\t$upload = new upFiles($file, $upload_path, $max_size, $allow_type);");
+        w.Line("\t\t$upload->upload();");
+        w.Line("\t\t$pic = $upload->getSaveFileInfo();");
+        w.Line();
+        w.Line("\t\t/*--  缩略图  --*/");
+        w.Line("\t\t$m=new Miniature();");
+        w.Line("\t\t$str_file = WEB_ROOT.substr($pic['file'],2);");
+        w.Line("\t\t$m->ReadImage($str_file);");
+        w.Line("\t\t$m->ResizeImage(200,130);//智能缩小");
+        w.Line("\t\t$m->ImageType=4;//保存成jpg格式");
+        w.Line("\t\t$cover_name=$pic['basename'];");
+        w.Line("\t\t$m->SaveImage($pic['cover_dir'],$cover_name);");
+        w.Line();
+        w.Line("\t\t$coverpic['cover_dir'] = $pic['cover_dir'];");
+        w.Line("\t\t$coverpic['cover_name'] = $cover_name.'.jpg';");
+        w.Line("\t\t$m->DestroyImage();//销毁图片");
+        w.Line("\t}");
+        w.Line("\tif(count($coverpic) > 0)");
+        w.Line("\t\t$sercoverpic_{member} = serialize($coverpic);");
     }
-    lines.Add("\t/*--  写入" + friendName + "信息表  --*/");
+    w.Line("\t/*--  写入{friend}信息表  --*/");
 
     // Column list and values follow the same row order; the last member
     // closes the list instead of adding a comma.
-    const std::vector<TMember> members = TMemberDAO::ToMembers(memberDao_.QueryMembers(classId_));
-    std::string insertLine = "\t$sql = \"INSERT INTO {$dbprefix}" + lowerClassName + " (";
+    const std::vector<TMember>& members = class_->Members();
+    std::string columns;
     for (std::size_t i = 0; i < members.size(); ++i)
-        insertLine += members[i].memberName + (i + 1 < members.size() ? "," : "");
-    insertLine += ") VALUE (\";";
-    lines.Add(insertLine);
+        columns += (i ? "," : "") + members[i].memberName;
+    w.Line("\t$sql = \"INSERT INTO {$dbprefix}{lower} ({columns}) VALUE (\";", {{"columns", columns}});
     for (std::size_t i = 0; i < members.size(); ++i) {
         const std::string& memberName = members[i].memberName;
+        w.Set("member", memberName);
         const std::string ending = i + 1 < members.size() ? ".\"',\";" : ".\"')\";";
         if (members[i].memberType == kTypeImage)
-            lines.Add("\t$sql = $sql.\"'\".$sercoverpic_" + memberName + ending);
+            w.Line("\t$sql = $sql.\"'\".$sercoverpic_{member}{ending}", {{"ending", ending}});
         else
-            lines.Add("\t$sql = $sql.\"'\".$" + lowerClassName + "['" + memberName + "']" + ending);
+            w.Line("\t$sql = $sql.\"'\".${lower}['{member}']{ending}", {{"ending", ending}});
     }
-    lines.Add("\t$query = $DB->query($sql);");
-    lines.Add("\tif ($query) {");
-    lines.Add("\t\tshowmsg(\"" + friendName + "添加成功\",\"" + lowerClassName + ".php?act=show\");");
-    lines.Add("\t}");
-    lines.Add("}");
-    return lines.Text();
+    w.Line("\t$query = $DB->query($sql);");
+    w.Line("\tif ($query) {");
+    w.Line("\t\tshowmsg(\"{friend}添加成功\",\"{lower}.php?act=show\");");
+    w.Line("\t}");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildRemoveAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
     const std::string keyName = KeyMember().memberName;
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 删除" + friendName);
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'remove')");
-    lines.Add("{");
-    lines.Add("\t$" + keyName + " = $_REQUEST['" + keyName + "'];");
-    lines.Add("\t$sql = $row = $query = '';");
-    lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName + " = '\".$" + keyName +
-              ".\"'\";");
-    lines.Add("\t$query = $DB->query($sql);");
-    lines.Add("\t$row = $DB->fetch_array($query);");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
-        const std::string& memberName = image.memberName;
-        lines.Add("\t/*--  判断" + image.memberComment + "是否为空  --*/");
-        lines.Add("\tif ($row['" + memberName + "']) { ");
-        lines.Add("\t\t$row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
-        lines.Add("\t\t$filepath = $row['" + memberName + "']['cover_dir']; ");
-        lines.Add("\t\t$filename = $row['" + memberName + "']['cover_name'];");
-        lines.Add("\t\t/*--  开始删除  --*/");
-        lines.Add("\t\t$dir = WEB_ROOT.substr($filepath,3);");
-        lines.Add("\t\t//打开 images 目录");
-        lines.Add("\t\t$dirhandle = opendir($dir);");
-        lines.Add("\t\t/*--  列出 images 目录中的文件  --*/");
-        lines.Add("\t\twhile (($file = readdir($dirhandle)) !== false)");
-        lines.Add("\t\t{");
-        lines.Add("\t\t  \tif ($file == $filename) {");
-        lines.Add("\t\t  \t\t$file = $dir.$filename;");
-        lines.Add("\t\t  \t\t@unlink($file);");
-        lines.Add("\t\t  \t}");
-        lines.Add("\t\t}");
-        lines.Add("\t\tclosedir($dirhandle);");
-        lines.Add("\t}");
-    }
-    lines.Add("\t$sql = \"DELETE FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName + " = '\".$" + keyName +
-              ".\"'\";");
-    lines.Add("\t$query = $DB->query($sql); ");
-    lines.Add("\tif ($query) {");
-    lines.Add("\t\tshowmsg(\"删除成功\",\"" + lowerClassName + ".php?act=show\");");
-    lines.Add("\t} else {");
-    lines.Add("\t\tshowmsg(\"删除失败\",\"" + lowerClassName + ".php?act=show\");");
-    lines.Add("\t}");
-    lines.Add("}");
-    return lines.Text();
+    TLineWriter w = Writer();
+    w.Set("key", keyName);
+    w.Line("{hyphens}");
+    w.Line("//-- 删除{friend}");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'remove')");
+    w.Line("{");
+    w.Line("\t${key} = $_REQUEST['{key}'];");
+    w.Line("\t$sql = $row = $query = '';");
+    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
+    w.Line("\t$query = $DB->query($sql);");
+    w.Line("\t$row = $DB->fetch_array($query);");
+    for (const TMember& image : class_->ImageMembers())
+        AddPictureDeletion(w, image, "\t", "  \t", " ");
+    w.Line("\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
+    w.Line("\t$query = $DB->query($sql); ");
+    w.Line("\tif ($query) {");
+    w.Line("\t\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
+    w.Line("\t} else {");
+    w.Line("\t\tshowmsg(\"删除失败\",\"{lower}.php?act=show\");");
+    w.Line("\t}");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildDelAllAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
     const std::string keyName = KeyMember().memberName;
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 批量删除" + friendName);
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'delall')");
-    lines.Add("{");
-    lines.Add("\t$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';");
-    lines.Add("\t$list = array();");
-    lines.Add("\t$list = explode('/',$delid);");
-    lines.Add("\tfor ($i=0;$i<count($list);$i++) {");
-    lines.Add("\t\t$sql = $row = $query = '';");
-    lines.Add("\t\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName +
-              " = '\".$list[$i].\"'\";");
-    lines.Add("\t\t$query = $DB->query($sql);");
-    lines.Add("\t\t$row = $DB->fetch_array($query); ");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
-        const std::string& memberName = image.memberName;
-        lines.Add("\t\t/*--  判断" + image.memberComment + "是否为空  --*/");
-        lines.Add("\t\tif ($row['" + memberName + "']) {");
-        lines.Add("\t\t\t$row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
-        lines.Add("\t\t\t$filepath = $row['" + memberName + "']['cover_dir'];");
-        lines.Add("\t\t\t$filename = $row['" + memberName + "']['cover_name'];");
-        lines.Add("\t\t\t/*--  开始删除  --*/");
-        lines.Add("\t\t\t$dir = WEB_ROOT.substr($filepath,3);");
-        lines.Add("\t\t\t//打开 images 目录");
-        lines.Add("\t\t\t$dirhandle = opendir($dir);");
-        lines.Add("\t\t\t/*--  列出 images 目录中的文件  --*/");
-        lines.Add("\t\t\twhile (($file = readdir($dirhandle)) !== false)");
-        lines.Add("\t\t\t{");
-        lines.Add("\t\t\t\tif ($file == $filename) {");
-        lines.Add("\t\t\t\t\t$file = $dir.$filename;");
-        lines.Add("\t\t\t\t\t@unlink($file);");
-        lines.Add("\t\t\t\t}");
-        lines.Add("\t\t\t}");
-        lines.Add("\t\t\tclosedir($dirhandle);");
-        lines.Add("\t\t}");
-    }
-    lines.Add("\t\t$sql = \"DELETE FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName +
-              " = '\".$list[$i].\"'\";");
-    lines.Add("\t\t$query = $DB->query($sql);");
-    lines.Add("\t}");
-    lines.Add("\tshowmsg(\"删除成功\",\"" + lowerClassName + ".php?act=show\");");
-    lines.Add("}");
-    return lines.Text();
+    TLineWriter w = Writer();
+    w.Set("key", keyName);
+    w.Line("{hyphens}");
+    w.Line("//-- 批量删除{friend}");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'delall')");
+    w.Line("{");
+    w.Line("\t$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';");
+    w.Line("\t$list = array();");
+    w.Line("\t$list = explode('/',$delid);");
+    w.Line("\tfor ($i=0;$i<count($list);$i++) {");
+    w.Line("\t\t$sql = $row = $query = '';");
+    w.Line("\t\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
+    w.Line("\t\t$query = $DB->query($sql);");
+    w.Line("\t\t$row = $DB->fetch_array($query); ");
+    for (const TMember& image : class_->ImageMembers())
+        AddPictureDeletion(w, image, "\t\t", "\t", "");
+    w.Line("\t\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
+    w.Line("\t\t$query = $DB->query($sql);");
+    w.Line("\t}");
+    w.Line("\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildEditAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
     const std::string keyName = KeyMember().memberName;
     const std::vector<TReference> references = ReferenceMembers();
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 编辑" + friendName);
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'edit')");
-    lines.Add("{");
-    lines.Add("\t$" + keyName + " = $_REQUEST['" + keyName + "'];");
-    lines.Add("\t$sql = $query = '';");
+    TLineWriter w = Writer();
+    w.Set("key", keyName);
+    w.Line("{hyphens}");
+    w.Line("//-- 编辑{friend}");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'edit')");
+    w.Line("{");
+    w.Line("\t${key} = $_REQUEST['{key}'];");
+    w.Line("\t$sql = $query = '';");
     for (const TReference& ref : references) {
         const std::string& lowerTypeName = ref.lowerTypeName;
-        lines.Add("\t/*--  查询" + ref.member.memberComment + "信息  --*/");
-        lines.Add("\t$" + lowerTypeName + "List = array();");
-        lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerTypeName + "\";");
-        lines.Add("\t$query = $DB->query($sql);");
-        lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
-        lines.Add("\t\t$" + lowerTypeName + "List[] = $row;");
-        lines.Add("\t}");
+        w.Set("type", lowerTypeName);
+        w.Line("\t/*--  查询{memberComment}信息  --*/", {{"memberComment", ref.member.memberComment}});
+        w.Line("\t${type}List = array();");
+        w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{type}\";");
+        w.Line("\t$query = $DB->query($sql);");
+        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
+        w.Line("\t\t${type}List[] = $row;");
+        w.Line("\t}");
     }
-    lines.Add("\t/*--  查询" + friendName + "基本信息  --*/");
-    lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName + " = '$" + keyName +
-              "'\";");
-    lines.Add("\t$query = $DB->query($sql);");
-    lines.Add("\t$row= $DB->fetch_array($query);");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    w.Line("\t/*--  查询{friend}基本信息  --*/");
+    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '${key}'\";");
+    w.Line("\t$query = $DB->query($sql);");
+    w.Line("\t$row= $DB->fetch_array($query);");
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
-        lines.Add("\t/*--  反序列化  --*/");
-        lines.Add("\tif ($row['" + memberName + "']) {");
-        lines.Add("\t  $row['" + memberName + "'] = unserialize($row['" + memberName + "']);");
-        lines.Add("\t  $row['" + memberName + "'] = $row['" + memberName + "']['cover_name'];");
-        lines.Add("\t}");
-        lines.Add("\telse");
-        lines.Add("\t{");
-        lines.Add("\t  $row['" + memberName + "'] = '';");
-        lines.Add("\t}");
+        w.Set("member", memberName);
+        w.Line("\t/*--  反序列化  --*/");
+        w.Line("\tif ($row['{member}']) {");
+        w.Line("\t  $row['{member}'] = unserialize($row['{member}']);");
+        w.Line("\t  $row['{member}'] = $row['{member}']['cover_name'];");
+        w.Line("\t}");
+        w.Line("\telse");
+        w.Line("\t{");
+        w.Line("\t  $row['{member}'] = '';");
+        w.Line("\t}");
     }
-    lines.Add("\t$" + lowerClassName + " = $row;");
-    lines.Add("\t$smarty->assign(\"css_root\", $css_root);");
-    lines.Add("\t$smarty->assign(\"web_url\", $web_url);");
-    lines.Add("\t$smarty->assign(\"" + lowerClassName + "\",$row);");
+    w.Line("\t${lower} = $row;");
+    w.Line("\t$smarty->assign(\"css_root\", $css_root);");
+    w.Line("\t$smarty->assign(\"web_url\", $web_url);");
+    w.Line("\t$smarty->assign(\"{lower}\",$row);");
     for (const TReference& ref : references) {
         const std::string& lowerTypeName = ref.lowerTypeName;
-        lines.Add("\t$smarty->assign(\"" + lowerTypeName + "List\",$" + lowerTypeName + "List);");
+        w.Set("type", lowerTypeName);
+        w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
     }
-    lines.Add("\t$smarty->display(\"" + lowerClassName + "_edit.html\");");
-    lines.Add("}");
-    return lines.Text();
+    w.Line("\t$smarty->display(\"{lower}_edit.html\");");
+    w.Line("}");
+    return w.Take();
 }
 
 std::string TPHPOperate::BuildEditOkAct() {
-    const std::string& lowerClassName = lowerClassName_;
-    const std::string& friendName = friendName_;
     const std::string keyName = KeyMember().memberName;
-    TLineList lines;
-    lines.Add(kHyphenLine);
-    lines.Add("//-- 确定编辑" + friendName + "信息");
-    lines.Add(kHyphenLine);
-    lines.Add("if ($_REQUEST['act'] == 'editok')");
-    lines.Add("{ ");
-    lines.Add("\t/*--  接收表单传来数据  --*/");
-    lines.Add("\t$" + lowerClassName + " = $_REQUEST['" + lowerClassName + "'];");
-    lines.Add("\t/*--  查询数据表原数据  --*/");
-    lines.Add("\t$sql = \"SELECT * FROM {$dbprefix}" + lowerClassName + " WHERE " + keyName + " = '\".$" +
-              lowerClassName + "['" + keyName + "'].\"'\";");
-    lines.Add("\t$query = $DB->query($sql); ");
-    lines.Add("\twhile ($row = $DB->fetch_array($query)) {");
-    lines.Add("\t\t$oldrow = $row;");
-    lines.Add("\t}");
-    for (const TMember& image : TMemberDAO::ToMembers(memberDao_.QueryImageMembers(classId_))) {
+    TLineWriter w = Writer();
+    w.Set("key", keyName);
+    w.Line("{hyphens}");
+    w.Line("//-- 确定编辑{friend}信息");
+    w.Line("{hyphens}");
+    w.Line("if ($_REQUEST['act'] == 'editok')");
+    w.Line("{ ");
+    w.Line("\t/*--  接收表单传来数据  --*/");
+    w.Line("\t${lower} = $_REQUEST['{lower}'];");
+    w.Line("\t/*--  查询数据表原数据  --*/");
+    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".${lower}['{key}'].\"'\";");
+    w.Line("\t$query = $DB->query($sql); ");
+    w.Line("\twhile ($row = $DB->fetch_array($query)) {");
+    w.Line("\t\t$oldrow = $row;");
+    w.Line("\t}");
+    for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
-        const std::string submitted = "$" + lowerClassName + "['" + memberName + "']";
-        lines.Add("\tif($oldrow['" + memberName + "'] != \"\")");
-        lines.Add("\t{");
-        lines.Add("\t\t/*--  对图片进行反序列化  --*/");
-        lines.Add("\t\t$oldrow['" + memberName + "'] = unserialize(stripslashes($oldrow['" + memberName + "']));");
-        lines.Add("\t\t/*--  判断图片是否改变  --*/");
-        lines.Add("\t\tif (" + submitted + " != $oldrow['" + memberName + "']['cover_name']) {");
-        lines.Add("\t\t\t$ext = strrchr(" + submitted + ",'.'); //取后缀");
-        lines.Add("\t\t\t$filepath = substr(" + submitted + ",strrpos(" + submitted + ",'/')); //取路径");
-        lines.Add("\t\t\t$filename = strrchr(" + submitted + ",'/'); //取文件名");
-        lines.Add("\t\t\t/*--  复制图片  --*/");
-        lines.Add("\t\t\t$fromdir = WEB_ROOT.substr(" + submitted + ",3);");
-        lines.Add("\t\t\t$todir = WEB_ROOT.substr($oldrow['" + memberName + "']['cover_dir'],3).$oldrow['" +
-                  memberName + "']['cover_name'];");
-        lines.Add("\t\t\tcopy($fromdir,$todir); ");
-        lines.Add("\t\t}");
-        lines.Add("\t}");
-        lines.Add("\telse");
-        lines.Add("\t{");
-        lines.Add("\t\t/*--  判断图片是否改变  --*/");
-        lines.Add("\t\tif (" + submitted + " != \"\")");
-        lines.Add("\t\t{");
-        lines.Add("\t\t\t$coverpic = array();");
-        lines.Add("\t\t\t/*--  复制图片  --*/");
-        lines.Add("\t\t\t$fromdir = WEB_ROOT.substr(" + submitted + ",3); ");
-        lines.Add("\t\t\t$dir1 = \"../attachments/picture/\".date('Y');");
-        lines.Add("\t\t\t$dir2 = $dir1.'/'.date('m');");
-        lines.Add("\t\t\t$cover_dir = $dir2.\"/cover/\";");
-        lines.Add("\t\t\tcreatedir($dir1);");
-        lines.Add("\t\t\tcreatedir($dir2);");
-        lines.Add("\t\t\tcreatedir($cover_dir);");
-        lines.Add("\t\t\tlist($usec, $sec) = explode(\" \",microtime());");
-        lines.Add("\t\t\t$ext = pathinfo($fromdir);");
-        lines.Add("\t\t\t$type = $ext['extension'];");
-        lines.Add("\t\t\t$savename = substr($usec,2).'.'.$type;");
-        lines.Add("\t\t\t$todir = WEB_ROOT.substr($cover_dir,3).$savename;");
-        lines.Add("\t\t\t$coverpic['cover_dir'] = $cover_dir;");
-        lines.Add("\t\t\t$coverpic['cover_name'] = $savename;");
-        lines.Add("\t\t\t$sercoverpic = serialize($coverpic);");
-        lines.Add("\t\t\tcopy($fromdir,$todir);");
-        lines.Add("\t\t\t$sql = \"update {$dbprefix}" + lowerClassName + " SET " + memberName +
-                  "='\".$sercoverpic.\"' where " + keyName + "='\".$" + lowerClassName + "['" + keyName +
-                  "'].\"'\";");
-        lines.Add("\t\t\t$DB->query($sql);");
-        lines.Add("\t\t}");
-        lines.Add("\t}");
+        w.Set("member", memberName);
+        w.Line("\tif($oldrow['{member}'] != \"\")");
+        w.Line("\t{");
+        w.Line("\t\t/*--  对图片进行反序列化  --*/");
+        w.Line("\t\t$oldrow['{member}'] = unserialize(stripslashes($oldrow['{member}']));");
+        w.Line("\t\t/*--  判断图片是否改变  --*/");
+        w.Line("\t\tif (${lower}['{member}'] != $oldrow['{member}']['cover_name']) {");
+        w.Line("\t\t\t$ext = strrchr(${lower}['{member}'],'.'); //取后缀");
+        w.Line("\t\t\t$filepath = substr(${lower}['{member}'],strrpos(${lower}['{member}'],'/')); //取路径");
+        w.Line("\t\t\t$filename = strrchr(${lower}['{member}'],'/'); //取文件名");
+        w.Line("\t\t\t/*--  复制图片  --*/");
+        w.Line("\t\t\t$fromdir = WEB_ROOT.substr(${lower}['{member}'],3);");
+        w.Line("\t\t\t$todir = WEB_ROOT.substr($oldrow['{member}']['cover_dir'],3).$oldrow['{member}']['cover_name'];");
+        w.Line("\t\t\tcopy($fromdir,$todir); ");
+        w.Line("\t\t}");
+        w.Line("\t}");
+        w.Line("\telse");
+        w.Line("\t{");
+        w.Line("\t\t/*--  判断图片是否改变  --*/");
+        w.Line("\t\tif (${lower}['{member}'] != \"\")");
+        w.Line("\t\t{");
+        w.Line("\t\t\t$coverpic = array();");
+        w.Line("\t\t\t/*--  复制图片  --*/");
+        w.Line("\t\t\t$fromdir = WEB_ROOT.substr(${lower}['{member}'],3); ");
+        w.Line("\t\t\t$dir1 = \"../attachments/picture/\".date('Y');");
+        w.Line("\t\t\t$dir2 = $dir1.'/'.date('m');");
+        w.Line("\t\t\t$cover_dir = $dir2.\"/cover/\";");
+        w.Line("\t\t\tcreatedir($dir1);");
+        w.Line("\t\t\tcreatedir($dir2);");
+        w.Line("\t\t\tcreatedir($cover_dir);");
+        w.Line("\t\t\tlist($usec, $sec) = explode(\" \",microtime());");
+        w.Line("\t\t\t$ext = pathinfo($fromdir);");
+        w.Line("\t\t\t$type = $ext['extension'];");
+        w.Line("\t\t\t$savename = substr($usec,2).'.'.$type;");
+        w.Line("\t\t\t$todir = WEB_ROOT.substr($cover_dir,3).$savename;");
+        w.Line("\t\t\t$coverpic['cover_dir'] = $cover_dir;");
+        w.Line("\t\t\t$coverpic['cover_name'] = $savename;");
+        w.Line("\t\t\t$sercoverpic = serialize($coverpic);");
+        w.Line("\t\t\tcopy($fromdir,$todir);");
+        w.Line("\t\t\t$sql = \"update {$dbprefix}{lower} SET {member}='\".$sercoverpic.\"' where {key}='\".${lower}['{key}'].\"'\";");
+        w.Line("\t\t\t$DB->query($sql);");
+        w.Line("\t\t}");
+        w.Line("\t}");
     }
-    lines.Add("\t/*--  更新" + friendName + "基本信息表  --*/");
-    lines.Add("\t$sql = \"UPDATE {$dbprefix}" + lowerClassName + " SET \";");
+    w.Line("\t/*--  更新{friend}基本信息表  --*/");
+    w.Line("\t$sql = \"UPDATE {$dbprefix}{lower} SET \";");
     // Every plain column but the last is followed by a comma.
-    const std::vector<TMember> plain = TMemberDAO::ToMembers(memberDao_.QueryPlainNonKeyMembers(classId_));
+    const TMemberRefs plain = class_->PlainNonKeyMembers();
     for (std::size_t i = 0; i < plain.size(); ++i) {
-        const std::string& memberName = plain[i].memberName;
+        const std::string& memberName = plain[i].get().memberName;
+        w.Set("member", memberName);
         const std::string ending = i + 1 < plain.size() ? ".\"',\";" : ".\"'\";";
-        lines.Add("\t$sql = $sql.\"" + memberName + " = '\".$" + lowerClassName + "['" + memberName + "']" + ending);
+        w.Line("\t$sql = $sql.\"{member} = '\".${lower}['{member}']{ending}", {{"ending", ending}});
     }
-    lines.Add("\t$sql = $sql.\" WHERE " + keyName + " = '\".$" + lowerClassName + "['" + keyName + "'].\"'\";");
-    lines.Add("\t$query = $DB->query($sql);");
-    lines.Add("\tif ($query) {");
-    lines.Add("\t\tshowmsg(\"" + friendName + "更新成功\",\"" + lowerClassName + ".php?act=show\");");
-    lines.Add("\t} else {");
-    lines.Add("\t\tshowmsg(\"" + friendName + "更新失败\");");
-    lines.Add("\t}");
-    lines.Add("}");
-    return lines.Text();
+    w.Line("\t$sql = $sql.\" WHERE {key} = '\".${lower}['{key}'].\"'\";");
+    w.Line("\t$query = $DB->query($sql);");
+    w.Line("\tif ($query) {");
+    w.Line("\t\tshowmsg(\"{friend}更新成功\",\"{lower}.php?act=show\");");
+    w.Line("\t} else {");
+    w.Line("\t\tshowmsg(\"{friend}更新失败\");");
+    w.Line("\t}");
+    w.Line("}");
+    return w.Take();
 }
 
 TMember TPHPOperate::KeyMember() const {
-    return RequireKeyMember(classId_, className_);
+    return RequireKeyMember(*class_);
 }
 
 TPHPOperate::TReference TPHPOperate::Resolve(const TMember& member) const {
-    const TReferencedClass referenced = ResolveReference(projectId_, className_, member);
+    const TReferencedClass referenced = ResolveReference(*project_, className_, member);
     return {member, referenced.lowerTypeName, referenced.keyMember.memberName, referenced.displayMember.memberName,
             referenced.keyMember.memberIsInteger == 1};
 }
 
 std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers() const {
     std::vector<TReference> references;
-    for (const TMember& member : TMemberDAO::ToMembers(memberDao_.QueryReferenceMembers(classId_)))
+    for (const TMember& member : class_->ReferenceMembers())
         references.push_back(Resolve(member));
     return references;
 }

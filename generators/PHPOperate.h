@@ -1,10 +1,12 @@
 #pragma once
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
-#include "model/ClassDAO.h"
+#include "base/OutputTree.h"
+#include "base/ProgressSink.h"
+#include "generators/LineWriter.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
-#include "model/MemberDAO.h"
+#include "model/ProjectSnapshot.h"
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -16,9 +18,11 @@ namespace quorrel {
 // delall, edit and editok of the class's table.
 class TPHPOperate {
 public:
-    TPHPOperate(int projectId, std::string projectName, OutputTree& out, ProgressSink& progress);
+    // Reads the model only from the snapshot; the project name names the site.
+    TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
+                ProgressSink& progress);
 
-    // One controller per class, in list order; each file is written as soon
+    // One controller per class of the list (classes of the snapshot), in list order; each file is written as soon
     // as its text is complete. The table prefix is accepted and not used:
     // the controllers take $dbprefix from the site at run time.
     void GenerateControllers(const std::string& tablePrefix, const TClassList& classes);
@@ -27,7 +31,7 @@ public:
     void SetCurrentClass(const TListEntry& entry);
 
     // The act blocks of the current class, each ending with its closing "}"
-    // line. Each builder reads the members it needs itself.
+    // line. Each builder picks the members it needs itself.
     std::string BuildShowAct();
     std::string BuildAddAct();
     std::string BuildAddOkAct();
@@ -46,6 +50,9 @@ private:
         bool refKeyIsInteger = false;
     };
 
+    // A writer with the values of the current class: {lower}, {friend} and
+    // the comment frame {hyphens}.
+    TLineWriter Writer() const;
     std::string BuildPrologue() const;
 
     TMember KeyMember() const;
@@ -56,10 +63,8 @@ private:
     std::string friendName_;
     std::string className_;
     std::string lowerClassName_;
-    TClassDAO classDao_;
-    TMemberDAO memberDao_;
-    int classId_ = 0;
-    int projectId_;
+    std::shared_ptr<const TProjectSnapshot> project_;
+    const TClassSnapshot* class_ = nullptr;
     std::string projectName_;
     OutputTree& out_;
     ProgressSink& progress_;

@@ -1,30 +1,16 @@
 #include "generators/UIOperate.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <string_view>
 #include <utility>
 
 namespace quorrel {
 namespace {
-
-// Collects the text of one generated file line by line: each line is its
-// pieces joined with nothing between them, followed by CR LF.
-class PageText {
-public:
-    template <typename... Pieces>
-    void Line(const Pieces&... pieces) {
-        (text_.append(std::string_view(pieces)), ...);
-        text_.append("\r\n");
-    }
-    std::string Take() { return std::move(text_); }
-
-private:
-    std::string text_;
-};
 
 // Every occurrence of what in text, searched left to right; inserted text is
 // not searched again.
@@ -57,9 +43,9 @@ const char* const kDocType =
 
 } // namespace
 
-TUIOperate::TUIOperate(int projectId, std::string projectName, TFolders folders, OutputTree& out,
-                       ProgressSink& progress)
-    : projectId_(projectId), projectName_(std::move(projectName)), folders_(std::move(folders)), out_(out),
+TUIOperate::TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, TFolders folders,
+                       OutputTree& out, ProgressSink& progress)
+    : project_(std::move(project)), projectName_(std::move(projectName)), folders_(std::move(folders)), out_(out),
       progress_(progress) {}
 
 void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes) {
@@ -74,34 +60,33 @@ void TUIOperate::CheckReferences(const TClassList& classes) {
     for (const auto& entry : classes) {
         SetCurrentClass(entry);
         LookUpKeyMember();
-        TRowSet search = members_.QuerySearchMembers(classId_);
-        for (search.First(); !search.Eof(); search.Next()) {
-            const TMember member = TMemberDAO::FromRow(search);
+        for (const TMember& member : class_->SearchMembers())
             if (IsReferenceSearch(member))
                 LookUpReference(member);
-        }
-        TRowSet form = members_.QueryNonKeyMembers(classId_);
-        for (form.First(); !form.Eof(); form.Next()) {
-            const TMember member = TMemberDAO::FromRow(form);
+        for (const TMember& member : class_->NonKeyMembers())
             if (!IsBasicType(member.memberType))
                 LookUpReference(member);
-        }
     }
 }
 
 void TUIOperate::SetCurrentClass(const TListEntry& entry) {
-    classId_ = entry.id;
-    className_ = entry.name;
+    class_ = &project_->ClassById(entry.id);
+    className_ = class_->ClassName();
     lowerClassName_ = LowerFirst(className_);
-    friendName_ = classes_.GetFriendName(classId_);
+    friendName_ = class_->FriendName();
+}
+
+TLineWriter TUIOperate::Writer() const {
+    return TLineWriter({{"lower", lowerClassName_}, {"friend", friendName_}, {"docType", kDocType},
+                        {"searchIndent", kSearchIndent}});
 }
 
 TMember TUIOperate::LookUpKeyMember() const {
-    return RequireKeyMember(classId_, className_);
+    return RequireKeyMember(*class_);
 }
 
 TReferencedClass TUIOperate::LookUpReference(const TMember& member) const {
-    return ResolveReference(projectId_, className_, member);
+    return ResolveReference(*project_, className_, member);
 }
 
 std::string TUIOperate::PagePath(const std::string& suffix) const {
@@ -117,22 +102,16 @@ void TUIOperate::WritePage(const std::string& suffix, const std::string& text) {
 // ---------------------------------------------------------------- menu page
 
 void TUIOperate::GenerateMenuPage(const TClassList& classes) {
-    PageText topMenu;
-    PageText contentMenu;
+    TLineWriter topMenu;
+    TLineWriter contentMenu;
     for (const auto& entry : classes) {
         SetCurrentClass(entry);
-        const std::string& lower = lowerClassName_;
-        const std::string& friendName = friendName_;
-        topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'", lower, "','",
-                     friendName, "'); return false;\">", friendName, "</a></span></li>");
+        const TLineWriter::Values values = {{"lower", lowerClassName_}, {"friend", friendName_}};
+        topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friend}'); return false;\">{friend}</a></span></li>", values);
 
-        contentMenu.Line("        <ul id=\"menu_", lower, "\" style=\"display: none;\">");
-        contentMenu.Line("          <li><a href=\"", lower,
-                         ".php?act=show\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'",
-                         friendName, "管理');\">", friendName, "管理</a></li>");
-        contentMenu.Line("          <li><a href=\"", lower,
-                         ".php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加",
-                         friendName, "');\">添加", friendName, "</a></li>");
+        contentMenu.Line("        <ul id=\"menu_{lower}\" style=\"display: none;\">", values);
+        contentMenu.Line("          <li><a href=\"{lower}.php?act=show\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'{friend}管理');\">{friend}管理</a></li>", values);
+        contentMenu.Line("          <li><a href=\"{lower}.php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加{friend}');\">添加{friend}</a></li>", values);
         contentMenu.Line("        </ul>");
         contentMenu.Line();
     }
@@ -145,6 +124,160 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
     progress_.AddLine("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!");
 }
 
+// ------------------------------------------------------- shared page parts
+
+void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
+    const bool add = page == Page::Add;
+    const bool edit = page == Page::Edit;
+    const bool list = page == Page::List;
+    const char* const current = " class=\"current\"";
+    w.Line("{docType}");
+    w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
+    w.Line("<head>");
+    w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
+    w.Line("<title>{friend}{what}</title>", {{"what", add ? "添加" : "管理"}});
+    w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
+    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
+    w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
+    if (list) {
+        // Selecting all rows and collecting the chosen keys for delall.
+        w.Line("<script type=\"text/JavaScript\">");
+        w.Line("<!--");
+        w.Line("$(function(){");
+        w.Line("     //全选");
+        w.Line("     $(\"#CheckAll\").click(function(){");
+        w.Line("\t\t\t//所有checkbox跟着全选的checkbox走。");
+        w.Line("\t\t\t$('[name=delete]:checkbox').attr(\"checked\", this.checked );");
+        w.Line("\t });");
+        w.Line("\t $('[name=delete]:checkbox').click(function(){");
+        w.Line("\t\t\t\t//定义一个临时变量，避免重复使用同一个选择器选择页面中的元素，提升程序效率。");
+        w.Line("\t\t\t\tvar $tmp=$('[name=delete]:checkbox');");
+        w.Line("\t\t\t\t//用filter方法筛选出选中的复选框。并直接给CheckedAll赋值。");
+        w.Line("\t\t\t\t$('#CheckAll').attr('checked',$tmp.length==$tmp.filter(':checked').length);");
+        w.Line("\t });");
+        w.Line("\t $(\"#DelAllOk\").click(function(){");
+        w.Line("\t\tvar str=\"\";");
+        w.Line("\t\t$('[name=delete]:checkbox:checked').each(function(){");
+        w.Line("\t\t\tstr+=$(this).val()+\"/\";");
+        w.Line("\t\t})");
+        w.Line("\t\t$('#DelId').attr(\"value\", str )");
+        w.Line("\t});");
+        w.Line("});");
+        w.Line("-->");
+    } else {
+        // The form pages load the editor; the edit page also opens the picture chooser.
+        w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
+        w.Line("<script type=\"text/javascript\">");
+        w.Line("<!--");
+        w.Line("$(pageInit);");
+        w.Line("function pageInit()");
+        w.Line("{");
+        w.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\",upImgExt:\"jpg,jpeg,gif,png\"});");
+        w.Line("}");
+        if (edit) {
+            w.Line("function OpenDialog(url,txtName)");
+            w.Line("{");
+            w.Line("       return window.showModalDialog(url,window, \"DialogWidth:500px;DialogHeight:450px;help:no;status:no\");");
+            w.Line("}");
+        }
+        w.Line("\t-->");
+    }
+    w.Line("</script>");
+    w.Line("</head>");
+    w.Line("<body>");
+    w.Line("<div id=\"append_parent\"/>");
+    w.Line("<div id=\"cpcontainer\" class=\"container\">");
+    w.Line("  <div class=\"itemtitle\">");
+    w.Line("    <h3>{friend}{what}</h3>", {{"what", add ? "" : "管理"}});
+    w.Line("    <ul class=\"tab1\">");
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=show\"> <span>{friend}{what}</span> </a> </li>",
+           {{"current", list ? current : ""}, {"what", edit ? "管理" : "列表"}});
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friend}{what}</span> </a> </li>",
+           {{"current", add ? current : ""}, {"what", edit ? "信息" : ""}});
+    w.Line("    </ul>");
+    w.Line("  </div>");
+}
+
+TUIOperate::FormInput TUIOperate::InputOf(const TMember& member) {
+    const std::string& type = member.memberType;
+    if (type == kTypeString)
+        return FormInput::Text;
+    if (type == kTypeInteger || type == kTypeFloat)
+        return FormInput::Number;
+    if (type == kTypeImage)
+        return FormInput::Picture;
+    if (type == kTypeDate)
+        return FormInput::Date;
+    return FormInput::Choice;
+}
+
+void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormInput input) const {
+    const bool add = page == Page::Add;
+    w.Set("member", m.memberName);
+    w.Set("comment", m.memberComment);
+    // The add page starts empty; the edit page shows the record's value.
+    const std::string value = add ? "value=\"\"" : "value=\"<{${lower}.{member}}>\"";
+    const std::string cell = "          <td class=\"vtop rowform\">";
+    const std::string end = "          </td>";
+    std::string tips;
+    w.Line("        <tr class=\"noborder\">");
+    w.Line("          <td class=\"td27\">{comment}:</td>");
+    switch (input) {
+    case FormInput::Text:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:{width}px\" " + value +
+                   " name=\"{lower}[{member}]\"/>" + end,
+               {{"width", WidthPx(m)}});
+        break;
+    case FormInput::Number:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:60px\" " + value + " name=\"{lower}[{member}]\"/>" +
+               end);
+        break;
+    case FormInput::Date:
+        w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:85px\" " + value +
+               " name=\"{lower}[{member}]\" onclick=\"setDay(this);\" />" + end);
+        break;
+    case FormInput::Picture:
+        if (add)
+            w.Line(cell + "<input class=\"txt\" type=\"file\" style=\"width:200px\" value=\"\" name=\"{member}\"/>" + end);
+        else
+            w.Line(cell + "<input class=\"txt\" type=\"text\" " + value +
+                   "  id=\"{member}\" name=\"{lower}[{member}]\"/><input type=\"button\" class=\"btn\" value=\"选择\" "
+                   "onclick=\"OpenDialog('open_onepic.php?txtName={member}')\"/>  </td>");
+        tips = "在{friend}列表页中显示的图片";
+        break;
+    case FormInput::ReadOnlyKey:
+        w.Line(cell + "<input class=\"txt\" readOnly type=\"text\" style=\"width:200px\" " + value +
+               " name=\"{lower}[{member}]\"/>" + end);
+        break;
+    case FormInput::Choice: {
+        // A drop-down of the records of the referenced class; the edit page
+        // selects the record's own.
+        const TReferencedClass ref = LookUpReference(m);
+        w.Set("list", ref.lowerTypeName);
+        w.Set("refKey", ref.keyMember.memberName);
+        w.Set("refDisplay", ref.displayMember.memberName);
+        w.Line(cell);
+        w.Line("            <select name=\"{lower}[{member}]\">");
+        w.Line("              <{section name=key loop=${list}List}>");
+        w.Line("              <option");
+        if (add) {
+            w.Line("              value=\"<{${list}List[key].{refKey}}>\"><{${list}List[key].{refDisplay}}>");
+        } else {
+            w.Line("              value=\"<{${list}List[key].{refKey}}>\"");
+            w.Line("                <{if ${list}List[key].{refKey} == ${lower}.{member}}>selected<{/if}>");
+            w.Line("><{${list}List[key].{refDisplay}}>");
+        }
+        w.Line("              </option>");
+        w.Line("              <{/section}>");
+        w.Line("            </select>" + end);
+        tips = "{comment}，选择该{friend}对应的{comment}信息";
+        break;
+    }
+    }
+    w.Line("          <td class=\"vtop tips2\">" + tips + "</td>");
+    w.Line("        </tr>");
+}
+
 // ---------------------------------------------------------------- add pages
 
 void TUIOperate::GenerateAddPages(const std::string& /*tablePrefix*/, const TClassList& classes) {
@@ -155,121 +288,33 @@ void TUIOperate::GenerateAddPages(const std::string& /*tablePrefix*/, const TCla
 }
 
 std::string TUIOperate::BuildAddPage() const {
-    const std::string& lower = lowerClassName_;
-    const std::string& friendName = friendName_;
     const TMember key = LookUpKeyMember();
-    PageText page;
-
-    page.Line(kDocType);
-    page.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    page.Line("<head>");
-    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    page.Line("<title>", friendName, "添加</title>");
-    page.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
-    page.Line("<script type=\"text/javascript\">");
-    page.Line("<!--");
-    page.Line("$(pageInit);");
-    page.Line("function pageInit()");
-    page.Line("{");
-    page.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\","
-              "upImgExt:\"jpg,jpeg,gif,png\"});");
-    page.Line("}");
-    page.Line("\t-->");
-    page.Line("</script>");
-    page.Line("</head>");
-    page.Line("<body>");
-    page.Line("<div id=\"append_parent\"/>");
-    page.Line("<div id=\"cpcontainer\" class=\"container\">");
-    page.Line("  <div class=\"itemtitle\">");
-    page.Line("    <h3>", friendName, "</h3>");
-    page.Line("    <ul class=\"tab1\">");
-    page.Line("      <li> <a href=\"", lower, ".php?act=show\"> <span>", friendName, "列表</span> </a> </li>");
-    page.Line("      <li class=\"current\"> <a href=\"", lower, ".php?act=add\"> <span>添加", friendName,
-              "</span> </a> </li>");
-    page.Line("    </ul>");
-    page.Line("  </div>");
-    page.Line("  <form id=\"form\" action=\"", lower,
-              ".php?act=addok\" method=\"post\" name=\"form\" enctype=\"multipart/form-data\">");
-    page.Line("    <table class=\"tb tb2\">");
-    page.Line("      <tbody> ");
+    TLineWriter w = Writer();
+    WritePageHead(w, Page::Add);
+    w.Line("  <form id=\"form\" action=\"{lower}.php?act=addok\" method=\"post\" name=\"form\" enctype=\"multipart/form-data\">");
+    w.Line("    <table class=\"tb tb2\">");
+    w.Line("      <tbody> ");
 
     // An integer key is numbered by the database; any other key is typed in.
-    if (key.memberIsInteger == 0) {
-        page.Line("        <tr class=\"noborder\">");
-        page.Line("          <td class=\"td27\">", key.memberComment, ":</td>");
-        page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:", WidthPx(key),
-                  "px\" value=\"\" name=\"", lower, "[", key.memberName, "]\"/>          </td>");
-        page.Line("          <td class=\"vtop tips2\"></td>");
-        page.Line("        </tr>");
-    }
+    if (key.memberIsInteger == 0)
+        WriteFormRow(w, key, Page::Add, FormInput::Text);
+    for (const TMember& m : class_->NonKeyMembers())
+        WriteFormRow(w, m, Page::Add, InputOf(m));
 
-    TRowSet rows = members_.QueryNonKeyMembers(classId_);
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const TMember m = TMemberDAO::FromRow(rows);
-        const std::string& type = m.memberType;
-        const std::string& name = m.memberName;
-        if (IsBasicType(type)) {
-            page.Line("        <tr class=\"noborder\">");
-            page.Line("          <td class=\"td27\">", m.memberComment, ":</td>");
-            if (type == kTypeString) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:",
-                          WidthPx(m), "px\" value=\"\" name=\"", lower, "[", name, "]\"/>          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeInteger || type == kTypeFloat) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" "
-                          "style=\"width:60px\" value=\"\" name=\"",
-                          lower, "[", name, "]\"/>          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeImage) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"file\" "
-                          "style=\"width:200px\" value=\"\" name=\"",
-                          name, "\"/>          </td>");
-                page.Line("          <td class=\"vtop tips2\">在", friendName, "列表页中显示的图片</td>");
-            } else { // date
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" "
-                          "style=\"width:85px\" value=\"\" name=\"",
-                          lower, "[", name, "]\" onclick=\"setDay(this);\" />          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            }
-            page.Line("        </tr>");
-        } else {
-            const TReferencedClass ref = LookUpReference(m);
-            const std::string& list = ref.lowerTypeName;
-            page.Line("        <tr class=\"noborder\">");
-            page.Line("          <td class=\"td27\">", m.memberComment, ":</td>");
-            page.Line("          <td class=\"vtop rowform\">");
-            page.Line("            <select name=\"", lower, "[", name, "]\">");
-            page.Line("              <{section name=key loop=$", list, "List}>");
-            page.Line("              <option");
-            page.Line("              value=\"<{$", list, "List[key].", ref.keyMember.memberName, "}>\"><{$", list,
-                      "List[key].", ref.displayMember.memberName, "}>");
-            page.Line("              </option>");
-            page.Line("              <{/section}>");
-            page.Line("            </select>          </td>");
-            page.Line("          <td class=\"vtop tips2\">", m.memberComment, "，选择该", friendName, "对应的",
-                      m.memberComment, "信息</td>");
-            page.Line("        </tr>");
-        }
-    }
-
-    page.Line("        <tr>");
-    page.Line("             <td class=\"td27\"> </td>");
-    page.Line("             <td colspan=\"2\" align=\"left\">");
-    page.Line("             <input class=\"btn\" type=\"submit\" value=\"确定添加\" "
-              "name=\"submit\"/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
-    page.Line("             <input class=\"btn\" type=\"reset\" value=\"重新填写\" name=\"reset\"/>");
-    page.Line("          </td>");
-    page.Line("        </tr>");
-    page.Line("      </tbody>");
-    page.Line("    </table>");
-    page.Line("  </form>");
-    page.Line("</div>");
-    page.Line("</body>");
-    page.Line("</html>");
-    return page.Take();
+    w.Line("        <tr>");
+    w.Line("             <td class=\"td27\"> </td>");
+    w.Line("             <td colspan=\"2\" align=\"left\">");
+    w.Line("             <input class=\"btn\" type=\"submit\" value=\"确定添加\" name=\"submit\"/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
+    w.Line("             <input class=\"btn\" type=\"reset\" value=\"重新填写\" name=\"reset\"/>");
+    w.Line("          </td>");
+    w.Line("        </tr>");
+    w.Line("      </tbody>");
+    w.Line("    </table>");
+    w.Line("  </form>");
+    w.Line("</div>");
+    w.Line("</body>");
+    w.Line("</html>");
+    return w.Take();
 }
 
 // --------------------------------------------------------------- edit pages
@@ -282,127 +327,29 @@ void TUIOperate::GenerateEditPages(const std::string& /*tablePrefix*/, const TCl
 }
 
 std::string TUIOperate::BuildEditPage() const {
-    const std::string& lower = lowerClassName_;
-    const std::string& friendName = friendName_;
     const TMember key = LookUpKeyMember();
-    PageText page;
+    TLineWriter w = Writer();
+    WritePageHead(w, Page::Edit);
+    w.Line("  <form id=\"form\" action=\"{lower}.php?act=editok\" method=\"post\" name=\"form\" > ");
+    w.Line("    <table class=\"tb tb2\">");
+    w.Line("      <tbody>");
+    WriteFormRow(w, key, Page::Edit, FormInput::ReadOnlyKey);
+    for (const TMember& m : class_->NonKeyMembers())
+        WriteFormRow(w, m, Page::Edit, InputOf(m));
 
-    page.Line(kDocType);
-    page.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    page.Line("<head>");
-    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    page.Line("<title>", friendName, "管理</title>");
-    page.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/editor/xheditor.js\"></script>");
-    page.Line("<script type=\"text/javascript\">");
-    page.Line("<!--");
-    page.Line("$(pageInit);");
-    page.Line("function pageInit()");
-    page.Line("{");
-    page.Line("\t$('#elm1').xheditor(true,{tools:'full',upImgUrl:\"<{$web_url}>admin/include/upload.php\","
-              "upImgExt:\"jpg,jpeg,gif,png\"});");
-    page.Line("}");
-    page.Line("function OpenDialog(url,txtName)");
-    page.Line("{");
-    page.Line("       return window.showModalDialog(url,window, "
-              "\"DialogWidth:500px;DialogHeight:450px;help:no;status:no\");");
-    page.Line("}");
-    page.Line("\t-->");
-    page.Line("</script>");
-    page.Line("</head>");
-    page.Line("<body>");
-    page.Line("<div id=\"append_parent\"/>");
-    page.Line("<div id=\"cpcontainer\" class=\"container\">");
-    page.Line("  <div class=\"itemtitle\">");
-    page.Line("    <h3>", friendName, "管理</h3>");
-    page.Line("    <ul class=\"tab1\">");
-    page.Line("      <li> <a href=\"", lower, ".php?act=show\"> <span>", friendName, "管理</span> </a> </li>");
-    page.Line("      <li> <a href=\"", lower, ".php?act=add\"> <span>添加", friendName, "信息</span> </a> </li>");
-    page.Line("    </ul>");
-    page.Line("  </div>");
-    page.Line("  <form id=\"form\" action=\"", lower, ".php?act=editok\" method=\"post\" name=\"form\" > ");
-    page.Line("    <table class=\"tb tb2\">");
-    page.Line("      <tbody>");
-    page.Line("        <tr class=\"noborder\">");
-    page.Line("          <td class=\"td27\">", key.memberComment, ":</td>");
-    page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" readOnly type=\"text\" style=\"width:200px\" "
-              "value=\"<{$",
-              lower, ".", key.memberName, "}>\" name=\"", lower, "[", key.memberName, "]\"/>          </td>");
-    page.Line("          <td class=\"vtop tips2\"></td>");
-    page.Line("        </tr>");
-
-    TRowSet rows = members_.QueryNonKeyMembers(classId_);
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        const TMember m = TMemberDAO::FromRow(rows);
-        const std::string& type = m.memberType;
-        const std::string& name = m.memberName;
-        if (IsBasicType(type)) {
-            page.Line("        <tr class=\"noborder\">");
-            page.Line("          <td class=\"td27\">", m.memberComment, ":</td>");
-            if (type == kTypeString) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" style=\"width:",
-                          WidthPx(m), "px\" value=\"<{$", lower, ".", name, "}>\" name=\"", lower, "[", name,
-                          "]\"/>          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeInteger || type == kTypeFloat) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" "
-                          "style=\"width:60px\" value=\"<{$",
-                          lower, ".", name, "}>\" name=\"", lower, "[", name, "]\"/>          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            } else if (type == kTypeImage) {
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" value=\"<{$", lower,
-                          ".", name, "}>\"  id=\"", name, "\" name=\"", lower, "[", name,
-                          "]\"/><input type=\"button\" class=\"btn\" value=\"选择\" "
-                          "onclick=\"OpenDialog('open_onepic.php?txtName=",
-                          name, "')\"/>  </td>");
-                page.Line("          <td class=\"vtop tips2\">在", friendName, "列表页中显示的图片</td>");
-            } else { // date
-                page.Line("          <td class=\"vtop rowform\"><input class=\"txt\" type=\"text\" "
-                          "style=\"width:85px\" value=\"<{$",
-                          lower, ".", name, "}>\" name=\"", lower, "[", name,
-                          "]\" onclick=\"setDay(this);\" />          </td>");
-                page.Line("          <td class=\"vtop tips2\"></td>");
-            }
-            page.Line("        </tr>");
-        } else {
-            const TReferencedClass ref = LookUpReference(m);
-            const std::string& list = ref.lowerTypeName;
-            const std::string& refKey = ref.keyMember.memberName;
-            page.Line("        <tr class=\"noborder\">");
-            page.Line("          <td class=\"td27\">", m.memberComment, ":</td>");
-            page.Line("          <td class=\"vtop rowform\">");
-            page.Line("            <select name=\"", lower, "[", name, "]\">");
-            page.Line("              <{section name=key loop=$", list, "List}>");
-            page.Line("              <option");
-            page.Line("              value=\"<{$", list, "List[key].", refKey, "}>\"");
-            page.Line("                <{if $", list, "List[key].", refKey, " == $", lower, ".", name,
-                      "}>selected<{/if}>");
-            page.Line("><{$", list, "List[key].", ref.displayMember.memberName, "}>");
-            page.Line("              </option>");
-            page.Line("              <{/section}>");
-            page.Line("            </select>          </td>");
-            page.Line("          <td class=\"vtop tips2\">", m.memberComment, "，选择该", friendName, "对应的",
-                      m.memberComment, "信息</td>");
-            page.Line("        </tr>");
-        }
-    }
-
-    page.Line("        <tr>");
-    page.Line("             <td class=\"td27\"> </td>");
-    page.Line("             <td colspan=\"2\" align=\"left\">");
-    page.Line("             <input class=\"btn\" type=\"submit\" value=\"确定更新\" "
-              "name=\"submit\"/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
-    page.Line("            </td>");
-    page.Line("        </tr>");
-    page.Line("      </tbody>");
-    page.Line("    </table>");
-    page.Line("  </form>");
-    page.Line("</div>");
-    page.Line("</body>");
-    page.Line("</html>");
-    return page.Take();
+    w.Line("        <tr>");
+    w.Line("             <td class=\"td27\"> </td>");
+    w.Line("             <td colspan=\"2\" align=\"left\">");
+    w.Line("             <input class=\"btn\" type=\"submit\" value=\"确定更新\" name=\"submit\"/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
+    w.Line("            </td>");
+    w.Line("        </tr>");
+    w.Line("      </tbody>");
+    w.Line("    </table>");
+    w.Line("  </form>");
+    w.Line("</div>");
+    w.Line("</body>");
+    w.Line("</html>");
+    return w.Take();
 }
 
 // --------------------------------------------------------------- list pages
@@ -415,162 +362,107 @@ void TUIOperate::GenerateListPages(const std::string& /*tablePrefix*/, const TCl
 }
 
 std::string TUIOperate::BuildListPage() const {
-    const std::string& lower = lowerClassName_;
-    const std::string& friendName = friendName_;
-    PageText page;
+    TLineWriter w = Writer();
+    WritePageHead(w, Page::List);
+    w.Line("  <table id=\"tips\" class=\"tb tb2\">");
+    w.Line("    <tbody>");
+    w.Line("      <tr>");
+    w.Line("        <th class=\"partition\">技巧提示</th>");
+    w.Line("      </tr>");
+    w.Line("      <tr>");
+    w.Line("        <td class=\"tipsblock\"><ul id=\"tipslis\">");
+    w.Line("            <li>此栏目的删除操作不可恢复，请谨慎操作</li>");
+    w.Line("            <li>如果需要批量删除，请选择需要删除的{friend}，然后单击提交</li>");
+    w.Line("            <li>如果需要删除单个{friend}，请直接单击该{friend}后面的删除</li>");
+    w.Line("          </ul></td>");
+    w.Line("      </tr>");
+    w.Line("    </tbody>");
+    w.Line("  </table>");
+    w.Line("  <form id=\"{lower}QueryForm\" name=\"{lower}QueryForm\" action=\"{lower}.php?act=show\" method=\"get\">");
+    w.Line("    <table class=\"tb tb2\">");
+    w.Line("      <tbody>");
+    w.Line("        <tr class=\"noborder\">");
+    w.Line("          <td class=\"vtop rowform\"  style='vertical-align:middle;'>");
 
-    page.Line(kDocType);
-    page.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
-    page.Line("<head>");
-    page.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    page.Line("<title>", friendName, "管理</title>");
-    page.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
-    page.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
-    page.Line("<script type=\"text/JavaScript\">");
-    page.Line("<!--");
-    page.Line("$(function(){");
-    page.Line("     //全选");
-    page.Line("     $(\"#CheckAll\").click(function(){");
-    page.Line("\t\t\t//所有checkbox跟着全选的checkbox走。");
-    page.Line("\t\t\t$('[name=delete]:checkbox').attr(\"checked\", this.checked );");
-    page.Line("\t });");
-    page.Line("\t $('[name=delete]:checkbox').click(function(){");
-    page.Line("\t\t\t\t//定义一个临时变量，避免重复使用同一个选择器选择页面中的元素，提升程序效率。");
-    page.Line("\t\t\t\tvar $tmp=$('[name=delete]:checkbox');");
-    page.Line("\t\t\t\t//用filter方法筛选出选中的复选框。并直接给CheckedAll赋值。");
-    page.Line("\t\t\t\t$('#CheckAll').attr('checked',$tmp.length==$tmp.filter(':checked').length);");
-    page.Line("\t });");
-    page.Line("\t $(\"#DelAllOk\").click(function(){");
-    page.Line("\t\tvar str=\"\";");
-    page.Line("\t\t$('[name=delete]:checkbox:checked').each(function(){");
-    page.Line("\t\t\tstr+=$(this).val()+\"/\";");
-    page.Line("\t\t})");
-    page.Line("\t\t$('#DelId').attr(\"value\", str )");
-    page.Line("\t});");
-    page.Line("});");
-    page.Line("-->");
-    page.Line("</script>");
-    page.Line("</head>");
-    page.Line("<body>");
-    page.Line("<div id=\"append_parent\"/>");
-    page.Line("<div id=\"cpcontainer\" class=\"container\">");
-    page.Line("  <div class=\"itemtitle\">");
-    page.Line("    <h3>", friendName, "管理</h3>");
-    page.Line("    <ul class=\"tab1\">");
-    page.Line("      <li class=\"current\"> <a href=\"", lower, ".php?act=show\"> <span>", friendName,
-              "列表</span> </a> </li>");
-    page.Line("      <li> <a href=\"", lower, ".php?act=add\"> <span>添加", friendName, "</span> </a> </li>");
-    page.Line("    </ul>");
-    page.Line("  </div>");
-    page.Line("  <table id=\"tips\" class=\"tb tb2\">");
-    page.Line("    <tbody>");
-    page.Line("      <tr>");
-    page.Line("        <th class=\"partition\">技巧提示</th>");
-    page.Line("      </tr>");
-    page.Line("      <tr>");
-    page.Line("        <td class=\"tipsblock\"><ul id=\"tipslis\">");
-    page.Line("            <li>此栏目的删除操作不可恢复，请谨慎操作</li>");
-    page.Line("            <li>如果需要批量删除，请选择需要删除的", friendName, "，然后单击提交</li>");
-    page.Line("            <li>如果需要删除单个", friendName, "，请直接单击该", friendName, "后面的删除</li>");
-    page.Line("          </ul></td>");
-    page.Line("      </tr>");
-    page.Line("    </tbody>");
-    page.Line("  </table>");
-    page.Line("  <form id=\"", lower, "QueryForm\" name=\"", lower, "QueryForm\" action=\"", lower,
-              ".php?act=show\" method=\"get\">");
-    page.Line("    <table class=\"tb tb2\">");
-    page.Line("      <tbody>");
-    page.Line("        <tr class=\"noborder\">");
-    page.Line("          <td class=\"vtop rowform\"  style='vertical-align:middle;'>");
-
-    TRowSet search = members_.QuerySearchMembers(classId_);
-    for (search.First(); !search.Eof(); search.Next()) {
-        const TMember m = TMemberDAO::FromRow(search);
+    for (const TMember& m : class_->SearchMembers()) {
         const std::string& name = m.memberName;
+        w.Set("member", name);
         if (m.memberType == kTypeString) {
-            page.Line(kSearchIndent, m.memberComment, ": <input type=\"text\" value=\"<{$", name,
-                      "}>\" style=\"width:", WidthPx(m), "px\" name=\"", name, "\"/>");
+            w.Line("{searchIndent}{memberComment}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:{value}px\" name=\"{member}\"/>", {{"memberComment", m.memberComment}, {"value", WidthPx(m)}});
         } else if (m.memberType == kTypeDate) {
-            page.Line(kSearchIndent, m.memberComment, ": <input type=\"text\" value=\"<{$", name,
-                      "}>\" style=\"width:80px\" name=\"", name, "\" onclick=\"setDay(this);\" />");
+            w.Line("{searchIndent}{memberComment}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:80px\" name=\"{member}\" onclick=\"setDay(this);\" />", {{"memberComment", m.memberComment}});
         } else {
             const TReferencedClass ref = LookUpReference(m);
             const std::string& list = ref.lowerTypeName;
+            w.Set("list", list);
             const std::string& refKey = ref.keyMember.memberName;
+            w.Set("refKey", refKey);
             // The first option's value reads as "no choice" in the list action.
             const char* noChoice = ref.keyMember.memberIsInteger == 1 ? "0" : "";
-            page.Line(kSearchIndent, m.memberComment, ": <select name=\"", name, "\" >");
-            page.Line("              <option value=\"", noChoice, "\">请选择查询的", m.memberComment, "</option>");
-            page.Line("              <{section name=key loop=$", list, "List}>");
-            page.Line("              <option value=\"<{$", list, "List[key].", refKey, "}>\"");
-            page.Line("              <{if $", list, "List[key].", refKey, " == $", name, "}>selected<{/if}>");
-            page.Line("><{$", list, "List[key].", ref.displayMember.memberName, "}>");
-            page.Line("              </option>");
-            page.Line("              <{/section}>");
-            page.Line("            </select>");
+            w.Line("{searchIndent}{memberComment}: <select name=\"{member}\" >", {{"memberComment", m.memberComment}});
+            w.Line("              <option value=\"{noChoice}\">请选择查询的{memberComment}</option>", {{"noChoice", noChoice}, {"memberComment", m.memberComment}});
+            w.Line("              <{section name=key loop=${list}List}>");
+            w.Line("              <option value=\"<{${list}List[key].{refKey}}>\"");
+            w.Line("              <{if ${list}List[key].{refKey} == ${member}}>selected<{/if}>");
+            w.Line("><{${list}List[key].{memberName}}>", {{"memberName", ref.displayMember.memberName}});
+            w.Line("              </option>");
+            w.Line("              <{/section}>");
+            w.Line("            </select>");
         }
     }
 
     const TMember key = LookUpKeyMember();
-    const std::string row = "<{$" + lower + "List[" + lower + "].";  // a field of the current record
-    page.Line("            <input type=\"submit\" value=\"查询\" /> ");
-    page.Line("          </td> ");
-    page.Line("        </tr>");
-    page.Line("      </tbody>");
-    page.Line("    </table>");
-    page.Line("  </form>");
-    page.Line();
-    page.Line("  <form id=\"", lower, "form\" action=\"", lower, ".php?act=delall\" method=\"post\" name=\"", lower,
-              "form\">");
-    page.Line("  <input type=\"hidden\" name=\"delid\" id=\"DelId\" />");
-    page.Line("    <table class=\"tb tb2\">");
-    page.Line("      <tbody>");
-    page.Line("        <tr class=\"header\">");
-    page.Line("          <th/>");
+    w.Line("            <input type=\"submit\" value=\"查询\" /> ");
+    w.Line("          </td> ");
+    w.Line("        </tr>");
+    w.Line("      </tbody>");
+    w.Line("    </table>");
+    w.Line("  </form>");
+    w.Line();
+    w.Line("  <form id=\"{lower}form\" action=\"{lower}.php?act=delall\" method=\"post\" name=\"{lower}form\">");
+    w.Line("  <input type=\"hidden\" name=\"delid\" id=\"DelId\" />");
+    w.Line("    <table class=\"tb tb2\">");
+    w.Line("      <tbody>");
+    w.Line("        <tr class=\"header\">");
+    w.Line("          <th/>");
 
-    TRowSet columns = members_.QueryListMembers(classId_);
-    for (columns.First(); !columns.Eof(); columns.Next())
-        page.Line("          <th>", columns.FieldString("memberComment"), "</th>");
+    const TMemberRefs columns = class_->ListMembers();
+    for (const TMember& m : columns)
+        w.Line("          <th>{memberComment}</th>", {{"memberComment", m.memberComment}});
 
-    page.Line("          <th/>");
-    page.Line("          <th/>");
-    page.Line("        </tr>");
-    page.Line("        <{section name=", lower, " loop=$", lower, "List}>");
-    page.Line("        <tr class=\"hover\">");
-    page.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"", row,
-              key.memberName, "}>\" name=\"delete\"/>");
-    page.Line("          </td>");
+    w.Line("          <th/>");
+    w.Line("          <th/>");
+    w.Line("        </tr>");
+    w.Line("        <{section name={lower} loop=${lower}List}>");
+    w.Line("        <tr class=\"hover\">");
+    w.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"<{${lower}List[{lower}].{memberName}}>\" name=\"delete\"/>", {{"memberName", key.memberName}});
+    w.Line("          </td>");
 
-    for (columns.First(); !columns.Eof(); columns.Next()) {
-        const TMember m = TMemberDAO::FromRow(columns);
+    for (const TMember& m : columns) {
         if (m.memberType == kTypeImage)
-            page.Line("          <td><img width=\"50px\" height=\"50px\" src='", row, m.memberName, "}>' /></td>");
+            w.Line("          <td><img width=\"50px\" height=\"50px\" src='<{${lower}List[{lower}].{memberName}}>' /></td>", {{"memberName", m.memberName}});
         else
-            page.Line("          <td>", row, m.memberName, "}></td>");
+            w.Line("          <td><{${lower}List[{lower}].{memberName}}></td>", {{"memberName", m.memberName}});
     }
 
-    page.Line("          <td><a class=\"act\" href=\"", lower, ".php?act=edit&", key.memberName, "=", row,
-              key.memberName, "}>\">编辑</a> </td>   ");
-    page.Line("          <td><a class=\"act\" href=\"", lower, ".php?act=remove&", key.memberName, "=", row,
-              key.memberName, "}>\">删除</a> </td>");
-    page.Line("        </tr>");
-    page.Line("        <{/section}>");
-    page.Line("        <tr>");
-    page.Line("          <td class=\"td25\">全选<input id=\"CheckAll\" class=\"checkbox\" type=\"checkbox\" "
-              "name=\"chkall\"/></td>");
-    page.Line("          <td colspan=\"15\"><div class=\"fixsel\">");
-    page.Line("              <input class=\"btn\" type=\"submit\" id=\"DelAllOk\" value=\"提交\" />");
-    page.Line("            </div></td>");
-    page.Line("        </tr>");
-    page.Line("      </tbody>");
-    page.Line("    </table>");
-    page.Line("  </form>");
-    page.Line("  <{$pages}>");
-    page.Line("</div>");
-    page.Line("</body>");
-    page.Line("</html>");
-    return page.Take();
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}}>\">删除</a> </td>", {{"memberName", key.memberName}});
+    w.Line("        </tr>");
+    w.Line("        <{/section}>");
+    w.Line("        <tr>");
+    w.Line("          <td class=\"td25\">全选<input id=\"CheckAll\" class=\"checkbox\" type=\"checkbox\" name=\"chkall\"/></td>");
+    w.Line("          <td colspan=\"15\"><div class=\"fixsel\">");
+    w.Line("              <input class=\"btn\" type=\"submit\" id=\"DelAllOk\" value=\"提交\" />");
+    w.Line("            </div></td>");
+    w.Line("        </tr>");
+    w.Line("      </tbody>");
+    w.Line("    </table>");
+    w.Line("  </form>");
+    w.Line("  <{$pages}>");
+    w.Line("</div>");
+    w.Line("</body>");
+    w.Line("</html>");
+    return w.Take();
 }
 
 } // namespace quorrel

@@ -1,14 +1,15 @@
 #pragma once
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
+#include "base/Folders.h"
+#include "base/OutputTree.h"
+#include "base/ProgressSink.h"
+#include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
-#include "model/ClassDAO.h"
-#include "model/Folders.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
-#include "model/MemberDAO.h"
+#include "model/ProjectSnapshot.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace quorrel {
@@ -19,8 +20,9 @@ namespace quorrel {
 // each written file adds one progress line.
 class TUIOperate {
 public:
-    TUIOperate(int projectId, std::string projectName, TFolders folders, OutputTree& out,
-               ProgressSink& progress);
+    // Reads the model only from the snapshot; the project name names the site.
+    TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, TFolders folders,
+               OutputTree& out, ProgressSink& progress);
 
     // Checks the references of every class, then writes the menu page, all
     // add pages, all edit pages and all list pages, each group in list order.
@@ -39,8 +41,23 @@ private:
 
 
     void SetCurrentClass(const TListEntry& entry);
+    // A writer with the values of the current class: {lower}, {friend}, and
+    // the fixed {docType} and {searchIndent}.
+    TLineWriter Writer() const;
     TMember LookUpKeyMember() const;
     TReferencedClass LookUpReference(const TMember& member) const;
+
+    enum class Page { Add, Edit, List };
+    // What a form row asks for: a member's input by its type, or the
+    // edit page's read-only key.
+    enum class FormInput { Text, Number, Date, Picture, Choice, ReadOnlyKey };
+    static FormInput InputOf(const TMember& member);
+
+    // The document head with the page's scripts, and the title bar with the
+    // list and add tabs.
+    void WritePageHead(TLineWriter& w, Page page) const;
+    // One row of the add or edit form: label, input and hint.
+    void WriteFormRow(TLineWriter& w, const TMember& member, Page page, FormInput input) const;
 
     std::string BuildAddPage() const;
     std::string BuildEditPage() const;
@@ -53,11 +70,9 @@ private:
     std::string friendName_;
     std::string className_;
     std::string lowerClassName_;
-    int classId_ = 0;
+    const TClassSnapshot* class_ = nullptr;
 
-    TClassDAO classes_;
-    TMemberDAO members_;
-    int projectId_;
+    std::shared_ptr<const TProjectSnapshot> project_;
     std::string projectName_;
     TFolders folders_;
     OutputTree& out_;

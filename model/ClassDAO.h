@@ -1,17 +1,11 @@
 #pragma once
+#include "base/ModelCheck.h"
 #include "model/DbHelper.h"
 #include "model/ListEntry.h"
 
-#include <functional>
 #include <string>
 
 namespace quorrel {
-
-// Which model check a class failed.
-enum class ModelCheck { Key, Display };
-
-// Told of the first class that fails a check; the check waits until it returns.
-using CheckFailedHandler = std::function<void(int classId, ModelCheck check)>;
 
 // Reads and writes t_class, keeps a class's members in step with it, and
 // holds the two checks a generation run needs.
@@ -36,7 +30,7 @@ public:
     bool CheckDisplayMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const;
 
 private:
-    TClassList LoadList(const std::string& sql) const;
+    TClassList LoadList(const std::string& sql, const TSqlValues& values) const;
     bool CheckEachHasOne(const TClassList& classes, const std::string& flagColumn, ModelCheck check,
                          const CheckFailedHandler& onFailed) const;
 

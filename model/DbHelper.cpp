@@ -1,12 +1,12 @@
 #include "model/DbHelper.h"
 
-#include "model/Error.h"
-#include "model/ProgramFolder.h"
-#include "model/SqlShape.h"
+#include "base/Error.h"
+#include "base/ProgramFolder.h"
 
 #include <sqlite3.h>
 
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 
 namespace quorrel {
@@ -24,18 +24,11 @@ struct SharedConnection {
     std::mutex lock;
     sqlite3* db = nullptr;
     std::filesystem::path file = ProgramFolder() / "projects.mdb";
-    // Results of recent SELECTs by statement text. A generation run asks the
-    // same questions many times; the cache is emptied by every write of
-    // this process and whenever another process has changed the file.
-    std::unordered_map<std::string, TRowSet> results;
-    sqlite3_stmt* dataVersion = nullptr;
-    sqlite3_int64 lastDataVersion = -1;
-    // Prepared statements by shape (literals as parameters): statements
-    // that differ only in their values are parsed once.
+    // Prepared statements by their text. The texts are the fixed ones of
+    // the access classes (values are bound), so each is parsed once.
     std::unordered_map<std::string, sqlite3_stmt*> prepared;
 };
 
-constexpr std::size_t kMaxCachedResults = 4096;
 constexpr std::size_t kMaxPrepared = 256;
 
 void FinalizePrepared(SharedConnection& shared) {
@@ -54,11 +47,7 @@ std::string Describe(const SharedConnection& shared, const std::string& what) {
 }
 
 void Close(SharedConnection& shared) {
-    shared.results.clear();
     FinalizePrepared(shared);
-    sqlite3_finalize(shared.dataVersion);
-    shared.dataVersion = nullptr;
-    shared.lastDataVersion = -1;
     if (shared.db) {
         sqlite3_close_v2(shared.db);
         shared.db = nullptr;
@@ -84,37 +73,63 @@ sqlite3* Connection(SharedConnection& shared) {
     // Member and class lookups go by class and by project; an index on
     // each keeps a large model fast and rows in ascending id order. Only an
     // optimisation: when it cannot be made (a read-only file, a missing
-    // table), the statements that need the table report the real error.
+    // table, a locked file), the statements that need the table report the
+    // real error.
     sqlite3_exec(db, kIndexes, nullptr, nullptr, nullptr);
     shared.db = db;
     return db;
 }
 
-// One statement ready to run: a shared prepared statement of its shape with
-// the literals bound, or one prepared for it alone. Reset or finalized
-// whatever happens. Only one runs at a time (the caller holds the lock).
+// One statement with its values bound, from the cache of prepared
+// statements; reset and unbound whatever happens. Only one runs at a time
+// (the caller holds the lock).
 class Statement {
 public:
-    Statement(SharedConnection& shared, const std::string& sql) : shared_(shared) {
-        if (sql.find('\0') != std::string::npos)
-            throw Error("an SQL statement contains a NUL character");
+    Statement(SharedConnection& shared, const std::string& sql, const TSqlValues& values) : shared_(shared) {
         sqlite3* db = Connection(shared);
-        const SqlShape shape = ShapeOf(sql);
-        if (!shape.text.empty() && UseShared(db, shape))
-            return;
-        owned_ = true;
-        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
-            throw Error(Describe(shared, sqlite3_errmsg(db)));
-        if (!stmt_)
-            throw Error("empty SQL statement");
+        auto found = shared.prepared.find(sql);
+        if (found == shared.prepared.end()) {
+            if (shared.prepared.size() >= kMaxPrepared)
+                FinalizePrepared(shared);
+            sqlite3_stmt* stmt = nullptr;
+            const char* tail = nullptr;
+            if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                   &tail) != SQLITE_OK) {
+                sqlite3_finalize(stmt);
+                throw Error(Describe(shared, sqlite3_errmsg(db)));
+            }
+            if (!stmt)
+                throw Error("empty SQL statement");
+            if (tail && std::string_view(tail).find_first_not_of(" \t\r\n;") != std::string_view::npos) {
+                sqlite3_finalize(stmt);
+                throw Error("more than one SQL statement in one operation: " + sql);
+            }
+            found = shared.prepared.emplace(sql, stmt).first;
+        }
+        stmt_ = found->second;
+        if (sqlite3_bind_parameter_count(stmt_) != static_cast<int>(values.size())) {
+            const std::string count = std::to_string(sqlite3_bind_parameter_count(stmt_));
+            throw Error("the statement takes " + count + " values, " + std::to_string(values.size()) +
+                        " were given: " + sql);
+        }
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int index = static_cast<int>(i) + 1;
+            int rc = SQLITE_OK;
+            if (const auto* number = std::get_if<long long>(&values[i])) {
+                rc = sqlite3_bind_int64(stmt_, index, *number);
+            } else {
+                const std::string& text = std::get<std::string>(values[i]);
+                if (text.find('\0') != std::string::npos)
+                    throw Error("a text value contains a NUL character, which the model cannot store");
+                rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+            }
+            if (rc != SQLITE_OK)
+                throw Error(Describe(shared, sqlite3_errmsg(db)));
+        }
     }
     ~Statement() {
-        if (owned_) {
-            sqlite3_finalize(stmt_);
-        } else {
-            sqlite3_reset(stmt_);
-            sqlite3_clear_bindings(stmt_);
-        }
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
     }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -128,55 +143,28 @@ public:
             return false;
         throw Error(Describe(shared_, sqlite3_errmsg(sqlite3_db_handle(stmt_))));
     }
+    sqlite3_stmt* Handle() const { return stmt_; }
     int ColumnCount() const { return sqlite3_column_count(stmt_); }
     std::string ColumnName(int i) const { return sqlite3_column_name(stmt_, i); }
-    std::string Text(int i) const {
-        auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-        return text ? std::string(text, sqlite3_column_bytes(stmt_, i)) : std::string();
-    }
 
 private:
-    // Binds the literals to the shared statement of the shape; false when the
-    // shape does not prepare, so the statement is prepared as it stands.
-    bool UseShared(sqlite3* db, const SqlShape& shape) {
-        auto found = shared_.prepared.find(shape.text);
-        if (found == shared_.prepared.end()) {
-            if (shared_.prepared.size() >= kMaxPrepared)
-                FinalizePrepared(shared_);
-            sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v3(db, shape.text.c_str(), static_cast<int>(shape.text.size()),
-                                   SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK || !stmt) {
-                sqlite3_finalize(stmt);
-                return false;
-            }
-            found = shared_.prepared.emplace(shape.text, stmt).first;
-        }
-        stmt_ = found->second;
-        for (std::size_t i = 0; i < shape.literals.size(); ++i) {
-            const auto& literal = shape.literals[i];
-            const int index = static_cast<int>(i) + 1;
-            if (literal.isText)
-                sqlite3_bind_text(stmt_, index, literal.text.data(), static_cast<int>(literal.text.size()),
-                                  SQLITE_TRANSIENT);
-            else
-                sqlite3_bind_int64(stmt_, index, literal.number);
-        }
-        return true;
-    }
-
     SharedConnection& shared_;
     sqlite3_stmt* stmt_ = nullptr;
-    bool owned_ = false;
 };
 
-void Execute(SharedConnection& shared, const std::string& sql) {
-    Statement statement(shared, sql);
+std::string ColumnText(sqlite3_stmt* stmt, int i) {
+    auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+    return text ? std::string(text, sqlite3_column_bytes(stmt, i)) : std::string();
+}
+
+void Execute(SharedConnection& shared, const std::string& sql, const TSqlValues& values) {
+    Statement statement(shared, sql, values);
     while (statement.Step()) {
     }
 }
 
-TRowSet ReadAll(SharedConnection& shared, const std::string& sql) {
-    Statement statement(shared, sql);
+TRowSet ReadAll(SharedConnection& shared, const std::string& sql, const TSqlValues& values) {
+    Statement statement(shared, sql, values);
     std::vector<std::string> columns;
     for (int i = 0; i < statement.ColumnCount(); ++i)
         columns.push_back(statement.ColumnName(i));
@@ -185,42 +173,20 @@ TRowSet ReadAll(SharedConnection& shared, const std::string& sql) {
         std::vector<std::string> row;
         row.reserve(columns.size());
         for (int i = 0; i < statement.ColumnCount(); ++i)
-            row.push_back(statement.Text(i));
+            row.push_back(ColumnText(statement.Handle(), i));
         rows.push_back(std::move(row));
     }
     return TRowSet(std::move(columns), std::move(rows));
 }
 
-// Empties the result cache when another connection has committed a change
-// since the last look (caller holds the lock).
-void DropStaleResults(SharedConnection& shared) {
-    sqlite3* db = Connection(shared);
-    if (!shared.dataVersion &&
-        sqlite3_prepare_v3(db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT, &shared.dataVersion, nullptr) !=
-            SQLITE_OK)
-        throw Error(Describe(shared, sqlite3_errmsg(db)));
-    sqlite3_int64 version = -1;
-    if (sqlite3_step(shared.dataVersion) == SQLITE_ROW)
-        version = sqlite3_column_int64(shared.dataVersion, 0);
-    sqlite3_reset(shared.dataVersion);
-    if (version != shared.lastDataVersion || version == -1) {
-        shared.results.clear();
-        shared.lastDataVersion = version;
+// A statement that is not cached: transaction control.
+void Control(SharedConnection& shared, const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(Connection(shared), sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : "unknown error";
+        sqlite3_free(message);
+        throw Error(Describe(shared, text));
     }
-}
-
-TRowSet CachedRead(SharedConnection& shared, const std::string& sql) {
-    DropStaleResults(shared);
-    if (auto hit = shared.results.find(sql); hit != shared.results.end()) {
-        TRowSet rows = hit->second;
-        rows.First();
-        return rows;
-    }
-    TRowSet rows = ReadAll(shared, sql);
-    if (shared.results.size() >= kMaxCachedResults)
-        shared.results.clear();
-    shared.results.emplace(sql, rows);
-    return rows;
 }
 
 constexpr const char* kSchema[] = {
@@ -298,43 +264,84 @@ void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
     }
 }
 
-TRowSet TDbHelper::OpenQuery(const std::string& sql) const {
-    auto& shared = Shared();
-    std::lock_guard guard(shared.lock);
-    return CachedRead(shared, sql);
+long long TDbRow::Int(int column) const {
+    return sqlite3_column_int64(static_cast<sqlite3_stmt*>(stmt_), column);
 }
 
-void TDbHelper::ExecSql(const std::string& sql) const {
-    auto& shared = Shared();
-    std::lock_guard guard(shared.lock);
-    shared.results.clear();
-    Execute(shared, sql);
+std::string TDbRow::Text(int column) const {
+    return ColumnText(static_cast<sqlite3_stmt*>(stmt_), column);
 }
 
-void TDbHelper::ExecSqlBatch(const std::vector<std::string>& statements) const {
+TRowSet TDbSession::Query(const std::string& sql, const TSqlValues& values) {
+    return ReadAll(Shared(), sql, values);
+}
+
+void TDbSession::ForEachRow(const std::string& sql, const TSqlValues& values,
+                            const std::function<void(const TDbRow&)>& onRow) {
+    Statement statement(Shared(), sql, values);
+    const TDbRow row(statement.Handle());
+    while (statement.Step())
+        onRow(row);
+}
+
+void TDbSession::Exec(const std::string& sql, const TSqlValues& values) {
+    Execute(Shared(), sql, values);
+}
+
+int TDbSession::QueryInt(const std::string& sql, const TSqlValues& values) {
+    TRowSet rows = Query(sql, values);
+    return rows.Eof() ? -1 : rows.FirstInt();
+}
+
+std::string TDbSession::QueryString(const std::string& sql, const TSqlValues& values) {
+    TRowSet rows = Query(sql, values);
+    return rows.Eof() ? std::string() : rows.FirstColumn();
+}
+
+long long TDbSession::LastInsertId() const {
+    return sqlite3_last_insert_rowid(Shared().db);
+}
+
+void TDbHelper::Transaction(Access access, const std::function<void(TDbSession&)>& body) const {
     auto& shared = Shared();
     std::lock_guard guard(shared.lock);
-    shared.results.clear();
-    Execute(shared, "BEGIN IMMEDIATE");
+    Control(shared, access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN");
     try {
-        for (const auto& sql : statements)
-            Execute(shared, sql);
-        Execute(shared, "COMMIT");
+        TDbSession session;
+        body(session);
+        Control(shared, "COMMIT");
     } catch (...) {
         sqlite3_exec(shared.db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
 
-int TDbHelper::QueryInt(const std::string& sql) const {
-    TRowSet rows = OpenQuery(sql);
-    if (rows.Eof())
-        return -1;
-    return rows.FirstInt();
+TRowSet TDbHelper::OpenQuery(const std::string& sql, const TSqlValues& values) const {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    return ReadAll(shared, sql, values);
 }
 
-std::string TDbHelper::QueryString(const std::string& sql) const {
-    TRowSet rows = OpenQuery(sql);
+void TDbHelper::ExecSql(const std::string& sql, const TSqlValues& values) const {
+    auto& shared = Shared();
+    std::lock_guard guard(shared.lock);
+    Execute(shared, sql, values);
+}
+
+void TDbHelper::ExecSqlBatch(const std::vector<TSqlStatement>& statements) const {
+    Transaction(Access::Write, [&](TDbSession& session) {
+        for (const auto& statement : statements)
+            session.Exec(statement.sql, statement.values);
+    });
+}
+
+int TDbHelper::QueryInt(const std::string& sql, const TSqlValues& values) const {
+    TRowSet rows = OpenQuery(sql, values);
+    return rows.Eof() ? -1 : rows.FirstInt();
+}
+
+std::string TDbHelper::QueryString(const std::string& sql, const TSqlValues& values) const {
+    TRowSet rows = OpenQuery(sql, values);
     return rows.Eof() ? std::string() : rows.FirstColumn();
 }
 

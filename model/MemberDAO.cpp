@@ -1,69 +1,60 @@
 #include "model/MemberDAO.h"
 
 #include "model/ClassDAO.h"
-#include "model/Sql.h"
 
 namespace quorrel {
-
-using std::to_string;
 
 void TMemberDAO::AddMember(const TMember& m) const {
     db_.ExecSql(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
-        "memberQueryDisplay) values (" +
-        to_string(m.projectId) + "," + to_string(m.classId) + "," + SqlText(m.memberName) + "," +
-        SqlText(m.memberType) + "," + to_string(m.memberLength) + "," + to_string(m.memberIsPri) + "," +
-        SqlText(m.memberComment) + "," + to_string(m.memberIsMust) + "," + to_string(m.memberIsInteger) +
-        "," + to_string(m.memberIsFloat) + "," + to_string(m.queryFlag) + "," +
-        to_string(m.memberIsDisplay) + "," + to_string(m.memberQueryDisplay) + ")");
+        "memberQueryDisplay) values (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        {m.projectId, m.classId, m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment,
+         m.memberIsMust, m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay});
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) const {
-    db_.ExecSql("update t_member set memberName=" + SqlText(m.memberName) +
-                ",memberType=" + SqlText(m.memberType) + ",memberLength=" + to_string(m.memberLength) +
-                ",memberIsPri=" + to_string(m.memberIsPri) + ",memberComment=" + SqlText(m.memberComment) +
-                ",memberIsMust=" + to_string(m.memberIsMust) + ",memberIsInteger=" + to_string(m.memberIsInteger) +
-                ",memberIsFloat=" + to_string(m.memberIsFloat) + ",queryFlag=" + to_string(m.queryFlag) +
-                ",memberIsDisplay=" + to_string(m.memberIsDisplay) +
-                ",memberQueryDisplay=" + to_string(m.memberQueryDisplay) +
-                " where memberId=" + to_string(m.memberId));
+    db_.ExecSql("update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,memberComment=?,"
+                "memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,memberIsDisplay=?,"
+                "memberQueryDisplay=? where memberId=?",
+                {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
+                 m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
+                 m.memberId});
 }
 
 void TMemberDAO::DeleteMember(int memberId) const {
-    db_.ExecSql("delete from t_member where memberId=" + to_string(memberId));
+    db_.ExecSql("delete from t_member where memberId=?", {memberId});
 }
 
 TRowSet TMemberDAO::QueryMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where classId=" + to_string(classId));
+    return db_.OpenQuery("select * from t_member where classId=?", {classId});
 }
 
 TRowSet TMemberDAO::QueryImageMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where memberType='图片型' and classId=" + to_string(classId));
+    return db_.OpenQuery("select * from t_member where memberType=? and classId=?", {kTypeImage, classId});
 }
 
 TRowSet TMemberDAO::QueryReferenceMembers(int classId) const {
-    return db_.OpenQuery(
-        "select * from t_member where memberType<>'字符串' and memberType<>'整型' and "
-        "memberType<>'浮点型' and memberType<>'日期型' and memberType<>'图片型' and classId=" +
-        to_string(classId));
+    return db_.OpenQuery("select * from t_member where memberType<>? and memberType<>? and memberType<>? and "
+                         "memberType<>? and memberType<>? and classId=?",
+                         {kTypeString, kTypeInteger, kTypeFloat, kTypeDate, kTypeImage, classId});
 }
 
 TRowSet TMemberDAO::QuerySearchMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where queryFlag = 1 and classId=" + to_string(classId));
+    return db_.OpenQuery("select * from t_member where queryFlag = 1 and classId=?", {classId});
 }
 
 TRowSet TMemberDAO::QueryListMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where memberQueryDisplay = 1 and classId=" + to_string(classId));
+    return db_.OpenQuery("select * from t_member where memberQueryDisplay = 1 and classId=?", {classId});
 }
 
 TRowSet TMemberDAO::QueryPlainNonKeyMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where memberIsPri=0 and memberType<>'图片型' and classId=" +
-                         to_string(classId));
+    return db_.OpenQuery("select * from t_member where memberIsPri=0 and memberType<>? and classId=?",
+                         {kTypeImage, classId});
 }
 
 TRowSet TMemberDAO::QueryNonKeyMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where memberIsPri=0 and classId=" + to_string(classId));
+    return db_.OpenQuery("select * from t_member where memberIsPri=0 and classId=?", {classId});
 }
 
 TMember TMemberDAO::FromRow(const TRowSet& row) {
@@ -92,34 +83,34 @@ std::vector<TMember> TMemberDAO::ToMembers(TRowSet rows) {
     return members;
 }
 
-std::optional<TMember> TMemberDAO::LoadFirst(const std::string& sql) const {
-    TRowSet rows = db_.OpenQuery(sql);
+std::optional<TMember> TMemberDAO::LoadFirst(const std::string& sql, const TSqlValues& values) const {
+    TRowSet rows = db_.OpenQuery(sql, values);
     if (rows.Eof())
         return std::nullopt;
     return FromRow(rows);
 }
 
 std::optional<TMember> TMemberDAO::GetMemberById(int memberId) const {
-    auto member = LoadFirst("select * from t_member where memberId=" + to_string(memberId));
+    auto member = LoadFirst("select * from t_member where memberId=?", {memberId});
     if (member)
         member->memberId = memberId;
     return member;
 }
 
 std::optional<TMember> TMemberDAO::GetKeyMember(int classId) const {
-    return LoadFirst("select * from t_member where memberIsPri=1 and classId=" + to_string(classId));
+    return LoadFirst("select * from t_member where memberIsPri=1 and classId=?", {classId});
 }
 
 std::optional<TMember> TMemberDAO::GetDisplayMemberOfClass(int projectId, const std::string& className) const {
     int classId = TClassDAO().GetClassId(projectId, className);
-    return LoadFirst("select * from t_member where memberIsDisplay=1 and projectId=" + to_string(projectId) +
-                     " and classId=" + to_string(classId));
+    return LoadFirst("select * from t_member where memberIsDisplay=1 and projectId=? and classId=?",
+                     {projectId, classId});
 }
 
 std::optional<TMember> TMemberDAO::GetKeyMemberOfClass(int projectId, const std::string& className) const {
     int classId = TClassDAO().GetClassId(projectId, className);
-    return LoadFirst("select * from t_member where memberIsPri=1 and projectId=" + to_string(projectId) +
-                     " and classId=" + to_string(classId));
+    return LoadFirst("select * from t_member where memberIsPri=1 and projectId=? and classId=?",
+                     {projectId, classId});
 }
 
 } // namespace quorrel

@@ -35,7 +35,7 @@ public:
     static std::vector<TMember> ToMembers(TRowSet rows);
 
 private:
-    std::optional<TMember> LoadFirst(const std::string& sql) const;
+    std::optional<TMember> LoadFirst(const std::string& sql, const TSqlValues& values) const;
 
     TDbHelper db_;
 };

@@ -1,8 +1,10 @@
 #pragma once
 #include "model/DbHelper.h"
 #include "model/ListEntry.h"
+#include "model/ProjectSnapshot.h"
 
 #include <string>
+#include <vector>
 
 namespace quorrel {
 
@@ -15,6 +17,11 @@ public:
     // The project, its classes and their members go together, or nothing goes.
     void DeleteProject(int projectId) const;
     TProjectList LoadProjects() const;
+    // Adds every project with its classes and members as new rows with new
+    // ids, in one transaction; the ids in the snapshots are not used.
+    // Refuses (quorrel::Error, nothing added) a project whose name the model
+    // already has.
+    void AddProjects(const std::vector<TProjectSnapshot>& projects) const;
 
 private:
     TDbHelper db_;

@@ -1,6 +1,6 @@
 #include "model/RowSet.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <charconv>
 

@@ -37,7 +37,7 @@ void TDataBaseSqlForm::showEvent(QShowEvent* event) {
 void TDataBaseSqlForm::FormShow() {
     Memo_Sql->clear();
     try {
-        std::string script = TDataBaseSql(folders_).BuildScript(projectId_, ToStd(tablePrefix_));
+        std::string script = TDataBaseSql(folders_).BuildScript(*TProjectSnapshot::Take(projectId_), ToStd(tablePrefix_));
         // The memo holds lines; copied text gets the desktop's own line ends.
         Memo_Sql->setPlainText(ToQ(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } catch (const std::exception& e) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "model/Folders.h"
+#include "base/Folders.h"
 
 class QPlainTextEdit;
 

@@ -1,7 +1,7 @@
 #include "ui/DataFolderSetup.h"
 
 #include "model/DbHelper.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "ui/Convert.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"

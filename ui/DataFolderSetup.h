@@ -1,5 +1,5 @@
 #pragma once
-#include "model/Folders.h"
+#include "base/Folders.h"
 
 #include <filesystem>
 

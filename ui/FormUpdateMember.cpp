@@ -1,6 +1,6 @@
 #include "ui/FormUpdateMember.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/MemberDAO.h"
 #include "ui/Convert.h"
 

@@ -27,9 +27,10 @@ void GuiRunReporter::AddLine(const std::string& line) {
     QMetaObject::invokeMethod(form, [form, text] { form->RunLine(text); }, Qt::AutoConnection);
 }
 
-void GuiRunReporter::CheckFailed(int classId, ModelCheck check) {
+void GuiRunReporter::CheckFailed(int classId, const std::string& className, ModelCheck check) {
+    QString name = ToQ(className);
     TFormMain* form = &form_;
-    RunAndWait(form_, [form, classId, check] { form->RunCheckFailed(classId, check); });
+    RunAndWait(form_, [form, classId, name, check] { form->RunCheckFailed(classId, name, check); });
 }
 
 void GuiRunReporter::Finished() {

@@ -1,5 +1,5 @@
 #pragma once
-#include "generation/RunReporter.h"
+#include "base/RunReporter.h"
 
 namespace quorrel {
 
@@ -14,7 +14,7 @@ public:
     explicit GuiRunReporter(TFormMain& form) : form_(form) {}
 
     void AddLine(const std::string& line) override;
-    void CheckFailed(int classId, ModelCheck check) override;
+    void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
     void Failed(const std::string& message) override;
 

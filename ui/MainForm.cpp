@@ -577,16 +577,14 @@ void TFormMain::RunLine(const QString& line) {
         Memo_State->appendPlainText(line);
 }
 
-void TFormMain::RunCheckFailed(int classId, ModelCheck check) {
+void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck check) {
     errorClassId_ = classId;
     if (closing_)
         return;
-    Guarded([this, check] {
-        QString name = ToQ(TClassDAO().GetClassNameById(errorClassId_));
-        prompts_.Information(check == ModelCheck::Key
-                                 ? name + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
-                                 : name + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
-    });
+    // The class as the run saw it, even if it was renamed since.
+    prompts_.Information(check == ModelCheck::Key
+                             ? className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
+                             : className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
 }
 
 void TFormMain::RunFinished() {

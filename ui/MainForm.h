@@ -1,6 +1,6 @@
 #pragma once
-#include "generation/RunReporter.h"
-#include "model/Folders.h"
+#include "base/Folders.h"
+#include "base/RunReporter.h"
 
 #include <QMainWindow>
 
@@ -101,7 +101,7 @@ public:
 
     // What a generation run reports, delivered on the GUI thread.
     void RunLine(const QString& line);
-    void RunCheckFailed(int classId, ModelCheck check);
+    void RunCheckFailed(int classId, const QString& className, ModelCheck check);
     void RunFinished();
     void RunFailed(const QString& message);
 

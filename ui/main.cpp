@@ -1,8 +1,8 @@
 // The desktop program: quorrel [--home DIR]
 #include "model/DbHelper.h"
-#include "model/Error.h"
-#include "model/Folders.h"
-#include "model/ProgramFolder.h"
+#include "base/Error.h"
+#include "base/Folders.h"
+#include "base/ProgramFolder.h"
 #include "ui/AppFont.h"
 #include "ui/DataBaseSqlForm.h"
 #include "ui/DataFolderSetup.h"

@@ -1,12 +1,16 @@
 #include "generation/AutoCode.h"
 #include "model/ClassDAO.h"
+#include "model/DbHelper.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
 #include "tests/support/SiteHome.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace quorrel {
 namespace {
@@ -18,8 +22,12 @@ using test::WriteFile;
 
 class RecordingReporter : public RunReporter {
 public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
-    void CheckFailed(int classId, ModelCheck check) override { failedChecks.emplace_back(classId, check); }
+    void AddLine(const std::string& line) override {
+        lines.push_back(line);
+        if (onLine)
+            onLine(line);
+    }
+    void CheckFailed(int classId, const std::string&, ModelCheck check) override { failedChecks.emplace_back(classId, check); }
     void Finished() override { ++finished; }
     void Failed(const std::string& message) override { failures.push_back(message); }
 
@@ -27,6 +35,8 @@ public:
     std::vector<std::pair<int, ModelCheck>> failedChecks;
     int finished = 0;
     std::vector<std::string> failures;
+    // Called with each progress line as it is reported, inside the run.
+    std::function<void(const std::string&)> onLine;
 };
 
 std::vector<std::string> ResourceLines(const std::string& project) {
@@ -249,6 +259,94 @@ TEST_F(GenerationRun, WarnsAboutChineseClassNamesAndNothingForPlainNames) {
     ASSERT_EQ(run.finished, 1);
     EXPECT_EQ(run.lines[0].rfind("警告：类新闻：", 0), 0u) << run.lines[0];
     EXPECT_EQ(run.lines[1], "projects/shop/admin/templates/fream.tpl菜单页生成完毕!");
+}
+
+// Every generated file of the site (templates and controllers) by path.
+std::map<std::string, std::string> GeneratedFiles(const fs::path& site) {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"admin"})
+        for (const auto& entry : fs::recursive_directory_iterator(site / folder))
+            if (entry.is_regular_file() && (entry.path().extension() == ".php" || entry.path().extension() == ".html" ||
+                                            entry.path().filename() == "fream.tpl"))
+                files[fs::relative(entry.path(), site).string()] = ReadFile(entry.path());
+    return files;
+}
+
+TEST_F(GenerationRun, WritesTheModelAsItWasWhenTheRunStarted) {
+    AddUserClass();
+    classes.AddClass(1, "Post", "文章");
+    members.AddMember(Member(2, "pid", kTypeInteger, true, true));
+    members.AddMember(Member(2, "author", "User", false, false));
+    TMember picture = Member(2, "picture", kTypeImage, false, false);
+    members.AddMember(picture);
+    const auto first = Run();
+    ASSERT_EQ(first.finished, 1) << (first.failures.empty() ? "" : first.failures[0]);
+    const auto before = GeneratedFiles(home.site("shop"));
+    ASSERT_EQ(before.size(), 9u);  // menu, three pages and a controller per class
+    fs::remove_all(home.home() / "projects");
+
+    // After the first file is written, the window renames, retypes, adds and
+    // deletes, and another program adds a member: the run goes on with the
+    // model as it was.
+    RecordingReporter reporter;
+    bool edited = false;
+    reporter.onLine = [&](const std::string&) {
+        if (edited)
+            return;
+        edited = true;
+        classes.UpdateClass(1, 1, "Person", "人员");
+        TMember key = *members.GetMemberById(1);
+        key.memberName = "personId";
+        members.UpdateMember(key);
+        members.DeleteMember(5);
+        members.AddMember(Member(2, "extra", kTypeString, false, false));
+        classes.AddClass(1, "Later", "后来");
+        members.AddMember(Member(3, "lid", kTypeInteger, true, true));
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(home.file().c_str(), &other), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other,
+                               "insert into t_member(projectId,classId,memberName,memberType) values (1,2,'outside','字符串')",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(other);
+    };
+    TAutoCode(1, "shop", "php_", home.home(), reporter).Execute();
+    ASSERT_TRUE(edited);
+    ASSERT_EQ(reporter.finished, 1);
+    EXPECT_TRUE(GeneratedFiles(home.site("shop")) == before);
+
+    // The edits are real: the next run writes them.
+    fs::remove_all(home.home() / "projects");
+    const auto last = Run();
+    ASSERT_EQ(last.finished, 1) << (last.failures.empty() ? "" : last.failures[0]);
+    const auto after = GeneratedFiles(home.site("shop"));
+    EXPECT_TRUE(after.count("admin/person.php"));
+    EXPECT_TRUE(after.count("admin/later.php"));
+    EXPECT_NE(after.at("admin/post.php"), before.at("admin/post.php"));
+}
+
+TEST_F(GenerationRun, LockedOrDamagedModelFailsAtTheStartWritingNothing) {
+    AddUserClass();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(home.file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto locked = Run();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(locked.failures.size(), 1u);
+    EXPECT_EQ(locked.lines, std::vector<std::string>{"代码生成失败：" + locked.failures[0]});
+    EXPECT_EQ(locked.failures[0].rfind("无法读取模型", 0), 0u) << locked.failures[0];
+    EXPECT_NE(locked.failures[0].find("locked"), std::string::npos) << locked.failures[0];
+    EXPECT_EQ(locked.finished, 0);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+
+    TDbHelper::CloseConnection();
+    WriteFile(home.file(), std::string(4096, 'x'));
+    auto damaged = Run();
+    ASSERT_EQ(damaged.failures.size(), 1u);
+    EXPECT_EQ(damaged.failures[0].rfind("无法读取模型", 0), 0u) << damaged.failures[0];
+    EXPECT_EQ(damaged.lines.size(), 1u);
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
 }
 
 TEST_F(GenerationRun, DoesNotDependOnTheWorkingDirectory) {

@@ -1,6 +1,6 @@
 #include "generators/DataBaseSql.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 #include "tests/support/PhpModels.h"
 #include "tests/support/TempModel.h"
 
@@ -39,7 +39,7 @@ protected:
         std::ofstream(home.path() / "template/admin/mysql.sql", std::ios::binary | std::ios::trunc) << text;
     }
     std::string Build(int projectId, const std::string& prefix) const {
-        return TDataBaseSql(home.path()).BuildScript(projectId, prefix);
+        return TDataBaseSql(home.path()).BuildScript(*TProjectSnapshot::Take(projectId), prefix);
     }
 };
 

@@ -1,5 +1,5 @@
-#include "generation/FileOperate.h"
-#include "model/Error.h"
+#include "base/FileOperate.h"
+#include "base/Error.h"
 #include "tests/support/SiteHome.h"
 
 #include <gtest/gtest.h>

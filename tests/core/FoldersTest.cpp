@@ -1,5 +1,5 @@
-#include "model/Error.h"
-#include "model/Folders.h"
+#include "base/Error.h"
+#include "base/Folders.h"
 #include "tests/support/SiteHome.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 #include "model/ClassDAO.h"
 #include "model/DbHelper.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
+#include "model/ProjectSnapshot.h"
 #include "tests/support/TempModel.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,8 @@ TEST_F(ModelStore, SingleValueQueriesReportMissingRows) {
 
 TEST_F(ModelStore, FailedBatchRollsBackAndReportsTheFailure) {
     projects.AddProject("keep");
-    EXPECT_THROW(db.ExecSqlBatch({"insert into t_project(projectName) values ('gone')",
-                                  "insert into no_such_table values (1)"}),
+    EXPECT_THROW(db.ExecSqlBatch({{"insert into t_project(projectName) values (?)", {"gone"}},
+                                  {"insert into no_such_table values (1)", {}}}),
                  Error);
     auto list = projects.LoadProjects();
     ASSERT_EQ(list.size(), 1u);
@@ -281,6 +282,64 @@ TEST_F(ModelStore, ReadsSeeWritesOfThisAndOtherConnections) {
     sqlite3_close(other);
     EXPECT_EQ(projects.LoadProjects().size(), 3u);
     EXPECT_EQ(projects.CountProjectsByName("third"), 1);
+}
+
+std::vector<std::string> MemberNames(const TClassSnapshot& cls) {
+    std::vector<std::string> names;
+    for (const TMember& m : cls.Members())
+        names.push_back(m.memberName + ":" + m.memberType);
+    return names;
+}
+
+TEST_F(ModelStore, SnapshotKeepsTheModelAsItWasWhenTaken) {
+    projects.AddProject("p");
+    projects.AddProject("q");
+    classes.AddClass(1, "Author", "作者");
+    classes.AddClass(2, "Elsewhere", "别处");
+    classes.AddClass(1, "Book", "书");
+    members.AddMember(MakeMember(1, 1, "aid", kTypeInteger));
+    members.AddMember(MakeMember(1, 3, "title", kTypeString));
+    members.AddMember(MakeMember(2, 2, "other", kTypeString));
+    members.AddMember(MakeMember(1, 3, "author", "Author"));
+
+    const auto snapshot = TProjectSnapshot::Take(1);
+    using V = std::vector<std::string>;
+    const auto expectAsTaken = [&] {
+        EXPECT_EQ(snapshot->ProjectName(), "p");
+        EXPECT_EQ(snapshot->ClassList(), (TClassList{{"Author", 1}, {"Book", 3}}));
+        EXPECT_EQ(snapshot->Classes()[0].FriendName(), "作者");
+        EXPECT_EQ(MemberNames(snapshot->Classes()[0]), (V{"aid:整型"}));
+        EXPECT_EQ(MemberNames(snapshot->Classes()[1]), (V{"title:字符串", "author:Author"}));
+        EXPECT_EQ(snapshot->FindClass("Author"), &snapshot->Classes()[0]);
+    };
+    expectAsTaken();
+
+    // Edits of every kind afterwards, through the access classes and from
+    // another connection.
+    classes.UpdateClass(1, 1, "Writer", "作家");
+    TMember title = *members.GetMemberById(2);
+    title.memberName = "heading";
+    members.UpdateMember(title);
+    members.DeleteMember(1);
+    members.AddMember(MakeMember(1, 3, "pages", kTypeInteger));
+    classes.AddClass(1, "Shelf", "书架");
+    projects.RenameProject(1, "renamed");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(model.file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "update t_member set memberComment='x', memberType='Changed' where memberId=4",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    expectAsTaken();
+
+    // A new snapshot sees every edit.
+    const auto now = TProjectSnapshot::Take(1);
+    EXPECT_EQ(now->ProjectName(), "renamed");
+    EXPECT_EQ(now->ClassList(), (TClassList{{"Writer", 1}, {"Book", 3}, {"Shelf", 4}}));
+    EXPECT_TRUE(now->Classes()[0].Members().empty());
+    EXPECT_EQ(MemberNames(now->Classes()[1]), (V{"heading:字符串", "author:Changed", "pages:整型"}));
+    EXPECT_EQ(now->FindClass("Author"), nullptr);
+    EXPECT_THROW(TProjectSnapshot::Take(9), Error);
 }
 
 TEST(ModelFile, MissingFileFailsNamingItAndLaterOpens) {

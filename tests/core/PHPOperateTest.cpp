@@ -2,7 +2,7 @@
 
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "tests/support/PhpModels.h"
 #include "tests/support/TempModel.h"
 
@@ -45,7 +45,7 @@ protected:
     TClassList classes = TClassDAO().GetClassList(projectId);
     MemoryOutputTree out;
     RecordingProgress progress;
-    TPHPOperate generator{projectId, "shop", out, progress};
+    TPHPOperate generator{TProjectSnapshot::Take(projectId), "shop", out, progress};
 
     TListEntry Entry(const std::string& className) const {
         for (const TListEntry& entry : classes)
@@ -62,7 +62,7 @@ void ExpectControllersMatchGoldens(int projectId, const std::string& projectName
     MemoryOutputTree out;
     RecordingProgress progress;
     const TClassList classes = TClassDAO().GetClassList(projectId);
-    TPHPOperate(projectId, projectName, out, progress).GenerateControllers("php_", classes);
+    TPHPOperate(TProjectSnapshot::Take(projectId), projectName, out, progress).GenerateControllers("php_", classes);
 
     const std::string admin = "projects/" + projectName + "/admin/";
     std::set<std::string> written;
@@ -116,7 +116,7 @@ TEST_F(Controllers, FileIsPrologueThenTheSevenBlocksEachFollowedByAnEmptyLine) {
         // same blocks: no builder depends on what another one fetched.
         MemoryOutputTree unused;
         RecordingProgress silent;
-        TPHPOperate fresh(projectId, "shop", unused, silent);
+        TPHPOperate fresh(TProjectSnapshot::Take(projectId), "shop", unused, silent);
         fresh.SetCurrentClass(entry);
         const std::string editOk = fresh.BuildEditOkAct();
         const std::string edit = fresh.BuildEditAct();
@@ -221,7 +221,7 @@ TEST_F(Controllers, ClassesDifferingInTheFirstLetterShareOneFileAndTheLaterWins)
     const int lower = b.Class("post", "小写");
     b.Member(lower, "id", kTypeInteger, "", test::kKey | test::kDisplay);
 
-    TPHPOperate blog(b.projectId(), "blog", out, progress);
+    TPHPOperate blog(TProjectSnapshot::Take(b.projectId()), "blog", out, progress);
     blog.GenerateControllers("php_", b.ClassList());
     EXPECT_EQ(out.writes, 2);
     ASSERT_EQ(out.files.size(), 1u);
@@ -244,7 +244,7 @@ TEST_F(BrokenModels, ReferenceToNoClassNamesClassAndMember) {
     const int news = b.Class("News", "新闻");
     b.Member(news, "newsId", kTypeInteger, "", test::kKey | test::kDisplay);
     b.Member(news, "source", "Gone", "来源");
-    TPHPOperate generator(b.projectId(), "broken", out, progress);
+    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
     generator.SetCurrentClass({"News", news});
     for (auto build : {&TPHPOperate::BuildShowAct, &TPHPOperate::BuildAddAct, &TPHPOperate::BuildEditAct})
         ExpectErrorNaming([&] { (generator.*build)(); }, {"News", "source", "Gone"});
@@ -263,15 +263,16 @@ TEST_F(BrokenModels, ReferencedClassWithoutKeyOrDisplayNamesClassAndMember) {
     const int user = b.Class("Holder", "");
     b.Member(user, "holderId", kTypeInteger, "", test::kKey | test::kDisplay);
     b.Member(user, "first", "NoKey", "", test::kSearch);
-    TPHPOperate generator(b.projectId(), "broken", out, progress);
+    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
     generator.SetCurrentClass({"Holder", user});
     ExpectErrorNaming([&] { generator.BuildShowAct(); }, {"Holder", "first", "NoKey", "主键"});
 
     const int other = b.Class("Other", "");
     b.Member(other, "otherId", kTypeInteger, "", test::kKey | test::kDisplay);
     b.Member(other, "second", "NoDisplay", "");
-    generator.SetCurrentClass({"Other", other});
-    ExpectErrorNaming([&] { generator.BuildAddAct(); }, {"Other", "second", "NoDisplay", "显示成员"});
+    TPHPOperate later(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
+    later.SetCurrentClass({"Other", other});
+    ExpectErrorNaming([&] { later.BuildAddAct(); }, {"Other", "second", "NoDisplay", "显示成员"});
 }
 
 TEST_F(BrokenModels, ClassWithoutKeyIsNamedAndEarlierFilesStay) {
@@ -279,7 +280,7 @@ TEST_F(BrokenModels, ClassWithoutKeyIsNamedAndEarlierFilesStay) {
     b.Member(good, "goodId", kTypeInteger, "", test::kKey | test::kDisplay);
     const int keyless = b.Class("Keyless", "");
     b.Member(keyless, "name", kTypeString, "", test::kDisplay, 10);
-    TPHPOperate generator(b.projectId(), "broken", out, progress);
+    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
     ExpectErrorNaming([&] { generator.GenerateControllers("", b.ClassList()); }, {"Keyless"});
     EXPECT_EQ(out.files.size(), 1u);
     EXPECT_TRUE(out.files.count("projects/broken/admin/good.php"));

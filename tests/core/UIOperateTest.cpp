@@ -1,7 +1,7 @@
 #include "generators/UIOperate.h"
 
-#include "generation/OutputTree.h"
-#include "model/Error.h"
+#include "base/OutputTree.h"
+#include "base/Error.h"
 #include "tests/support/TempModel.h"
 #include "tests/support/UiModels.h"
 
@@ -102,7 +102,7 @@ protected:
     }
 
     TUIOperate Generator(const ProjectBuilder& project) {
-        return TUIOperate(project.id(), project.name(), home.path(), out, progress);
+        return TUIOperate(TProjectSnapshot::Take(project.id()), project.name(), home.path(), out, progress);
     }
 
     static std::string Folder(const std::string& projectName) {
@@ -243,7 +243,7 @@ TEST_F(UIOperate, MissingFrameGivesAnEmptyMenuPage) {
 
     // On disk the page holds only the byte-order mark.
     DiskOutputTree disk(home.path());
-    TUIOperate(shop.id(), shop.name(), home.path(), disk, progress).GenerateMenuPage(shop.Classes());
+    TUIOperate(TProjectSnapshot::Take(shop.id()), shop.name(), home.path(), disk, progress).GenerateMenuPage(shop.Classes());
     EXPECT_EQ(test::ReadFile(home.path() / Folder("shop") / "fream.tpl"), "\xEF\xBB\xBF");
     EXPECT_EQ(progress.lines.size(), 2u);
 }
@@ -256,7 +256,7 @@ TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheHomeFolder) {
 
     DiskOutputTree disk(home.path());
     RecordingProgress diskProgress;
-    TUIOperate(shop.id(), shop.name(), home.path(), disk, diskProgress).GenerateTemplates("php_", shop.Classes());
+    TUIOperate(TProjectSnapshot::Take(shop.id()), shop.name(), home.path(), disk, diskProgress).GenerateTemplates("php_", shop.Classes());
     for (const auto& [path, text] : out.files)
         EXPECT_TRUE(test::ReadFile(home.path() / path) == "\xEF\xBB\xBF" + text) << path;
     EXPECT_EQ(diskProgress.lines, progress.lines);
@@ -282,28 +282,27 @@ TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
                 return TClassList{entry};
         return TClassList{};
     };
-    TUIOperate generator = Generator(shop);
-
+    // Each generator sees the model as it was when it was made.
     // A search member whose type names no class of the project.
     const TClassList ghost = classWith("Order", Field("buyer", "Ghost").Search().NotListed());
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", ghost); }, {"Order", "buyer", "Ghost"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", ghost); }, {"Order", "buyer", "Ghost"});
     // A form member referring to a class of another project.
     const TClassList foreign = classWith("Shipment", Field("region", "Region"));
-    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", foreign); }, {"Shipment", "region", "Region"});
-    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", foreign); }, {"Shipment", "region"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages("php_", foreign); }, {"Shipment", "region", "Region"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages("php_", foreign); }, {"Shipment", "region"});
     // Referred classes without a display member and without a key member.
     const TClassList noDisplay = classWith("Invoice", Field("customer", "Customer"));
-    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "显示成员"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "显示成员"});
     const TClassList noKey = classWith("Delivery", Field("supplier", "Supplier").Search());
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
-    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
     // A search member of a basic type other than string and date is read as
     // a reference, and no class carries that name.
     const TClassList intSearch = classWith("Batch", Field("size", kTypeInteger).Search());
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", intSearch); }, {"Batch", "size"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", intSearch); }, {"Batch", "size"});
 
     // The driver refuses before writing anything.
-    ExpectErrorNaming([&] { generator.GenerateTemplates("php_", shop.Classes()); }, {"Supplier"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateTemplates("php_", shop.Classes()); }, {"Supplier"});
     EXPECT_TRUE(out.files.empty());
     EXPECT_TRUE(progress.lines.empty());
 }

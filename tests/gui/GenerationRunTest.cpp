@@ -13,7 +13,7 @@ public:
     QStringList lines;
     int finished = 0;
     void AddLine(const std::string& line) override { lines << QString::fromStdString(line); }
-    void CheckFailed(int, ModelCheck) override {}
+    void CheckFailed(int, const std::string&, ModelCheck) override {}
     void Finished() override { ++finished; }
     void Failed(const std::string&) override {}
 };

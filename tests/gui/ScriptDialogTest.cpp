@@ -26,7 +26,7 @@ TEST_F(ScriptDialog, ShowsTheScriptOfTheSelectedProjectWithTheCurrentPrefix) {
     boxes.inputAnswers = {QStringLiteral("cms_")};
     Trigger("N4");
 
-    const QString script = QString::fromStdString(TDataBaseSql(Home()).BuildScript(p, "cms_"));
+    const QString script = QString::fromStdString(TDataBaseSql(Home()).BuildScript(*TProjectSnapshot::Take(p), "cms_"));
     ASSERT_TRUE(script.contains(QStringLiteral("\r\n")));
     const QString expected = QString(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     ASSERT_TRUE(expected.contains(QStringLiteral("cms_article")));

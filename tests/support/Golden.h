@@ -1,9 +1,9 @@
 #pragma once
 // In-memory generator output and golden-file comparison, shared by the
 // generator tests. QUORREL_UPDATE_GOLDEN=1 rewrites the goldens.
-#include "generation/OutputTree.h"
-#include "generation/ProgressSink.h"
-#include "model/Error.h"
+#include "base/OutputTree.h"
+#include "base/ProgressSink.h"
+#include "base/Error.h"
 #include "tests/support/SiteHome.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
 #include "model/Member.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
 

@@ -2,7 +2,7 @@
 // A small builder for the template generator tests' sample models.
 #include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "model/Member.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"

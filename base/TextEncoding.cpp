@@ -1,6 +1,6 @@
-#include "generation/TextEncoding.h"
+#include "base/TextEncoding.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
-#include "generation/OutputTree.h"
+#include "base/OutputTree.h"
 
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
 
 namespace quorrel {
 

@@ -1,4 +1,4 @@
-#include "model/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 namespace quorrel {
 

@@ -1,7 +1,7 @@
-#include "generation/FileOperate.h"
+#include "base/FileOperate.h"
 
-#include "generation/TextEncoding.h"
-#include "model/Error.h"
+#include "base/TextEncoding.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
-#include "generation/ProgressSink.h"
-#include "model/ClassDAO.h"
+#include "base/ModelCheck.h"
+#include "base/ProgressSink.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ namespace quorrel {
 class RunReporter : public ProgressSink {
 public:
     // A class failed the key or display check; the run ends without writing.
-    virtual void CheckFailed(int classId, ModelCheck check) = 0;
+    virtual void CheckFailed(int classId, const std::string& className, ModelCheck check) = 0;
     // Every file is written and every resource copied.
     virtual void Finished() = 0;
     // The run stopped on an error; what was written stays.

@@ -1,6 +1,6 @@
-#include "model/Folders.h"
+#include "base/Folders.h"
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 #include <cerrno>
 #include <cstdlib>
