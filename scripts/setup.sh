@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev fonts-noto-cjk xvfb xauth
   php-cli php-mysql php-gd php-mbstring mariadb-server smarty4 libjs-jquery
   chromium
+  apache2 libapache2-mod-php8.2 php8.2-fpm nginx curl
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs npm)
 
