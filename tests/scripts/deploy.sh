@@ -334,6 +334,11 @@ use_the_site() {
   check "$name: no address on the list page has a double slash" \
     eval '! grep -oE "(src|href)=\"[^\"]*\"" "$tmp/body" | grep -qE "[^:]//"'
 
+  # The foreign keys the account could create keep a category in use.
+  req "admin/category.php?act=remove&id=$category" "${auth[@]}"
+  check "$name: a category in use is not deleted" \
+    eval 'body_has "正被其他数据引用" && [ -n "$(count_sql "SELECT id FROM site.php_category WHERE id = $category")" ]'
+
   req "admin/product.php?act=remove&id=$with" "${auth[@]}"
   check "$name: removing the record removes its thumbnail and original" \
     eval 'body_has "删除成功" && [ -n "$thumb" ] && [ ! -e "$thumb" ] && [ -n "$original" ] && [ ! -e "$original" ]'
