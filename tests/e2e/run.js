@@ -49,11 +49,13 @@ function makeImages(dir) {
 }
 
 async function main() {
+  // A guard against a hung browser, not a speed check: on a busy two-core
+  // machine the run takes several minutes. It stays below CTest's 600 s.
   const deadline = setTimeout(() => {
-    checks.ok(false, 'the browser run finished within 240 s');
+    checks.ok(false, 'the browser run finished within 540 s');
     writeCounts();
     process.exit(1);
-  }, 240000);
+  }, 540000);
   deadline.unref();
 
   fs.mkdirSync(path.join(env.tmp, 'smarty-compile'), { recursive: true });
