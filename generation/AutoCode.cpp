@@ -123,6 +123,13 @@ void TAutoCode::CopyResources() {
         }
         reporter_.AddLine(logPrefix + file + ending);
     }
+    // The web server's access rules for the site's own folder ship with it
+    // (like those inside the resource folders, without a progress line).
+    if (std::error_code ec; fs::is_regular_file(bak / ".htaccess", ec)) {
+        fs::copy_file(bak / ".htaccess", site / ".htaccess", fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw Error("cannot copy " + (bak / ".htaccess").string() + ": " + ec.message());
+    }
     reporter_.AddLine("移动资源文件完毕!");
 }
 

@@ -10,6 +10,7 @@ packages=(
   php-cli php-mysql php-gd php-mbstring mariadb-server smarty4 libjs-jquery
   dpkg-dev lintian desktop-file-utils man-db
   chromium
+  apache2 libapache2-mod-php8.2 php8.2-fpm nginx curl
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs npm)
 

@@ -31,3 +31,8 @@ $site_name = '我的网站';
 
 /* 另外允许提交表单的来源（反向代理后的公开地址等），例如 array('https://www.example.com') */
 $trusted_origins = array();
+
+/* 网站在终止 HTTPS 的反向代理之后（代理用 HTTP 转发到本站）时设为 true：
+   按代理发来的 X-Forwarded-Proto 判断访问是否为 HTTPS，会话 Cookie 随之带上 Secure。
+   只有所有请求都经过该代理时才能打开，否则访问者可以伪造这个请求头。 */
+$trust_forwarded_proto = false;

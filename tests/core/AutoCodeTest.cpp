@@ -192,6 +192,17 @@ TEST_F(GenerationRun, SecondRunKeepsChangedTopFilesAndReplacesDeeperOnes) {
     EXPECT_EQ(ReadFile(home.site("shop") / "index.php"), "file index.php");
 }
 
+TEST_F(GenerationRun, ShipsTheSiteFoldersAccessRulesWithoutAProgressLine) {
+    WriteFile(home.bak() / ".htaccess", "Options -Indexes\n");
+    Run();
+    WriteFile(home.site("shop") / ".htaccess", "changed");
+    auto run = Run();
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess"), "Options -Indexes\n");
+    auto resources = ResourceLines("shop");
+    EXPECT_TRUE(std::equal(resources.rbegin(), resources.rend(), run.lines.rbegin()));
+}
+
 TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
     for (const std::string& name : std::vector<std::string>{"../evil", "", ".", "..", "a\\b", "tab\there"}) {
         auto run = Run(name);

@@ -140,7 +140,7 @@ fi
 E2E_BASE_URL="http://127.0.0.1:$port" E2E_SITE_DIR=$site E2E_TMP=$tmp \
 E2E_DB_SOCKET=$sock E2E_DB_NAME=$db_name E2E_DB_PASSWORD=$db_password E2E_SCREENSHOT=$screenshot \
 E2E_COUNTS=$tmp/counts TMPDIR=$tmp \
-  timeout 560 node "$e2e/run.js"
+  timeout 1100 node "$e2e/run.js"
 rc=$?
 if [ -f "$tmp/counts" ]; then
   read -r np nf <"$tmp/counts"

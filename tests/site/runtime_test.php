@@ -557,13 +557,40 @@ if ($socket === '') {
         $out = $request(array('act' => 'remove', 'id' => '1'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
         check(strpos($out, '删除成功') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 1')) === 0,
             'remove deletes a record without a picture', $out);
-        @mkdir(WEB_ROOT . 'attachments/picture/2024/06/cover', 0755, true);
-        file_put_contents(WEB_ROOT . 'attachments/picture/2024/06/cover/p.jpg', 'x');
-        $db->link->query("UPDATE t_item SET photo = '" . $db->escape(serialize(array('cover_dir' => '../attachments/picture/2024/06/cover/', 'cover_name' => 'p.jpg'))) . "' WHERE id = 2");
+        // Pictures as the upload stores them: the original under the
+        // month's folder, the thumbnail of the same name in its cover/.
+        $pictures = WEB_ROOT . 'attachments/picture/2024/06/';
+        @mkdir($pictures . 'cover', 0755, true);
+        $stored = array();
+        foreach (array(2 => '20240601120000_0000000000a2', 4 => '20240601120000_0000000000a4',
+                       5 => '20240601120000_0000000000a5', 6 => '20240601120000_0000000000a6') as $record => $stem) {
+            file_put_contents($pictures . "cover/$stem.jpg", 'thumbnail');
+            file_put_contents($pictures . "$stem.png", 'original');
+            $stored[$record] = $stem;
+            $db->link->query("UPDATE t_item SET photo = '" . $db->escape(serialize(array('cover_dir' => '../attachments/picture/2024/06/cover/', 'cover_name' => "$stem.jpg"))) . "' WHERE id = $record");
+        }
+        file_put_contents($pictures . 'unrelated.png', 'another picture');
+        $gone = function ($record) use ($pictures, $stored) {
+            return !file_exists($pictures . "cover/{$stored[$record]}.jpg") && !file_exists($pictures . "{$stored[$record]}.png");
+        };
+        $kept = function ($record) use ($pictures, $stored) {
+            return file_get_contents($pictures . "cover/{$stored[$record]}.jpg") === 'thumbnail' && file_get_contents($pictures . "{$stored[$record]}.png") === 'original';
+        };
         $db->link->query("UPDATE t_item SET photo = '" . $db->escape(serialize(array('cover_dir' => '../attachments/picture/1999/01/cover/', 'cover_name' => 'gone.jpg'))) . "' WHERE id = 3");
         $out = $request(array('act' => 'remove', 'id' => '2'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
         check(strpos($out, '删除成功') !== false && !is_file(WEB_ROOT . 'attachments/picture/2024/06/cover/p.jpg')
-            && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 2')) === 0, 'remove deletes a record and its thumbnail', $out);
+            && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 2')) === 0 && $gone(2),
+            'remove deletes a record, its thumbnail and its uploaded original', $out);
+        check(is_file($pictures . 'unrelated.png'), 'other pictures in the folder stay');
+        $db->link->query('CREATE TABLE t_holder (item int(11) NOT NULL, FOREIGN KEY (item) REFERENCES t_item (id)) ENGINE=InnoDB');
+        $db->link->query('INSERT INTO t_holder VALUES (4)');
+        $out = $request(array('act' => 'remove', 'id' => '4'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
+        check(strpos($out, '正被其他数据引用') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 4')) === 1 && $kept(4),
+            'a record other records refer to stays, with its thumbnail and original', $out);
+        $out = $request(array('act' => 'delall'), array('delid' => '5/6/'), array('HTTP_ORIGIN' => 'http://site.test'));
+        check(strpos($out, '删除成功') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id IN (5, 6)')) === 0
+            && $gone(5) && $gone(6), 'delete-all deletes the records, their thumbnails and originals', $out);
+        $db->link->query('DROP TABLE t_holder');
         $out = $request(array('act' => 'remove', 'id' => '3'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
         check(strpos($out, '图片文件夹已不存在') !== false && strpos($out, 'readdir') === false
             && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 3')) === 1,

@@ -104,18 +104,6 @@ function site_web_url($configured)
     return (site_is_https() ? 'https://' : 'http://') . $host . site_base_path();
 }
 
-/* Lays the protecting rules for the site's folder (config.inc.php and
-   hidden files not served) when the folder has none of its own yet. */
-function site_protect_root()
-{
-    $target = WEB_ROOT . '.htaccess';
-    if (!file_exists($target) && is_writable(WEB_ROOT) && is_file(__DIR__ . '/root.htaccess')) {
-        if (@copy(__DIR__ . '/root.htaccess', $target)) {
-            error_log('site: wrote ' . $target);
-        }
-    }
-}
-
 /* Settings, with defaults for anything config.inc.php leaves out. */
 $dbhost = 'localhost';
 $dbport = 3306;
@@ -127,6 +115,7 @@ $dbprefix = '';
 $site_url = '';
 $site_name = '';
 $trusted_origins = array();
+$trust_forwarded_proto = false;
 require WEB_ROOT . 'config.inc.php';
 
 $web_url = site_web_url($site_url);
@@ -134,7 +123,6 @@ $css_root = $web_url;
 define('SITE_ADMIN_URL', $web_url . 'admin/');
 
 site_send_security_headers();
-site_protect_root();
 
 $DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket);
 site_take_request($DB);
@@ -159,5 +147,6 @@ if (!defined('SITE_PAGE')) {
     $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
     site_check_picture_fields(basename($site_script, '.php'));
     site_check_record_request(basename($site_script, '.php'));
+    site_prepare_picture_removal(basename($site_script, '.php'));
     unset($site_script);
 }

@@ -127,3 +127,128 @@ function site_picture_path_allowed($value)
     return strpos($file, $base) === 0 && in_array(site_file_extension($file), array('jpg', 'jpeg', 'png', 'gif', 'bmp'), true)
         && site_picture_kind($file) !== '';
 }
+
+/**
+ * The files of a picture stored in a record: the thumbnail the record names
+ * ('cover_dir' and 'cover_name', as the add and edit acts store them) and
+ * the uploaded original beside its cover/ folder, which has the thumbnail's
+ * name with the picture's own extension. Only files inside
+ * attachments/picture are named; an original only when the site's upload
+ * gave it its name. Returns array('thumb' => path or '', 'originals' => paths).
+ */
+function site_picture_files($stored)
+{
+    $files = array('thumb' => '', 'originals' => array());
+    $picture = is_string($stored) && $stored !== '' ? @unserialize($stored, array('allowed_classes' => false)) : false;
+    if (!is_array($picture) || !isset($picture['cover_dir'], $picture['cover_name'])
+        || !is_string($picture['cover_dir']) || !is_string($picture['cover_name'])) {
+        return $files;
+    }
+    $base = realpath(WEB_ROOT . 'attachments/picture');
+    $coverDir = realpath(WEB_ROOT . substr($picture['cover_dir'], 3));
+    $name = basename($picture['cover_name']);
+    if ($base === false || $coverDir === false || strpos($coverDir . '/', $base . '/') !== 0 || $name === '') {
+        return $files;
+    }
+    $files['thumb'] = $coverDir . '/' . $name;
+    $stem = pathinfo($name, PATHINFO_FILENAME);
+    if (basename($coverDir) === 'cover' && preg_match('/^[0-9]{14}_[0-9a-f]{12}$/', $stem)) {
+        foreach (array('jpg', 'jpeg', 'png', 'gif', 'bmp') as $ext) {
+            $original = dirname($coverDir) . '/' . $stem . '.' . $ext;
+            if (is_file($original)) {
+                $files['originals'][] = $original;
+            }
+        }
+    }
+    return $files;
+}
+
+/* The primary-key column of a table, or null when it has none or cannot be read. */
+function site_table_key(SiteDatabase $db, $table)
+{
+    try {
+        $result = $db->execute('SHOW KEYS FROM `' . str_replace('`', '``', $table) . '` WHERE Key_name = \'PRIMARY\'');
+    } catch (mysqli_sql_exception $e) {
+        return null;
+    }
+    if (!($result instanceof mysqli_result) || $result->num_rows !== 1) {
+        return null;
+    }
+    $row = $result->fetch_assoc();
+    return isset($row['Column_name']) ? (string)$row['Column_name'] : null;
+}
+
+/**
+ * Before a controller's "remove" or "delall" act runs: finds the pictures
+ * of the records it is asked to delete, keeps a copy of each thumbnail, and
+ * once the request has ended removes the pictures (thumbnail and uploaded
+ * original) of every record that is gone. A record that is still there (its
+ * deletion was refused, for instance because other records refer to it)
+ * gets its thumbnail back, which the controller removes before it deletes.
+ */
+function site_prepare_picture_removal($class)
+{
+    $act = site_requested_act();
+    if (($act !== 'remove' && $act !== 'delall') || !isset($GLOBALS['DB']) || !($GLOBALS['DB'] instanceof SiteDatabase)) {
+        return;
+    }
+    $db = $GLOBALS['DB'];
+    $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $class;
+    $keyName = site_table_key($db, $table);
+    if ($keyName === null) {
+        return;
+    }
+    if ($act === 'remove') {
+        $keys = array(site_raw($keyName, null));
+    } else {
+        $delid = site_raw('delid', '');
+        $keys = is_string($delid) ? explode('/', $delid) : array();
+    }
+    $pending = array();
+    foreach (array_unique(array_filter($keys, function ($key) { return is_string($key) && $key !== ''; })) as $key) {
+        try {
+            $result = $db->execute('SELECT * FROM `' . str_replace('`', '``', $table) . '` WHERE `' . str_replace('`', '``', $keyName) . '` = ?', array($key));
+        } catch (mysqli_sql_exception $e) {
+            continue;
+        }
+        $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
+        if (!is_array($row)) {
+            continue;
+        }
+        foreach ($row as $value) {
+            $files = site_picture_files($value);
+            if ($files['thumb'] === '') {
+                continue;
+            }
+            $copy = '';
+            if (is_file($files['thumb'])) {
+                $copy = (string)tempnam(WEB_ROOT . 'cache', 'thumb');
+                if ($copy !== '' && !@copy($files['thumb'], $copy)) {
+                    @unlink($copy);
+                    $copy = '';
+                }
+            }
+            $pending[] = array('key' => $key, 'files' => $files, 'copy' => $copy);
+        }
+    }
+    if (!$pending) {
+        return;
+    }
+    register_shutdown_function(function () use ($class, $keyName, $pending) {
+        foreach ($pending as $picture) {
+            $exists = site_record_exists($class, $keyName, $picture['key']);
+            if ($exists === false) {
+                foreach (array_merge(array($picture['files']['thumb']), $picture['files']['originals']) as $file) {
+                    if (is_file($file) && !@unlink($file)) {
+                        error_log('site: cannot remove the picture ' . $file);
+                    }
+                }
+            } elseif ($exists === true && $picture['copy'] !== '' && !is_file($picture['files']['thumb'])) {
+                @copy($picture['copy'], $picture['files']['thumb']);
+            }
+            if ($picture['copy'] !== '') {
+                @unlink($picture['copy']);
+            }
+        }
+    });
+}

@@ -42,8 +42,16 @@ function site_base_path()
     return $base;
 }
 
+/* Whether the visitor reached the site over HTTPS: directly, or through a
+   TLS-terminating proxy that config.inc.php says to trust
+   ($trust_forwarded_proto), which tells it in X-Forwarded-Proto. */
 function site_is_https()
 {
+    if (!empty($GLOBALS['trust_forwarded_proto']) && isset($_SERVER['HTTP_X_FORWARDED_PROTO'])) {
+        // A proxy chain lists the first hop's protocol first.
+        $proto = explode(',', (string)$_SERVER['HTTP_X_FORWARDED_PROTO']);
+        return strtolower(trim($proto[0])) === 'https';
+    }
     return (!empty($_SERVER['HTTPS']) && strtolower((string)$_SERVER['HTTPS']) !== 'off')
         || (isset($_SERVER['SERVER_PORT']) && (string)$_SERVER['SERVER_PORT'] === '443');
 }

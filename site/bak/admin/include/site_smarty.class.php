@@ -27,6 +27,36 @@ class SiteSmarty extends Smarty
         $this->setEscapeHtml(true);
         $this->muteUndefinedOrNullWarnings();
         $this->registerFilter('pre', array($this, 'prepareSource'));
+        $this->registerFilter('output', array($this, 'addIcon'));
+    }
+
+    /* Every page carries the site's icon, so browsers do not ask for a
+       missing /favicon.ico on each page. */
+    public function addIcon($output, $template)
+    {
+        $css = isset($GLOBALS['css_root']) ? (string)$GLOBALS['css_root'] : '';
+        if ($css === '' || stripos($output, '</head>') === false || preg_match('/<link[^>]+rel="(shortcut )?icon"/i', $output)) {
+            return $output;
+        }
+        $link = '<link href="' . htmlspecialchars($css, ENT_QUOTES, 'UTF-8') . 'images/favicon.svg" rel="icon" type="image/svg+xml" />';
+        return preg_replace('#</head>#i', $link . "\n</head>", $output, 1);
+    }
+
+    /* An address made of the site's address and a path that starts with "/"
+       (the no-picture image of the lists) loses the doubled slash. */
+    private function tidyAddresses($value)
+    {
+        if (is_array($value)) {
+            foreach ($value as $key => $item) {
+                $value[$key] = $this->tidyAddresses($item);
+            }
+            return $value;
+        }
+        $base = isset($GLOBALS['web_url']) ? (string)$GLOBALS['web_url'] : '';
+        if (is_string($value) && $base !== '' && substr($base, -1) === '/' && strncmp($value, $base . '/', strlen($base) + 1) === 0) {
+            return $base . ltrim(substr($value, strlen($base)), '/');
+        }
+        return $value;
     }
 
     /* Drops a byte-order mark and lets the page-link HTML through. */
@@ -45,6 +75,9 @@ class SiteSmarty extends Smarty
             if (isset($raw[$tpl_var]) && is_string($raw[$tpl_var]) && $value === $GLOBALS['DB']->escape($raw[$tpl_var])) {
                 $value = $raw[$tpl_var];
             }
+        }
+        if (is_string($tpl_var)) {
+            $value = $this->tidyAddresses($value);
         }
         return parent::assign($tpl_var, $value, $nocache);
     }
