@@ -125,10 +125,11 @@ void TAutoCode::CopyResources() {
     }
     // The web server's access rules for the site's own folder ship with it
     // (like those inside the resource folders, without a progress line).
-    if (std::error_code ec; fs::is_regular_file(bak / ".htaccess", ec)) {
-        fs::copy_file(bak / ".htaccess", site / ".htaccess", fs::copy_options::overwrite_existing, ec);
+    if (std::error_code ec; fs::is_regular_file(folders_.Resource("bak/.htaccess"), ec)) {
+        const fs::path rules = folders_.Resource("bak/.htaccess");
+        fs::copy_file(rules, site / ".htaccess", fs::copy_options::overwrite_existing, ec);
         if (ec)
-            throw Error("cannot copy " + (bak / ".htaccess").string() + ": " + ec.message());
+            throw Error("cannot copy " + rules.string() + ": " + ec.message());
     }
     reporter_.AddLine("移动资源文件完毕!");
 }
