@@ -149,6 +149,31 @@ std::string TFileOperate::ReadTextFile(const fs::path& file) {
     return text;
 }
 
+std::optional<fs::path> TFileOperate::FindLink(const fs::path& root, const fs::path& relative) {
+    std::error_code ec;
+    fs::path path = root;
+    for (const fs::path& part : relative) {
+        path /= part;
+        if (fs::is_symlink(path, ec))
+            return path;
+        if (!fs::exists(fs::symlink_status(path, ec)))
+            return std::nullopt;
+    }
+    if (!fs::is_directory(fs::symlink_status(path, ec)))
+        return std::nullopt;
+    // The iterator does not enter linked folders; it only reports them.
+    fs::recursive_directory_iterator it(path, ec), end;
+    if (ec)
+        throw Error("cannot read " + path.string() + ": " + ec.message());
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            throw Error("cannot read " + path.string() + ": " + ec.message());
+        if (it->is_symlink(ec))
+            return it->path();
+    }
+    return std::nullopt;
+}
+
 bool TFileOperate::CopyDirectory(const fs::path& source, const fs::path& destination, bool keepExisting) {
     return CopyDirectoryLayers({source}, destination, keepExisting);
 }

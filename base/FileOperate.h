@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ public:
     // kept. Every source must be a folder.
     static bool CopyDirectoryLayers(const std::vector<std::filesystem::path>& sources,
                                     const std::filesystem::path& destination, bool keepExisting);
+    // The first symbolic link on the way from root down to root/relative, or
+    // anywhere below it; none when the whole tree is free of links. Writing
+    // through such a link would change files outside the tree.
+    static std::optional<std::filesystem::path> FindLink(const std::filesystem::path& root,
+                                                         const std::filesystem::path& relative);
 };
 
 } // namespace quorrel

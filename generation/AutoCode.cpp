@@ -79,6 +79,11 @@ void TAutoCode::Run() {
     for (const auto& warning : validator.Warnings())
         reporter_.AddLine(warning);
 
+    // A link in the site's folder (or on the way to it) would make the run
+    // write outside the data folder: refuse before anything is written.
+    if (const auto link = TFileOperate::FindLink(folders_.Data(), fs::path("projects") / projectName_))
+        throw Error("生成目录中有符号链接，没有生成任何文件：" + link->string());
+
     const TClassList classes = project->ClassList();
     DiskOutputTree out(folders_.Data());
     TUIOperate(project, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);

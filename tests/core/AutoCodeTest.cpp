@@ -219,6 +219,38 @@ TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
     EXPECT_FALSE(fs::exists(home.home() / "Up.php"));
 }
 
+TEST_F(GenerationRun, RefusesToWriteThroughASymbolicLinkAnywhereInTheSite) {
+    AddUserClass();
+    ASSERT_EQ(Run().finished, 1);
+    test::TempFolder outside;
+    WriteFile(outside.path() / "victim", "keep me");
+    fs::create_directories(outside.path() / "folder");
+    const fs::path site = home.site("shop");
+    // Each placement: the link that replaces a file or folder of the site, and its target.
+    const std::vector<std::pair<fs::path, fs::path>> placements = {
+        {site / "index.php", outside.path() / "victim"},
+        {site / "admin/user.php", outside.path() / "victim"},
+        {site / "admin/templates/admin/fream.tpl", outside.path() / "victim"},
+        {site / "admin", outside.path() / "folder"},
+        {site, outside.path() / "folder"},
+        {home.home() / "projects", outside.path() / "folder"},
+    };
+    for (const auto& [link, target] : placements) {
+        const fs::path moved = link.string() + ".away";
+        fs::rename(link, moved);
+        fs::create_symlink(target, link);
+        auto run = Run();
+        EXPECT_EQ(run.finished, 0) << link;
+        ASSERT_EQ(run.failures.size(), 1u) << link;
+        EXPECT_NE(run.failures[0].find(link.string()), std::string::npos) << run.failures[0];
+        EXPECT_EQ(ReadFile(outside.path() / "victim"), "keep me") << link;
+        EXPECT_TRUE(fs::is_empty(outside.path() / "folder")) << link;
+        fs::remove(link);
+        fs::rename(moved, link);
+    }
+    EXPECT_EQ(Run().finished, 1);
+}
+
 TEST_F(GenerationRun, RefusesReferencesToMissingOrIncompleteClasses) {
     AddUserClass();
     classes.AddClass(1, "Post", "文章");
