@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/ProgramFolder.h"
+#include "base/TextEncoding.h"
 
 #include <sqlite3.h>
 
@@ -152,9 +153,26 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-std::string ColumnText(sqlite3_stmt* stmt, int i) {
+std::string RawColumnText(sqlite3_stmt* stmt, int i) {
     auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
     return text ? std::string(text, sqlite3_column_bytes(stmt, i)) : std::string();
+}
+
+// A column's text as UTF-8. Models written by older versions hold GBK text,
+// which is converted; text that is neither is refused naming its row (by
+// the statement's first column, the row's id in every statement that reads
+// text) rather than passed on to corrupt what is made from it.
+std::string ColumnText(sqlite3_stmt* stmt, int i) {
+    std::string text = RawColumnText(stmt, i);
+    if (IsValidUtf8(text))
+        return text;
+    try {
+        return GbkToUtf8(text);
+    } catch (const Error&) {
+        throw Error(std::string("the stored text of ") + sqlite3_column_name(stmt, i) + " in the row whose " +
+                    sqlite3_column_name(stmt, 0) + " is " + RawColumnText(stmt, 0) +
+                    " is neither UTF-8 nor GBK; correct it in the model");
+    }
 }
 
 void Execute(SharedConnection& shared, const std::string& sql, const TSqlValues& values) {

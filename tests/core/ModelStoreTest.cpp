@@ -284,6 +284,27 @@ TEST_F(ModelStore, ReadsSeeWritesOfThisAndOtherConnections) {
     EXPECT_EQ(projects.CountProjectsByName("third"), 1);
 }
 
+TEST_F(ModelStore, GbkTextOfOlderModelsReadsAsUtf8AndUndecodableTextNamesItsRow) {
+    projects.AddProject("site");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(model.file().c_str(), &other), SQLITE_OK);
+    // "中文" in GBK, as older versions stored it.
+    ASSERT_EQ(sqlite3_exec(other, "insert into t_class(projectId,className,friendName) values (1,'Old',x'D6D0CEC4')",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(TProjectSnapshot::Take(1)->Classes().at(0).FriendName(), "中文");
+    // Bytes that neither encoding can hold.
+    ASSERT_EQ(sqlite3_exec(other, "update t_class set friendName=x'FF41FF' where className='Old'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    try {
+        TProjectSnapshot::Take(1);
+        ADD_FAILURE() << "undecodable text was read";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("friendName"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(" is 1 "), std::string::npos) << e.what();
+    }
+}
+
 std::vector<std::string> MemberNames(const TClassSnapshot& cls) {
     std::vector<std::string> names;
     for (const TMember& m : cls.Members())
