@@ -1,5 +1,7 @@
 #include "cli/ModelJson.h"
 
+#include "generation/ModelValidator.h"
+
 #include "base/Error.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
@@ -169,6 +171,9 @@ std::vector<std::string> ImportProjects(const json& document) {
             classList.emplace_back(0, className, cls.Text("friendName", false), std::move(memberList));
         }
         parsed.emplace_back(0, name, std::move(classList));
+        // The same limits the run holds to: a model that could never be
+        // generated is not taken in.
+        ModelValidator(parsed.back()).CheckLengths();
     }
     TProjectDAO().AddProjects(parsed);
     return names;

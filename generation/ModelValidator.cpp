@@ -90,7 +90,41 @@ bool IsMySqlReservedWord(const std::string& name) {
 
 ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(project) {}
 
+namespace {
+
+// Characters, not bytes, of UTF-8 text: MySQL counts its limits so.
+std::size_t CharacterCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+void CheckLength(const std::string& text, std::size_t limit, const std::string& what) {
+    if (CharacterCount(text) > limit)
+        throw Error(what + "过长（" + std::to_string(CharacterCount(text)) + "个字符），最多" + std::to_string(limit) +
+                    "个字符，请先修改");
+}
+
+} // namespace
+
+void ModelValidator::CheckLengths() const {
+    CheckLength(project_.ProjectName(), kMaxNameLength, "项目名称");
+    for (const TClassSnapshot& cls : project_.Classes()) {
+        // Only a short prefix of a name that may be huge goes into the message.
+        const std::string shown = cls.ClassName().substr(0, 64);
+        CheckLength(cls.ClassName(), kMaxNameLength, "类名“" + shown + "”");
+        CheckLength(cls.FriendName(), kMaxFriendNameLength, "类" + shown + "的中文名称");
+        for (const TMember& m : cls.Members()) {
+            const std::string member = "类" + shown + "的成员" + m.memberName.substr(0, 64);
+            CheckLength(m.memberName, kMaxNameLength, member + "的名称");
+            CheckLength(m.memberType, kMaxNameLength, member + "的类型");
+            CheckLength(m.memberComment, kMaxCommentLength, member + "的说明");
+        }
+    }
+}
+
 void ModelValidator::CheckWritable(const std::string& projectName) const {
+    CheckLengths();
     if (!IsSafeFileName(projectName))
         throw Error("项目名称“" + projectName +
                     "”不能用作文件夹名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改项目名称");

@@ -1,6 +1,7 @@
 #pragma once
 #include "model/ProjectSnapshot.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,18 @@ class ModelValidator {
 public:
     explicit ModelValidator(const TProjectSnapshot& project);
 
-    // Raises quorrel::Error for a project or class name that cannot be a file
+    // MySQL's limits: names of tables and columns, and column comments.
+    static constexpr std::size_t kMaxNameLength = 64;
+    static constexpr std::size_t kMaxCommentLength = 1024;
+    // The friendly name titles pages and menus; no real one comes near this.
+    static constexpr std::size_t kMaxFriendNameLength = 255;
+
+    // Raises quorrel::Error for a name, friendly name or comment longer than
+    // its limit above (in characters), naming the class and member.
+    void CheckLengths() const;
+
+    // Also checks the lengths (CheckLengths). Raises quorrel::Error for a
+    // project or class name that cannot be a file
     // name, or a reference member whose class is missing or has no key or
     // display member.
     void CheckWritable(const std::string& projectName) const;

@@ -219,6 +219,32 @@ TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
     EXPECT_FALSE(fs::exists(home.home() / "Up.php"));
 }
 
+TEST_F(GenerationRun, RefusesTextsOverTheirLimitsBeforeWritingAnything) {
+    AddUserClass();
+    classes.AddClass(1, std::string(10000, 'N'), "长");
+    members.AddMember(Member(2, "id", kTypeInteger, true, true));
+    auto run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("10000"), std::string::npos) << run.failures[0];
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
+
+    // At the limits, counted in characters (three bytes each here), a run goes through.
+    classes.DeleteClass(2);
+    TMember comment = Member(1, "note", kTypeString, false, false);
+    comment.memberLength = 10;
+    comment.memberComment = std::string(1024 * 3, '\0');
+    for (std::size_t i = 0; i < 1024; ++i)
+        comment.memberComment.replace(i * 3, 3, "说");
+    members.AddMember(comment);
+    EXPECT_EQ(Run().finished, 1);
+    comment.memberComment += "说";
+    comment.memberName = "note2";
+    members.AddMember(comment);
+    run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("note2"), std::string::npos) << run.failures[0];
+}
+
 TEST_F(GenerationRun, RefusesToWriteThroughASymbolicLinkAnywhereInTheSite) {
     AddUserClass();
     ASSERT_EQ(Run().finished, 1);

@@ -128,6 +128,9 @@ TEST_F(CommandLine, ImportRefusesNumbersOutOfRangeAndRepeatedKeysNamingTheField)
     refused("\"queryFlag\":1", "\"queryFlag\":2", "queryFlag");
     refused("\"friendName\":\"用户\"", "\"friendName\":\"用户\",\"friendName\":\"x\"", "friendName");
     refused("\"memberName\":\"id\"", "\"memberName\":\"id\",\"memberName\":\"id\"", "memberName");
+    // Texts over the limits a run holds to.
+    refused("\"className\":\"Post\"", "\"className\":\"" + std::string(65, 'P') + "\"", std::string(64, 'P'));
+    refused("\"memberComment\":\"作者\"", "\"memberComment\":\"" + std::string(1025, 'c') + "\"", "author");
     EXPECT_EQ(Cli(home.home(), {"projects"}).out, "");
 
     // The longest text column is accepted.
