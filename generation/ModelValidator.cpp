@@ -119,6 +119,11 @@ void ModelValidator::CheckLengths() const {
             CheckLength(m.memberName, kMaxNameLength, member + "的名称");
             CheckLength(m.memberType, kMaxNameLength, member + "的类型");
             CheckLength(m.memberComment, kMaxCommentLength, member + "的说明");
+            // Models written by older versions may hold any number here; the
+            // pages size fields from it.
+            if (m.memberLength < 0 || m.memberLength > kMaxTextLength)
+                throw Error(member + "的长度" + std::to_string(m.memberLength) + "超出范围，应在0到" +
+                            std::to_string(kMaxTextLength) + "之间，请先修改");
         }
     }
 }

@@ -21,7 +21,8 @@ public:
     static constexpr std::size_t kMaxFriendNameLength = 255;
 
     // Raises quorrel::Error for a name, friendly name or comment longer than
-    // its limit above (in characters), naming the class and member.
+    // its limit above (in characters), or a member length outside
+    // 0..kMaxTextLength, naming the class and member.
     void CheckLengths() const;
 
     // Also checks the lengths (CheckLengths). Raises quorrel::Error for a

@@ -243,6 +243,15 @@ TEST_F(GenerationRun, RefusesTextsOverTheirLimitsBeforeWritingAnything) {
     run = Run();
     ASSERT_EQ(run.failures.size(), 1u);
     EXPECT_NE(run.failures[0].find("note2"), std::string::npos) << run.failures[0];
+
+    // A length an older model may hold, which the pages would multiply.
+    TMember stored = *members.GetMemberById(4);
+    members.DeleteMember(5);
+    stored.memberLength = 300000000;
+    members.UpdateMember(stored);
+    run = Run();
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_NE(run.failures[0].find("300000000"), std::string::npos) << run.failures[0];
 }
 
 TEST_F(GenerationRun, RefusesToWriteThroughASymbolicLinkAnywhereInTheSite) {

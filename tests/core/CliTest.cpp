@@ -160,6 +160,27 @@ TEST_F(CommandLine, FailuresAreMessagesAndUnwrittenOutputIsAnError) {
     EXPECT_NE(unreadable.err.find("quorrel-cli: "), std::string::npos);
 }
 
+TEST_F(CommandLine, ImportsOfOneFileAtOnceAddTheProjectOnceAndWhole) {
+    // Four processes started together; each waits for the model's lock.
+    std::string command = "cd " + Quote(home.home().string()) + " && for i in 1 2 3 4; do " + Quote(QUORREL_CLI) +
+                          " --home . import model.json >out$i 2>&1; echo $? >status$i & done; wait";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    int succeeded = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const std::string status = ReadFile(home.home() / ("status" + std::to_string(i)));
+        const std::string out = ReadFile(home.home() / ("out" + std::to_string(i)));
+        if (status == "0\n")
+            ++succeeded;
+        else
+            EXPECT_NE(out.find("already exists"), std::string::npos) << out;
+    }
+    EXPECT_EQ(succeeded, 1);
+    EXPECT_EQ(Cli(home.home(), {"projects"}).out, "1\tshop\n");
+    auto exported = nlohmann::json::parse(Cli(home.home(), {"export", "shop"}).out);
+    ASSERT_EQ(exported["projects"][0]["classes"].size(), 2u);
+    EXPECT_EQ(exported["projects"][0]["classes"][1]["members"].size(), 2u);
+}
+
 TEST_F(CommandLine, GenerateReportsProgressAndExitStatus) {
     ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
     auto run = Cli(home.home(), {"generate", "shop"});
