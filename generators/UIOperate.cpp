@@ -211,6 +211,15 @@ TUIOperate::FormInput TUIOperate::InputOf(const TMember& member) {
     return FormInput::Choice;
 }
 
+void TUIOperate::WriteFormEnd(TLineWriter& w) {
+    w.Line("      </tbody>");
+    w.Line("    </table>");
+    w.Line("  </form>");
+    w.Line("</div>");
+    w.Line("</body>");
+    w.Line("</html>");
+}
+
 void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormInput input) const {
     const bool add = page == Page::Add;
     w.Set("member", m.memberName);
@@ -308,12 +317,7 @@ std::string TUIOperate::BuildAddPage() const {
     w.Line("             <input class=\"btn\" type=\"reset\" value=\"重新填写\" name=\"reset\"/>");
     w.Line("          </td>");
     w.Line("        </tr>");
-    w.Line("      </tbody>");
-    w.Line("    </table>");
-    w.Line("  </form>");
-    w.Line("</div>");
-    w.Line("</body>");
-    w.Line("</html>");
+    WriteFormEnd(w);
     return w.Take();
 }
 
@@ -343,12 +347,7 @@ std::string TUIOperate::BuildEditPage() const {
     w.Line("             <input class=\"btn\" type=\"submit\" value=\"确定更新\" name=\"submit\"/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
     w.Line("            </td>");
     w.Line("        </tr>");
-    w.Line("      </tbody>");
-    w.Line("    </table>");
-    w.Line("  </form>");
-    w.Line("</div>");
-    w.Line("</body>");
-    w.Line("</html>");
+    WriteFormEnd(w);
     return w.Take();
 }
 

@@ -58,6 +58,8 @@ private:
     void WritePageHead(TLineWriter& w, Page page) const;
     // One row of the add or edit form: label, input and hint.
     void WriteFormRow(TLineWriter& w, const TMember& member, Page page, FormInput input) const;
+    // The end of the add and edit pages: the form's table, the form, the page.
+    static void WriteFormEnd(TLineWriter& w);
 
     std::string BuildAddPage() const;
     std::string BuildEditPage() const;
