@@ -53,10 +53,13 @@ start_mariadb() {
   [ "$(id -u)" -eq 0 ] && user_opt=(--user=root)
   MARIADB_SOCKET=$dir/mysql.sock
   MARIADB_PID=""
-  mariadb-install-db --no-defaults --datadir="$dir/data" --auth-root-authentication-method=normal \
-    --skip-test-db "${user_opt[@]}" >"$dir/install-db.log" 2>&1 \
+  # A temporary folder of its own: servers of other tests (or of another
+  # suite) running at the same time never meet in the system's /tmp.
+  mkdir -p "$dir/mariadb-tmp"
+  mariadb-install-db --no-defaults --datadir="$dir/data" --tmpdir="$dir/mariadb-tmp" \
+    --auth-root-authentication-method=normal --skip-test-db "${user_opt[@]}" >"$dir/install-db.log" 2>&1 \
     || { cat "$dir/install-db.log" >&2; return 1; }
-  mariadbd --no-defaults --datadir="$dir/data" --socket="$MARIADB_SOCKET" --skip-networking \
+  mariadbd --no-defaults --datadir="$dir/data" --tmpdir="$dir/mariadb-tmp" --socket="$MARIADB_SOCKET" --skip-networking \
     --pid-file="$dir/mysqld.pid" --log-error="$dir/mysqld.err" --skip-log-bin \
     --innodb-buffer-pool-size=32M --innodb-log-file-size=16M "${user_opt[@]}" 2>"$dir/mysqld.out" &
   MARIADB_PID=$!
