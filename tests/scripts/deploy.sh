@@ -24,12 +24,6 @@ apache_modules=/usr/lib/apache2/modules
 [ -f "$apache_modules/libphp8.2.so" ] || skip "libapache2-mod-php8.2 is not installed"
 [ -f "$home_in/help/apache-site.conf" ] || { echo "no help/ in $home_in (build the 'home' target)" >&2; exit 1; }
 
-passed=0 failed=0
-pass() { passed=$((passed + 1)); echo "ok   - $*"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $*"; }
-check() { local label=$1; shift; if "$@"; then pass "$label"; else fail "$label"; fi; }
-summary() { echo "$passed passed, $failed failed"; }
-abort() { fail "$*"; summary; exit 1; }
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-deploy.XXXXXX")
 # The servers' own users reach the site, the database socket and the PHP
@@ -62,10 +56,6 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 give() { [ -z "$run_user" ] || chown -R "$run_user:$run_user" "$@"; }
 
-free_port() {
-  php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); $n = stream_socket_get_name($s, false);
-          echo substr($n, strrpos($n, ":") + 1);'
-}
 
 # --- the database, as the help's account ----------------------------------
 start_mariadb "$tmp" || abort "mariadbd did not start"

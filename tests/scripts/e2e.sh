@@ -19,12 +19,6 @@ require_tools php mariadbd mariadb-install-db mariadb node
 # The browser is Debian's, driven where the package puts it.
 [ -x /usr/bin/chromium ] || skip "/usr/bin/chromium is not installed"
 
-passed=0 failed=0
-pass() { passed=$((passed + 1)); echo "ok   - $*"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $*"; }
-summary() { echo "$passed passed, $failed failed"; }
-# A setup step failed: nothing after it can run.
-abort() { fail "$*"; summary; exit 1; }
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-e2e.XXXXXX")
 php_pid="" MARIADB_PID="" watch_pid=""
@@ -46,10 +40,6 @@ trap 'exit 130' INT TERM HUP
   sleep 5; rm -rf "$tmp" ) >/dev/null 2>&1 &
 watch_pid=$!
 
-free_port() {
-  php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); $n = stream_socket_get_name($s, false);
-          echo substr($n, strrpos($n, ":") + 1);'
-}
 
 # --- the browser driver ----------------------------------------------------
 if [ ! -d "$e2e/node_modules/playwright-core" ]; then

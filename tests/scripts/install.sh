@@ -20,11 +20,6 @@ build=$(dirname "$bin")
 require_tools cmake cmp diff
 [ -f "$build/cmake_install.cmake" ] || { echo "no build tree at $build" >&2; exit 2; }
 
-passed=0 failed=0
-pass() { passed=$((passed + 1)); echo "ok   - $*"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $*"; }
-check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
-summary() { echo "$passed passed, $failed failed"; }
 # An optional tool: its checks are left out when it is missing, unless the
 # run asked for every test to run (then its absence is a failure).
 have() {

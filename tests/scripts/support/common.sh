@@ -23,6 +23,22 @@ require_tools() {
   done
 }
 
+# Counted checks: one "ok" or "FAIL" line each, and a summary line.
+passed=0 failed=0
+pass() { passed=$((passed + 1)); echo "ok   - $*"; }
+fail() { failed=$((failed + 1)); echo "FAIL - $*"; }
+check() { local label=$1; shift; if "$@"; then pass "$label"; else fail "$label"; fi; }
+summary() { echo "$passed passed, $failed failed"; }
+# A set-up step failed: nothing after it can run.
+abort() { fail "$*"; summary; exit 1; }
+
+# A loopback port free at the moment of asking (a server started on it must
+# still cope with losing it to another program).
+free_port() {
+  php -r '$s = stream_socket_server("tcp://127.0.0.1:0"); $n = stream_socket_get_name($s, false);
+          echo substr($n, strrpos($n, ":") + 1);'
+}
+
 # TERM, then KILL if the process is still there after 15 s.
 stop_pid() {
   local pid=$1 i
