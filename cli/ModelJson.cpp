@@ -171,8 +171,8 @@ std::vector<std::string> ImportProjects(const json& document) {
             classList.emplace_back(0, className, cls.Text("friendName", false), std::move(memberList));
         }
         parsed.emplace_back(0, name, std::move(classList));
-        // The same limits the run holds to: a model that could never be
-        // generated is not taken in.
+        // The rules of names and texts that the dialogs and the run hold to:
+        // a model that breaks one is not taken in, nothing of it is stored.
         ModelValidator(parsed.back()).CheckLengths();
     }
     TProjectDAO().AddProjects(parsed);

@@ -20,7 +20,8 @@ nlohmann::ordered_json ParseModelDocument(std::istream& in);
 // Creates every project of the document as a new project with new ids, in
 // one transaction. Reference members keep pointing at their class because
 // they name it. Refuses (with quorrel::Error, the model unchanged) a
-// malformed document or a project name that already exists.
+// malformed document, a project name that already exists, or a name or
+// text that breaks a rule of the model (ModelValidator), naming the rule.
 // Returns the names of the imported projects.
 std::vector<std::string> ImportProjects(const nlohmann::ordered_json& document);
 

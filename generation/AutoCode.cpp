@@ -75,7 +75,7 @@ void TAutoCode::Run() {
         return;
 
     const ModelValidator validator(*project);
-    validator.CheckWritable(projectName_);
+    validator.CheckWritable(projectName_, tablePrefix_);
     for (const auto& warning : validator.Warnings())
         reporter_.AddLine(warning);
 

@@ -71,6 +71,16 @@ bool IsSafeFileName(const std::string& name) {
     });
 }
 
+bool IsModelName(const std::string& name) {
+    if (name.empty())
+        return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        const bool asciiLetterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        return u >= 0x80 || asciiLetterOrDigit || c == '_' || c == ' ';
+    });
+}
+
 bool IsPhpIdentifier(const std::string& name) {
     if (name.empty())
         return false;
@@ -92,6 +102,8 @@ ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(proje
 
 namespace {
 
+using Problem = std::optional<std::string>;
+
 // Characters, not bytes, of UTF-8 text: MySQL counts its limits so.
 std::size_t CharacterCount(const std::string& text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -99,45 +111,192 @@ std::size_t CharacterCount(const std::string& text) {
     }));
 }
 
-void CheckLength(const std::string& text, std::size_t limit, const std::string& what) {
-    if (CharacterCount(text) > limit)
-        throw Error(what + "过长（" + std::to_string(CharacterCount(text)) + "个字符），最多" + std::to_string(limit) +
-                    "个字符，请先修改");
+// A name or text as a message shows it: at most its first 64 characters, so
+// that a huge one does not drown the message.
+std::string Shown(const std::string& text) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters > 64)
+            return text.substr(0, i) + "…";
+    return text;
+}
+
+std::string ClassNamed(const std::string& className) {
+    return "类“" + Shown(className) + "”";
+}
+
+std::string MemberNamed(const std::string& className, const std::string& memberName) {
+    return ClassNamed(className) + "的成员“" + Shown(memberName) + "”";
+}
+
+// The wording of each rule; `what` names the class and member.
+
+Problem NotAName(const std::string& what, const std::string& name) {
+    if (IsModelName(name))
+        return std::nullopt;
+    return what + "“" + Shown(name) +
+           "”不能用作名称：名称不能为空，只能由字母、数字、下划线、空格和中文等非英文字符组成，请先修改";
+}
+
+Problem TooLong(const std::string& what, const std::string& text, std::size_t limit) {
+    const std::size_t count = CharacterCount(text);
+    if (count <= limit)
+        return std::nullopt;
+    return what + "过长（" + std::to_string(count) + "个字符），最多" + std::to_string(limit) + "个字符，请先修改";
+}
+
+// A one-line text (a friendly name) holds no control character; a comment
+// may hold line breaks and tabs, which every page and script takes as
+// white space, but no other control character.
+Problem HasControlCharacter(const std::string& what, const std::string& text, bool lineBreaksAllowed) {
+    const bool bad = std::any_of(text.begin(), text.end(), [lineBreaksAllowed](char c) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (lineBreaksAllowed && (c == '\r' || c == '\n' || c == '\t'))
+            return false;
+        return u < 0x20 || u == 0x7F;
+    });
+    if (!bad)
+        return std::nullopt;
+    return what + (lineBreaksAllowed ? "含有换行和制表符以外的控制字符，请先修改" : "含有换行等控制字符，请先修改");
+}
+
+// The files a class writes, relative to admin/, as a case-insensitive file
+// system sees them.
+std::vector<std::string> ClassFiles(const std::string& className) {
+    const std::string lower = LowerFirst(className);
+    return {lower + ".php", "templates/admin/" + lower + ".html", "templates/admin/" + lower + "_add.html",
+            "templates/admin/" + lower + "_edit.html"};
+}
+
+// The name of a file without its folders.
+std::string BaseName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+Problem ReplacesSiteFile(const std::string& className) {
+    for (const std::string& file : ClassFiles(className))
+        for (const std::string& own : ModelValidator::SiteAdminFiles())
+            if (AsciiLower(BaseName(file)) == AsciiLower(BaseName(own)))
+                return ClassNamed(className) + "生成的文件admin/" + file + "与网站自带的文件admin/" + own +
+                       "同名，请换一个类名";
+    return std::nullopt;
+}
+
+Problem FilesCollide(const std::string& className, const std::string& other) {
+    for (const std::string& file : ClassFiles(className))
+        for (const std::string& otherFile : ClassFiles(other))
+            if (AsciiLower(file) == AsciiLower(otherFile))
+                return ClassNamed(className) + "和" + ClassNamed(other) + "生成的文件admin/" + file + "与admin/" +
+                       otherFile + "在不区分大小写的文件系统上是同一个文件，请修改其中一个类名";
+    return std::nullopt;
+}
+
+Problem ColumnsCollide(const std::string& className, const std::string& memberName, const std::string& other) {
+    if (AsciiLower(memberName) != AsciiLower(other))
+        return std::nullopt;
+    return MemberNamed(className, memberName) + "和成员“" + Shown(other) +
+           "”在MySQL中是同一列（列名不区分大小写），请修改其中一个成员名";
+}
+
+// The rules of one class's own names, then against the classes before it.
+Problem CheckClass(const std::string& className, const std::string& friendName,
+                   const std::vector<std::string>& otherClassNames, const std::string& tablePrefix) {
+    const std::string named = ClassNamed(className);
+    Problem problem = NotAName("类名", className);
+    if (!problem)
+        problem = TooLong("类名“" + Shown(className) + "”", className, ModelValidator::kMaxNameLength);
+    const std::string table = tablePrefix + LowerFirst(className);
+    if (!problem)
+        problem = TooLong(named + "加上表前缀后的表名“" + Shown(table) + "”", table, ModelValidator::kMaxNameLength);
+    if (!problem)
+        problem = TooLong(named + "的中文名称", friendName, ModelValidator::kMaxFriendNameLength);
+    if (!problem)
+        problem = HasControlCharacter(named + "的中文名称", friendName, false);
+    if (!problem)
+        problem = ReplacesSiteFile(className);
+    for (const std::string& other : otherClassNames)
+        if (!problem)
+            problem = FilesCollide(className, other);
+    return problem;
+}
+
+Problem CheckMember(const std::string& className, const TMember& m, const std::vector<std::string>& otherMemberNames) {
+    const std::string named = MemberNamed(className, m.memberName);
+    Problem problem = NotAName(ClassNamed(className) + "的成员名", m.memberName);
+    if (!problem)
+        problem = TooLong(ClassNamed(className) + "的成员名“" + Shown(m.memberName) + "”", m.memberName,
+                          ModelValidator::kMaxNameLength);
+    if (!problem)
+        problem = TooLong(named + "的类型", m.memberType, ModelValidator::kMaxNameLength);
+    if (!problem)
+        problem = TooLong(named + "的说明", m.memberComment, ModelValidator::kMaxCommentLength);
+    if (!problem)
+        problem = HasControlCharacter(named + "的说明", m.memberComment, true);
+    // Models written by older versions may hold any number here; the pages
+    // size fields from it.
+    if (!problem && (m.memberLength < 0 || m.memberLength > kMaxTextLength))
+        problem = named + "的长度" + std::to_string(m.memberLength) + "超出范围，应在0到" +
+                  std::to_string(kMaxTextLength) + "之间，请先修改";
+    for (const std::string& other : otherMemberNames)
+        if (!problem)
+            problem = ColumnsCollide(className, m.memberName, other);
+    return problem;
 }
 
 } // namespace
 
-void ModelValidator::CheckLengths() const {
-    CheckLength(project_.ProjectName(), kMaxNameLength, "项目名称");
-    for (const TClassSnapshot& cls : project_.Classes()) {
-        // Only a short prefix of a name that may be huge goes into the message.
-        const std::string shown = cls.ClassName().substr(0, 64);
-        CheckLength(cls.ClassName(), kMaxNameLength, "类名“" + shown + "”");
-        CheckLength(cls.FriendName(), kMaxFriendNameLength, "类" + shown + "的中文名称");
-        for (const TMember& m : cls.Members()) {
-            const std::string member = "类" + shown + "的成员" + m.memberName.substr(0, 64);
-            CheckLength(m.memberName, kMaxNameLength, member + "的名称");
-            CheckLength(m.memberType, kMaxNameLength, member + "的类型");
-            CheckLength(m.memberComment, kMaxCommentLength, member + "的说明");
-            // Models written by older versions may hold any number here; the
-            // pages size fields from it.
-            if (m.memberLength < 0 || m.memberLength > kMaxTextLength)
-                throw Error(member + "的长度" + std::to_string(m.memberLength) + "超出范围，应在0到" +
-                            std::to_string(kMaxTextLength) + "之间，请先修改");
-        }
-    }
+const std::vector<std::string>& ModelValidator::SiteAdminFiles() {
+    // Every file the runtime keeps in admin/ (the frame, the sign-in page,
+    // the picture chooser, the access rules), the upload page the editors
+    // post to, and the menu page. A class file of the same name would
+    // replace one of them or be taken for it.
+    static const std::vector<std::string> files = {"index.php", "signin.php", "open_onepic.php", ".htaccess",
+                                                   ".user.ini", "include/upload.php", "templates/admin/fream.tpl"};
+    return files;
 }
 
-void ModelValidator::CheckWritable(const std::string& projectName) const {
-    CheckLengths();
+std::optional<std::string> ModelValidator::ClassProblem(const std::string& className, const std::string& friendName,
+                                                        const std::vector<std::string>& otherClassNames,
+                                                        const std::string& tablePrefix) {
+    return CheckClass(className, friendName, otherClassNames, tablePrefix);
+}
+
+std::optional<std::string> ModelValidator::MemberProblem(const std::string& className, const TMember& member,
+                                                         const std::vector<std::string>& otherMemberNames) {
+    return CheckMember(className, member, otherMemberNames);
+}
+
+std::optional<std::string> ModelValidator::FirstProblem(const std::string& tablePrefix) const {
+    if (Problem problem = TooLong("项目名称", project_.ProjectName(), kMaxNameLength))
+        return problem;
+    std::vector<std::string> classesBefore;
+    for (const TClassSnapshot& cls : project_.Classes()) {
+        if (Problem problem = CheckClass(cls.ClassName(), cls.FriendName(), classesBefore, tablePrefix))
+            return problem;
+        classesBefore.push_back(cls.ClassName());
+        std::vector<std::string> membersBefore;
+        for (const TMember& m : cls.Members()) {
+            if (Problem problem = CheckMember(cls.ClassName(), m, membersBefore))
+                return problem;
+            membersBefore.push_back(m.memberName);
+        }
+    }
+    return std::nullopt;
+}
+
+void ModelValidator::CheckLengths() const {
+    if (Problem problem = FirstProblem(kDefaultTablePrefix))
+        throw Error(*problem);
+}
+
+void ModelValidator::CheckWritable(const std::string& projectName, const std::string& tablePrefix) const {
     if (!IsSafeFileName(projectName))
-        throw Error("项目名称“" + projectName +
+        throw Error("项目名称“" + Shown(projectName) +
                     "”不能用作文件夹名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改项目名称");
+    if (Problem problem = FirstProblem(tablePrefix))
+        throw Error(*problem);
     for (const TClassSnapshot& cls : project_.Classes()) {
         const std::string& className = cls.ClassName();
-        if (!IsSafeFileName(className))
-            throw Error("类名“" + className +
-                        "”不能用作文件名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改类名");
         // The list page searches strings, dates and references only.
         for (const TMember& search : cls.SearchMembers()) {
             const std::string& type = search.memberType;

@@ -4,6 +4,7 @@
 #include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
+#include "generators/TemplateFill.h"
 #include "base/Error.h"
 
 #include <optional>
@@ -23,19 +24,6 @@ std::string CommentText(const std::string& comment) {
         text += c;
     }
     return text;
-}
-
-// Every occurrence of what, scanning forward; inserted text is not searched again.
-std::string ReplaceAll(const std::string& text, const std::string& what, const std::string& with) {
-    std::string result;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, from)) {
-        result.append(text, from, at - from);
-        result += with;
-        from = at + what.size();
-    }
-    result.append(text, from, std::string::npos);
-    return result;
 }
 
 } // namespace
@@ -104,7 +92,8 @@ std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std
     }
 
     const std::string scriptTemplate = TFileOperate::ReadUtf8File(folders_.Resource("template/admin/mysql.sql"));
-    return ReplaceAll(ReplaceAll(scriptTemplate, "$sqlString", tables.Text() + foreignKeys.Text()), "$dbprefix", tablePrefix);
+    const std::string statements = tables.Text() + foreignKeys.Text();
+    return FillTemplate(scriptTemplate, {{"$sqlString", statements}, {"$dbprefix", tablePrefix}});
 }
 
 } // namespace quorrel

@@ -4,6 +4,7 @@
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
 #include "generators/ProductInfo.h"
+#include "generators/TextEscape.h"
 #include "base/Error.h"
 
 #include <optional>
@@ -24,10 +25,10 @@ void AddPictureDeletion(TLineWriter& w, const TMember& image, std::string_view i
                         std::string_view blank) {
     const TLineWriter::Indent depth(w, indent);
     w.Set("member", image.memberName);
-    w.Set("comment", image.memberComment);
+    w.Set("commentInComment", EscapePhpComment(image.memberComment));
     w.Set("loop", std::string(loopIndent));
     w.Set("blank", std::string(blank));
-    w.Line("/*--  判断{comment}是否为空  --*/");
+    w.Line("/*--  判断{commentInComment}是否为空  --*/");
     w.Line("if ($row['{member}']) {{blank}");
     w.Line("\t$row['{member}'] = unserialize($row['{member}']);");
     w.Line("\t$filepath = $row['{member}']['cover_dir'];{blank}");
@@ -77,7 +78,11 @@ void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const 
 }
 
 TLineWriter TPHPOperate::Writer() const {
-    return TLineWriter({{"lower", lowerClassName_}, {"friend", friendName_}, {"hyphens", kHyphenLine}});
+    // The friendly name enters a controller only escaped for where it lands.
+    return TLineWriter({{"lower", lowerClassName_},
+                        {"friendInComment", EscapePhpComment(friendName_)},
+                        {"friendInString", EscapePhpDoubleQuoted(friendName_)},
+                        {"hyphens", kHyphenLine}});
 }
 
 std::string TPHPOperate::BuildPrologue() const {
@@ -87,7 +92,7 @@ std::string TPHPOperate::BuildPrologue() const {
     w.Line("* FILE_NAME : {lower}.php");
     w.Line("* @link {kHomePagePath}", {{"kHomePagePath", kHomePagePath}});
     w.Line("* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件");
-    w.Line("* @package {friend}管理");
+    w.Line("* @package {friendInComment}管理");
     w.Line("* @subpackage");
     w.Line("* @version 1.0");
     w.Line("*/");
@@ -142,7 +147,7 @@ std::string TPHPOperate::BuildShowAct() {
     };
 
     w.Line("{hyphens}");
-    w.Line("//-- 显示{friend}列表");
+    w.Line("//-- 显示{friendInComment}列表");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'show')");
     w.Line("{");
@@ -246,7 +251,7 @@ std::string TPHPOperate::BuildShowAct() {
 std::string TPHPOperate::BuildAddAct() {
     TLineWriter w = Writer();
     w.Line("{hyphens}");
-    w.Line("//-- 添加{friend}");
+    w.Line("//-- 添加{friendInComment}");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'add')");
     w.Line("{");
@@ -270,7 +275,7 @@ std::string TPHPOperate::BuildAddAct() {
 std::string TPHPOperate::BuildAddOkAct() {
     TLineWriter w = Writer();
     w.Line("{hyphens}");
-    w.Line("//-- 提交添加{friend}信息");
+    w.Line("//-- 提交添加{friendInComment}信息");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'addok')");
     w.Line("{");
@@ -313,7 +318,7 @@ std::string TPHPOperate::BuildAddOkAct() {
         w.Line("\tif(count($coverpic) > 0)");
         w.Line("\t\t$sercoverpic_{member} = serialize($coverpic);");
     }
-    w.Line("\t/*--  写入{friend}信息表  --*/");
+    w.Line("\t/*--  写入{friendInComment}信息表  --*/");
 
     // Column list and values follow the same row order; the last member
     // closes the list instead of adding a comma.
@@ -333,7 +338,7 @@ std::string TPHPOperate::BuildAddOkAct() {
     }
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\tif ($query) {");
-    w.Line("\t\tshowmsg(\"{friend}添加成功\",\"{lower}.php?act=show\");");
+    w.Line("\t\tshowmsg(\"{friendInString}添加成功\",\"{lower}.php?act=show\");");
     w.Line("\t}");
     w.Line("}");
     return w.Take();
@@ -344,7 +349,7 @@ std::string TPHPOperate::BuildRemoveAct() {
     TLineWriter w = Writer();
     w.Set("key", keyName);
     w.Line("{hyphens}");
-    w.Line("//-- 删除{friend}");
+    w.Line("//-- 删除{friendInComment}");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'remove')");
     w.Line("{");
@@ -371,7 +376,7 @@ std::string TPHPOperate::BuildDelAllAct() {
     TLineWriter w = Writer();
     w.Set("key", keyName);
     w.Line("{hyphens}");
-    w.Line("//-- 批量删除{friend}");
+    w.Line("//-- 批量删除{friendInComment}");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'delall')");
     w.Line("{");
@@ -399,7 +404,7 @@ std::string TPHPOperate::BuildEditAct() {
     TLineWriter w = Writer();
     w.Set("key", keyName);
     w.Line("{hyphens}");
-    w.Line("//-- 编辑{friend}");
+    w.Line("//-- 编辑{friendInComment}");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'edit')");
     w.Line("{");
@@ -408,7 +413,7 @@ std::string TPHPOperate::BuildEditAct() {
     for (const TReference& ref : references) {
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
-        w.Line("\t/*--  查询{memberComment}信息  --*/", {{"memberComment", ref.member.memberComment}});
+        w.Line("\t/*--  查询{commentInComment}信息  --*/", {{"commentInComment", EscapePhpComment(ref.member.memberComment)}});
         w.Line("\t${type}List = array();");
         w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{type}\";");
         w.Line("\t$query = $DB->query($sql);");
@@ -416,7 +421,7 @@ std::string TPHPOperate::BuildEditAct() {
         w.Line("\t\t${type}List[] = $row;");
         w.Line("\t}");
     }
-    w.Line("\t/*--  查询{friend}基本信息  --*/");
+    w.Line("\t/*--  查询{friendInComment}基本信息  --*/");
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '${key}'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\t$row= $DB->fetch_array($query);");
@@ -452,7 +457,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     TLineWriter w = Writer();
     w.Set("key", keyName);
     w.Line("{hyphens}");
-    w.Line("//-- 确定编辑{friend}信息");
+    w.Line("//-- 确定编辑{friendInComment}信息");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'editok')");
     w.Line("{ ");
@@ -510,7 +515,7 @@ std::string TPHPOperate::BuildEditOkAct() {
         w.Line("\t\t}");
         w.Line("\t}");
     }
-    w.Line("\t/*--  更新{friend}基本信息表  --*/");
+    w.Line("\t/*--  更新{friendInComment}基本信息表  --*/");
     w.Line("\t$sql = \"UPDATE {$dbprefix}{lower} SET \";");
     // Every plain column but the last is followed by a comma.
     const TMemberRefs plain = class_->PlainNonKeyMembers();
@@ -523,9 +528,9 @@ std::string TPHPOperate::BuildEditOkAct() {
     w.Line("\t$sql = $sql.\" WHERE {key} = '\".${lower}['{key}'].\"'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\tif ($query) {");
-    w.Line("\t\tshowmsg(\"{friend}更新成功\",\"{lower}.php?act=show\");");
+    w.Line("\t\tshowmsg(\"{friendInString}更新成功\",\"{lower}.php?act=show\");");
     w.Line("\t} else {");
-    w.Line("\t\tshowmsg(\"{friend}更新失败\");");
+    w.Line("\t\tshowmsg(\"{friendInString}更新失败\");");
     w.Line("\t}");
     w.Line("}");
     return w.Take();

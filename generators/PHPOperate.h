@@ -50,8 +50,9 @@ private:
         bool refKeyIsInteger = false;
     };
 
-    // A writer with the values of the current class: {lower}, {friend} and
-    // the comment frame {hyphens}.
+    // A writer with the values of the current class: {lower}, the friendly
+    // name escaped for a PHP comment {friendInComment} and for a PHP
+    // double-quoted string {friendInString}, and the comment frame {hyphens}.
     TLineWriter Writer() const;
     std::string BuildPrologue() const;
 

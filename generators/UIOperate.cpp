@@ -4,6 +4,8 @@
 #include "generators/LineWriter.h"
 #include "generators/ModelLookup.h"
 #include "generators/Names.h"
+#include "generators/TemplateFill.h"
+#include "generators/TextEscape.h"
 #include "base/Error.h"
 
 #include <string_view>
@@ -11,18 +13,6 @@
 
 namespace quorrel {
 namespace {
-
-// Every occurrence of what in text, searched left to right; inserted text is
-// not searched again.
-std::string ReplaceAll(const std::string& text, const std::string& what, const std::string& with) {
-    std::string result;
-    std::size_t start = 0;
-    for (std::size_t found = text.find(what); found != std::string::npos; found = text.find(what, start)) {
-        result.append(text, start, found - start).append(with);
-        start = found + what.size();
-    }
-    return result.append(text, start, std::string::npos);
-}
 
 // memberLength × 10 pixels.
 std::string WidthPx(const TMember& member) {
@@ -77,7 +67,8 @@ void TUIOperate::SetCurrentClass(const TListEntry& entry) {
 }
 
 TLineWriter TUIOperate::Writer() const {
-    return TLineWriter({{"lower", lowerClassName_}, {"friend", friendName_}, {"docType", kDocType},
+    // The friendly name enters a page only escaped for HTML.
+    return TLineWriter({{"lower", lowerClassName_}, {"friendHtml", EscapeHtml(friendName_)}, {"docType", kDocType},
                         {"searchIndent", kSearchIndent}});
 }
 
@@ -106,19 +97,22 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
     TLineWriter contentMenu;
     for (const auto& entry : classes) {
         SetCurrentClass(entry);
-        const TLineWriter::Values values = {{"lower", lowerClassName_}, {"friend", friendName_}};
-        topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friend}'); return false;\">{friend}</a></span></li>", values);
+        // The friendly name is the link's text and a script string in its onClick.
+        const std::string friendHtml = EscapeHtml(friendName_);
+        const std::string friendJs = EscapeJsInHtmlAttribute(friendName_);
+        const TLineWriter::Values values = {{"lower", lowerClassName_}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
+        topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li>", values);
 
         contentMenu.Line("        <ul id=\"menu_{lower}\" style=\"display: none;\">", values);
-        contentMenu.Line("          <li><a href=\"{lower}.php?act=show\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'{friend}管理');\">{friend}管理</a></li>", values);
-        contentMenu.Line("          <li><a href=\"{lower}.php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加{friend}');\">添加{friend}</a></li>", values);
+        contentMenu.Line("          <li><a href=\"{lower}.php?act=show\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'{friendJs}管理');\">{friendHtml}管理</a></li>", values);
+        contentMenu.Line("          <li><a href=\"{lower}.php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加{friendJs}');\">添加{friendHtml}</a></li>", values);
         contentMenu.Line("        </ul>");
         contentMenu.Line();
     }
 
     const std::string frame = TFileOperate::ReadTextFile(folders_.Resource("template/admin/templates/admin/fream.tpl"));
     const std::string page =
-        ReplaceAll(ReplaceAll(frame, "$topMenuString", topMenu.Take()), "$contentMenuString", contentMenu.Take());
+        FillTemplate(frame, {{"$topMenuString", topMenu.Text()}, {"$contentMenuString", contentMenu.Text()}});
 
     out_.Write("projects/" + projectName_ + "/admin/templates/admin/fream.tpl", page);
     progress_.AddLine("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!");
@@ -135,7 +129,7 @@ void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
     w.Line("<html xmlns=\"http://www.w3.org/1999/xhtml\">");
     w.Line("<head>");
     w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
-    w.Line("<title>{friend}{what}</title>", {{"what", add ? "添加" : "管理"}});
+    w.Line("<title>{friendHtml}{what}</title>", {{"what", add ? "添加" : "管理"}});
     w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
@@ -188,11 +182,11 @@ void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
     w.Line("<div id=\"append_parent\"/>");
     w.Line("<div id=\"cpcontainer\" class=\"container\">");
     w.Line("  <div class=\"itemtitle\">");
-    w.Line("    <h3>{friend}{what}</h3>", {{"what", add ? "" : "管理"}});
+    w.Line("    <h3>{friendHtml}{what}</h3>", {{"what", add ? "" : "管理"}});
     w.Line("    <ul class=\"tab1\">");
-    w.Line("      <li{current}> <a href=\"{lower}.php?act=show\"> <span>{friend}{what}</span> </a> </li>",
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=show\"> <span>{friendHtml}{what}</span> </a> </li>",
            {{"current", list ? current : ""}, {"what", edit ? "管理" : "列表"}});
-    w.Line("      <li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friend}{what}</span> </a> </li>",
+    w.Line("      <li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friendHtml}{what}</span> </a> </li>",
            {{"current", add ? current : ""}, {"what", edit ? "信息" : ""}});
     w.Line("    </ul>");
     w.Line("  </div>");
@@ -223,14 +217,14 @@ void TUIOperate::WriteFormEnd(TLineWriter& w) {
 void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormInput input) const {
     const bool add = page == Page::Add;
     w.Set("member", m.memberName);
-    w.Set("comment", m.memberComment);
+    w.Set("commentHtml", EscapeHtml(m.memberComment));
     // The add page starts empty; the edit page shows the record's value.
     const std::string value = add ? "value=\"\"" : "value=\"<{${lower}.{member}}>\"";
     const std::string cell = "          <td class=\"vtop rowform\">";
     const std::string end = "          </td>";
     std::string tips;
     w.Line("        <tr class=\"noborder\">");
-    w.Line("          <td class=\"td27\">{comment}:</td>");
+    w.Line("          <td class=\"td27\">{commentHtml}:</td>");
     switch (input) {
     case FormInput::Text:
         w.Line(cell + "<input class=\"txt\" type=\"text\" style=\"width:{width}px\" " + value +
@@ -252,7 +246,7 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormI
             w.Line(cell + "<input class=\"txt\" type=\"text\" " + value +
                    "  id=\"{member}\" name=\"{lower}[{member}]\"/><input type=\"button\" class=\"btn\" value=\"选择\" "
                    "onclick=\"OpenDialog('open_onepic.php?txtName={member}')\"/>  </td>");
-        tips = "在{friend}列表页中显示的图片";
+        tips = "在{friendHtml}列表页中显示的图片";
         break;
     case FormInput::ReadOnlyKey:
         w.Line(cell + "<input class=\"txt\" readOnly type=\"text\" style=\"width:200px\" " + value +
@@ -279,7 +273,7 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormI
         w.Line("              </option>");
         w.Line("              <{/section}>");
         w.Line("            </select>" + end);
-        tips = "{comment}，选择该{friend}对应的{comment}信息";
+        tips = "{commentHtml}，选择该{friendHtml}对应的{commentHtml}信息";
         break;
     }
     }
@@ -371,8 +365,8 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("      <tr>");
     w.Line("        <td class=\"tipsblock\"><ul id=\"tipslis\">");
     w.Line("            <li>此栏目的删除操作不可恢复，请谨慎操作</li>");
-    w.Line("            <li>如果需要批量删除，请选择需要删除的{friend}，然后单击提交</li>");
-    w.Line("            <li>如果需要删除单个{friend}，请直接单击该{friend}后面的删除</li>");
+    w.Line("            <li>如果需要批量删除，请选择需要删除的{friendHtml}，然后单击提交</li>");
+    w.Line("            <li>如果需要删除单个{friendHtml}，请直接单击该{friendHtml}后面的删除</li>");
     w.Line("          </ul></td>");
     w.Line("      </tr>");
     w.Line("    </tbody>");
@@ -386,10 +380,11 @@ std::string TUIOperate::BuildListPage() const {
     for (const TMember& m : class_->SearchMembers()) {
         const std::string& name = m.memberName;
         w.Set("member", name);
+        w.Set("commentHtml", EscapeHtml(m.memberComment));
         if (m.memberType == kTypeString) {
-            w.Line("{searchIndent}{memberComment}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:{value}px\" name=\"{member}\"/>", {{"memberComment", m.memberComment}, {"value", WidthPx(m)}});
+            w.Line("{searchIndent}{commentHtml}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:{value}px\" name=\"{member}\"/>", {{"value", WidthPx(m)}});
         } else if (m.memberType == kTypeDate) {
-            w.Line("{searchIndent}{memberComment}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:80px\" name=\"{member}\" onclick=\"setDay(this);\" />", {{"memberComment", m.memberComment}});
+            w.Line("{searchIndent}{commentHtml}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:80px\" name=\"{member}\" onclick=\"setDay(this);\" />");
         } else {
             const TReferencedClass ref = LookUpReference(m);
             const std::string& list = ref.lowerTypeName;
@@ -398,8 +393,8 @@ std::string TUIOperate::BuildListPage() const {
             w.Set("refKey", refKey);
             // The first option's value reads as "no choice" in the list action.
             const char* noChoice = ref.keyMember.memberIsInteger == 1 ? "0" : "";
-            w.Line("{searchIndent}{memberComment}: <select name=\"{member}\" >", {{"memberComment", m.memberComment}});
-            w.Line("              <option value=\"{noChoice}\">请选择查询的{memberComment}</option>", {{"noChoice", noChoice}, {"memberComment", m.memberComment}});
+            w.Line("{searchIndent}{commentHtml}: <select name=\"{member}\" >");
+            w.Line("              <option value=\"{noChoice}\">请选择查询的{commentHtml}</option>", {{"noChoice", noChoice}});
             w.Line("              <{section name=key loop=${list}List}>");
             w.Line("              <option value=\"<{${list}List[key].{refKey}}>\"");
             w.Line("              <{if ${list}List[key].{refKey} == ${member}}>selected<{/if}>");
@@ -427,7 +422,7 @@ std::string TUIOperate::BuildListPage() const {
 
     const TMemberRefs columns = class_->ListMembers();
     for (const TMember& m : columns)
-        w.Line("          <th>{memberComment}</th>", {{"memberComment", m.memberComment}});
+        w.Line("          <th>{commentHtml}</th>", {{"commentHtml", EscapeHtml(m.memberComment)}});
 
     w.Line("          <th/>");
     w.Line("          <th/>");

@@ -41,8 +41,9 @@ private:
 
 
     void SetCurrentClass(const TListEntry& entry);
-    // A writer with the values of the current class: {lower}, {friend}, and
-    // the fixed {docType} and {searchIndent}.
+    // A writer with the values of the current class: {lower}, the friendly
+    // name escaped for HTML {friendHtml}, and the fixed {docType} and
+    // {searchIndent}. Model text enters a page only escaped for HTML.
     TLineWriter Writer() const;
     TMember LookUpKeyMember() const;
     TReferencedClass LookUpReference(const TMember& member) const;

@@ -179,8 +179,9 @@ TEST_F(UIOperate, TablePrefixChangesNoTemplate) {
 }
 
 TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
-    // A friend name carrying the content placeholder, a digit-first and an
-    // all-capitals class name, and a frame with the top placeholder twice.
+    // A friend name carrying the content placeholder (shown as it is, never
+    // filled in), a digit-first and an all-capitals class name, and a frame
+    // with the top placeholder twice.
     ProjectBuilder names("names");
     names.Class("新闻", "新闻$contentMenuString",
                 {Field("newsId", kTypeInteger).Key().Comment("编号"),

@@ -25,7 +25,7 @@ CREATE TABLE IF NOT EXISTS `php_article` (
   `editor` int(11) NOT NULL COMMENT '',
   `cover` text COLLATE utf8_bin NOT NULL COMMENT '封面 C:\\pics\\',
   `photo` text COLLATE utf8_bin NOT NULL COMMENT '',
-  `content` varchar(255) COLLATE utf8_bin NULL COMMENT '正文, 存于 php_ 表',
+  `content` varchar(255) COLLATE utf8_bin NULL COMMENT '正文, 存于 $dbprefix 表',
   `publishDate` date NOT NULL COMMENT '发布日期',
   `hits` int(11) NOT NULL COMMENT '点击\\',
   PRIMARY KEY (`articleId`)
