@@ -15,13 +15,20 @@ namespace quorrel {
 namespace {
 
 // A comment as the inside of an SQL string literal: a single quote is
-// doubled and a backslash doubled, so no comment can end the literal early.
+// doubled and a backslash doubled, so no comment can end the literal early;
+// a line break is written as its escape, so every column stays on one line
+// of the script whatever line ends the client that runs it expects.
 std::string CommentText(const std::string& comment) {
     std::string text;
     for (char c : comment) {
-        if (c == '\'' || c == '\\')
+        if (c == '\r')
+            text += "\\r";
+        else if (c == '\n')
+            text += "\\n";
+        else if (c == '\'' || c == '\\')
+            text += std::string(2, c);
+        else
             text += c;
-        text += c;
     }
     return text;
 }
