@@ -1,7 +1,10 @@
 #include "ui/ClassForm.h"
 
+#include "generation/ModelValidator.h"
+#include "model/ClassDAO.h"
 #include "ui/Convert.h"
 #include "ui/MainForm.h"
+#include "ui/Prompts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -54,6 +57,20 @@ TClassForm::TClassForm(TFormMain& owner, const QString& caption, const QString& 
 bool TClassForm::StartsWithCapital(const QString& name) {
     const std::string bytes = ToStd(name);
     return !bytes.empty() && bytes.front() >= 'A' && bytes.front() <= 'Z';
+}
+
+bool TClassForm::KeepsModelRules(int projectId, const QString& className, const QString& friendName,
+                                 std::optional<int> editedClassId) const {
+    std::vector<std::string> others;
+    for (const auto& entry : TClassDAO().GetClassList(projectId))
+        if (entry.id != editedClassId)
+            others.push_back(entry.name);
+    const auto problem =
+        ModelValidator::ClassProblem(ToStd(className), ToStd(friendName), others, ToStd(owner_.TablePrefix()));
+    if (!problem)
+        return true;
+    owner_.Boxes().Information(ToQ(*problem));
+    return false;
 }
 
 } // namespace quorrel

@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
 
+#include <optional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,6 +31,12 @@ protected:
 
     // True when the first byte of the name is an ASCII capital.
     static bool StartsWithCapital(const QString& name);
+    // The model's rules for a class's names (ModelValidator), beside the
+    // other classes of the selected project (all of them but the class being
+    // edited) and the main window's table prefix; false after the broken
+    // rule has been shown.
+    bool KeepsModelRules(int projectId, const QString& className, const QString& friendName,
+                         std::optional<int> editedClassId) const;
 
     TFormMain& owner_;
 };

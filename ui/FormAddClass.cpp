@@ -39,6 +39,8 @@ void TAddClassForm::Button1Click() {
         boxes.Information(QStringLiteral("该类名称已经存在!"));
         return;
     }
+    if (!KeepsModelRules(*projectId, className, friendName, std::nullopt))
+        return;
     classes.AddClass(*projectId, ToStd(className), ToStd(friendName));
     owner_.FillClassList(*projectId);
     boxes.Information(QStringLiteral("类名称添加成功！"));

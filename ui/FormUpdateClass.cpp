@@ -46,6 +46,8 @@ void TUpdateClassForm::Button1Click() {
     auto projectId = owner_.SelectedProjectId();
     if (!projectId)
         return;
+    if (!KeepsModelRules(*projectId, className, friendName, classId_))
+        return;
     TClassDAO().UpdateClass(*projectId, classId_, ToStd(className), ToStd(friendName));
     owner_.SetSelectedClassName(className);
     boxes.Information(QStringLiteral("类名称更新成功"));

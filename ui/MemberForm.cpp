@@ -1,6 +1,8 @@
 #include "ui/MemberForm.h"
 
+#include "generation/ModelValidator.h"
 #include "model/ClassDAO.h"
+#include "model/MemberDAO.h"
 #include "ui/Convert.h"
 #include "ui/MainForm.h"
 #include "ui/Prompts.h"
@@ -203,6 +205,16 @@ void TMemberForm::Button1Click() {
     if (!CB_MemberQueryDisplay->isChecked())
         member.memberQueryDisplay = 0;
     member.memberComment = ToStd(Edt_MemberComment->text());
+    // The model's rules for names and texts, beside the other members of the class.
+    std::vector<std::string> others;
+    TRowSet rows = TMemberDAO().QueryMembers(member.classId);
+    for (rows.First(); !rows.Eof(); rows.Next())
+        if (!MemberId() || rows.FieldInt("memberId") != *MemberId())
+            others.push_back(rows.FieldString("memberName"));
+    if (auto problem = ModelValidator::MemberProblem(ToStd(owner_.SelectedClassName()), member, others)) {
+        owner_.Boxes().Information(ToQ(*problem));
+        return;
+    }
     Store(member);
     if (auto classId = owner_.SelectedClassId())
         owner_.FillMemberTable(*classId);

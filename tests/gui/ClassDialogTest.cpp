@@ -125,16 +125,68 @@ TEST_F(ClassDialogs, UpdateFillsInTheNamesAndChecksTheCapitalBeforeTheFriendlyNa
     }
     EXPECT_EQ(TClassDAO().GetClassNameById(book), "Book");
 
-    // Renaming to another class's name is accepted.
+    // Renaming to another class's name would write that class's files.
     boxes.Clear();
-    EXPECT_TRUE(UpdateClass(QStringLiteral("Article"), QStringLiteral("书")));
-    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类名称更新成功"}));
-    EXPECT_EQ(TClassDAO().GetClassNameById(book), "Article");
-    EXPECT_EQ(TClassDAO().GetFriendName(book), "书");
-    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Article", "Article"}));
+    EXPECT_FALSE(UpdateClass(QStringLiteral("Article"), QStringLiteral("书")));
+    ASSERT_EQ(boxes.Informations().size(), 1u);
+    EXPECT_TRUE(boxes.Informations()[0].contains(QStringLiteral("同一个文件"))) << boxes.Informations()[0].toStdString();
+    EXPECT_EQ(TClassDAO().GetClassNameById(book), "Book");
+
+    // Keeping its own name, or taking a new one, is accepted.
+    boxes.Clear();
+    EXPECT_TRUE(UpdateClass(QStringLiteral("Book"), QStringLiteral("书")));
+    EXPECT_TRUE(UpdateClass(QStringLiteral("Novel"), QStringLiteral("小说")));
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类名称更新成功", "类名称更新成功"}));
+    EXPECT_EQ(TClassDAO().GetClassNameById(book), "Novel");
+    EXPECT_EQ(TClassDAO().GetFriendName(book), "小说");
+    EXPECT_EQ(ClassNames(), (std::vector<QString>{"Article", "Novel"}));
     EXPECT_EQ(SelectedClassRow(), 1);
     EXPECT_EQ(form->SelectedClassId(), book);
     (void)article;
+}
+
+TEST_F(ClassDialogs, BothDialogsRefuseWhatTheModelRulesRefuseNamingTheRule) {
+    int p = build.Project("alpha");
+    build.CompleteClass(p, "Existing");
+    int other = build.Class(p, "Other", "其他");
+    Start();
+
+    // Each breaks one rule; the box says which, with the words of the import and the run.
+    const std::vector<std::tuple<QString, QString, QStringList>> refused = {
+        {"EXISTING", "又一个", {"类“EXISTING”和类“Existing”", "同一个文件"}},
+        {"Signin", "登录", {"admin/signin.php", "网站自带的文件", "同名"}},
+        {"Index", "首页", {"admin/index.php", "同名"}},
+        {"Ab\"c", "引号", {"类名“Ab\"c”", "不能用作名称"}},
+        {"Abc{$x}", "代码", {"不能用作名称"}},
+        {"T" + QString(60, 'x'), "长", {"加上表前缀后的表名", "过长（65个字符）"}},
+        {"Fine", QString(256, QChar(0x4E2D)), {"类“Fine”的中文名称", "过长（256个字符）"}},
+    };
+    for (const auto& [className, friendName, said] : refused) {
+        boxes.Clear();
+        EXPECT_FALSE(AddClass(className, friendName)) << className.toStdString();
+        ASSERT_EQ(boxes.Informations().size(), 1u) << className.toStdString();
+        for (const QString& piece : said)
+            EXPECT_TRUE(boxes.Informations()[0].contains(piece))
+                << piece.toStdString() << " not in " << boxes.Informations()[0].toStdString();
+    }
+    EXPECT_EQ(StoredClassNames(p), (std::vector<std::string>{"Existing", "Other"}));
+
+    // The update dialog holds to the same rules.
+    ChooseClass(1);
+    for (const auto& [className, friendName, said] : refused) {
+        boxes.Clear();
+        EXPECT_FALSE(UpdateClass(className, friendName)) << className.toStdString();
+        ASSERT_EQ(boxes.Informations().size(), 1u) << className.toStdString();
+        EXPECT_TRUE(boxes.Informations()[0].contains(said.back())) << boxes.Informations()[0].toStdString();
+    }
+    EXPECT_EQ(TClassDAO().GetClassNameById(other), "Other");
+    EXPECT_EQ(TClassDAO().GetFriendName(other), "其他");
+
+    // Hostile friendly names are free text: stored as typed.
+    boxes.Clear();
+    const QString hostile = QStringLiteral("笔记\"); phpinfo(); // <script>*/ ?> $x 😀");
+    EXPECT_TRUE(AddClass(QStringLiteral("Note"), hostile));
+    EXPECT_EQ(TClassDAO().GetFriendName(TClassDAO().GetClassId(p, "Note")), hostile.toStdString());
 }
 
 TEST_F(ClassDialogs, UpdateKeepsTheListPositionAndTheMemberTableAndRetypesReferences) {

@@ -362,5 +362,41 @@ TEST_F(MemberDialogs, CancelAndTheCloseBoxStoreNothing) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(MemberDialogs, BothDialogsRefuseWhatTheModelRulesRefuseNamingTheRule) {
+    SetUpModel();
+    build.Member(MakeMember(project, article, "title", kTypeString));
+    build.Member(MakeMember(project, article, "body", kTypeString));
+    Start();
+
+    const std::vector<std::pair<Input, QStringList>> refused = {
+        {Input{.name = "tITLE"}, {"类“Article”的成员“tITLE”和成员“title”", "同一列"}},
+        {Input{.name = "a\"b"}, {"类“Article”的成员名“a\"b”", "不能用作名称"}},
+        {Input{.name = "a{${phpinfo()}}"}, {"不能用作名称"}},
+        {Input{.name = "n" + QString(64, 'x')}, {"类“Article”的成员名", "过长（65个字符）"}},
+        {Input{.name = "note", .comment = QString(1025, QChar(0x8BF4))}, {"类“Article”的成员“note”的说明", "过长（1025个字符）"}},
+    };
+    for (const auto& [in, said] : refused) {
+        boxes.Clear();
+        EXPECT_FALSE(Add(in)) << in.name.toStdString();
+        ASSERT_EQ(boxes.Informations().size(), 1u) << in.name.toStdString();
+        for (const QString& piece : said)
+            EXPECT_TRUE(boxes.Informations()[0].contains(piece))
+                << piece.toStdString() << " not in " << boxes.Informations()[0].toStdString();
+    }
+    EXPECT_EQ(Stored(article).size(), 2u);
+
+    // The update dialog compares with the other members only: "body" may
+    // keep its name, not take another member's.
+    boxes.Clear();
+    EXPECT_FALSE(Update(1, Input{.name = "title"}));
+    ASSERT_EQ(boxes.Informations().size(), 1u);
+    EXPECT_TRUE(boxes.Informations()[0].contains(QStringLiteral("同一列"))) << boxes.Informations()[0].toStdString();
+    const QString hostile = QStringLiteral("</td><script>alert(1)</script> <{$smarty.version}> */ ?> 😀");
+    boxes.Clear();
+    EXPECT_TRUE(Update(1, Input{.name = "body", .comment = hostile}));
+    EXPECT_EQ(boxes.Informations(), (std::vector<QString>{"类成员属性更新成功!"}));
+    EXPECT_EQ(Stored(article)[1].memberComment, hostile.toStdString());
+}
+
 } // namespace
 } // namespace quorrel::test
