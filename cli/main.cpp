@@ -2,6 +2,7 @@
 #include "cli/ConsoleReporter.h"
 #include "cli/ModelJson.h"
 #include "generation/AutoCode.h"
+#include "generation/ModelValidator.h"
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
 #include "base/Error.h"
@@ -120,7 +121,10 @@ int Generate(const TFolders& folders, const std::string& project, const std::str
 
 int Sql(const TFolders& folders, const std::string& project, const std::string& prefix) {
     const int projectId = FindProject(project);
-    std::cout << TDataBaseSql(folders).BuildScript(*TProjectSnapshot::Take(projectId), prefix) << std::flush;
+    const auto snapshot = TProjectSnapshot::Take(projectId);
+    // Names go into the script as they are: a model that breaks a rule gets none.
+    ModelValidator(*snapshot).CheckNamesAndTexts(prefix);
+    std::cout << TDataBaseSql(folders).BuildScript(*snapshot, prefix) << std::flush;
     return kOk;
 }
 

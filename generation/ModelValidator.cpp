@@ -284,17 +284,20 @@ std::optional<std::string> ModelValidator::FirstProblem(const std::string& table
     return std::nullopt;
 }
 
-void ModelValidator::CheckLengths() const {
-    if (Problem problem = FirstProblem(kDefaultTablePrefix))
+void ModelValidator::CheckNamesAndTexts(const std::string& tablePrefix) const {
+    if (Problem problem = FirstProblem(tablePrefix))
         throw Error(*problem);
+}
+
+void ModelValidator::CheckLengths() const {
+    CheckNamesAndTexts(kDefaultTablePrefix);
 }
 
 void ModelValidator::CheckWritable(const std::string& projectName, const std::string& tablePrefix) const {
     if (!IsSafeFileName(projectName))
         throw Error("项目名称“" + Shown(projectName) +
                     "”不能用作文件夹名（不能为空、不能是.或..、不能含/、\\或控制字符），请先修改项目名称");
-    if (Problem problem = FirstProblem(tablePrefix))
-        throw Error(*problem);
+    CheckNamesAndTexts(tablePrefix);
     for (const TClassSnapshot& cls : project_.Classes()) {
         const std::string& className = cls.ClassName();
         // The list page searches strings, dates and references only.

@@ -40,8 +40,10 @@ public:
     // their members in order, each against those before it.
     std::optional<std::string> FirstProblem(const std::string& tablePrefix) const;
 
-    // Raises quorrel::Error with the first problem (FirstProblem), checked
-    // with the default table prefix: what a model taken in must keep.
+    // Raises quorrel::Error with the first problem (FirstProblem).
+    void CheckNamesAndTexts(const std::string& tablePrefix) const;
+    // CheckNamesAndTexts with the default table prefix: what a model taken
+    // in must keep.
     void CheckLengths() const;
 
     // Raises quorrel::Error for the first problem (FirstProblem with the

@@ -1,5 +1,6 @@
 #include "ui/DataBaseSqlForm.h"
 
+#include "generation/ModelValidator.h"
 #include "generators/DataBaseSql.h"
 #include "ui/Convert.h"
 #include "ui/Prompts.h"
@@ -37,7 +38,10 @@ void TDataBaseSqlForm::showEvent(QShowEvent* event) {
 void TDataBaseSqlForm::FormShow() {
     Memo_Sql->clear();
     try {
-        std::string script = TDataBaseSql(folders_).BuildScript(*TProjectSnapshot::Take(projectId_), ToStd(tablePrefix_));
+        const auto project = TProjectSnapshot::Take(projectId_);
+        // Names go into the script as they are: a model that breaks a rule gets none.
+        ModelValidator(*project).CheckNamesAndTexts(ToStd(tablePrefix_));
+        std::string script = TDataBaseSql(folders_).BuildScript(*project, ToStd(tablePrefix_));
         // The memo holds lines; copied text gets the desktop's own line ends.
         Memo_Sql->setPlainText(ToQ(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } catch (const std::exception& e) {

@@ -1,7 +1,7 @@
 // The rules of names and texts: a model that breaks one is refused alike by
-// `quorrel-cli import` (whole, the model store unchanged) and by a run (before
-// anything is written), each time with the rule's wording naming the class
-// and member.
+// `quorrel-cli import` (whole, the model store unchanged), by a run (before
+// anything is written) and by the database script, each time with the
+// rule's wording naming the class and member.
 #include "generation/AutoCode.h"
 #include "generation/ModelValidator.h"
 #include "model/ProjectDAO.h"
@@ -176,6 +176,11 @@ TEST_P(EachRule, IsRefusedByTheImportAndByTheRunNamingTheRule) {
         EXPECT_NE(reporter.failures[0].find(piece), std::string::npos) << "run: " << piece << " not in " << reporter.failures[0];
     EXPECT_NE(err.find(reporter.failures[0]), std::string::npos) << "the run and the import word it alike";
     EXPECT_FALSE(fs::exists(home.home() / "projects"));
+
+    // Nor does the database script take it.
+    const auto [sqlStatus, sqlErr] = Cli(home.home(), "sql shop");
+    EXPECT_EQ(sqlStatus, 1);
+    EXPECT_NE(sqlErr.find(reporter.failures[0]), std::string::npos) << sqlErr;
 }
 
 INSTANTIATE_TEST_SUITE_P(NamesAndTexts, EachRule, ::testing::ValuesIn(Rules()),
