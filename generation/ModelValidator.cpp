@@ -157,7 +157,7 @@ Problem HasControlCharacter(const std::string& what, const std::string& text, bo
     });
     if (!bad)
         return std::nullopt;
-    return what + (lineBreaksAllowed ? "含有换行和制表符以外的控制字符，请先修改" : "含有换行等控制字符，请先修改");
+    return what + "含有不能有的控制字符（中文名称只能是一行；说明可以换行、有制表符，但不能有其他控制字符），请先修改";
 }
 
 // The files a class writes, relative to admin/, as a case-insensitive file
