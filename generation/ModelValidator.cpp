@@ -8,6 +8,8 @@
 #include <array>
 #include <cctype>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace quorrel {
 namespace {
@@ -182,25 +184,37 @@ Problem ReplacesSiteFile(const std::string& className) {
     return std::nullopt;
 }
 
-Problem FilesCollide(const std::string& className, const std::string& other) {
+// The files of the classes checked so far, by their lowered path: the class
+// that writes each and the path as it writes it.
+using TakenFiles = std::unordered_map<std::string, std::pair<std::string, std::string>>;
+
+void TakeFiles(TakenFiles& taken, const std::string& className) {
     for (const std::string& file : ClassFiles(className))
-        for (const std::string& otherFile : ClassFiles(other))
-            if (AsciiLower(file) == AsciiLower(otherFile))
-                return ClassNamed(className) + "和" + ClassNamed(other) + "生成的文件admin/" + file + "与admin/" +
-                       otherFile + "在不区分大小写的文件系统上是同一个文件，请修改其中一个类名";
+        taken.emplace(AsciiLower(file), std::make_pair(className, file));
+}
+
+Problem FilesCollide(const std::string& className, const TakenFiles& taken) {
+    for (const std::string& file : ClassFiles(className))
+        if (const auto other = taken.find(AsciiLower(file)); other != taken.end())
+            return ClassNamed(className) + "和" + ClassNamed(other->second.first) + "生成的文件admin/" + file +
+                   "与admin/" + other->second.second + "在不区分大小写的文件系统上是同一个文件，请修改其中一个类名";
     return std::nullopt;
 }
 
-Problem ColumnsCollide(const std::string& className, const std::string& memberName, const std::string& other) {
-    if (AsciiLower(memberName) != AsciiLower(other))
+// The members checked so far by their lowered name: the name as it is.
+using TakenColumns = std::unordered_map<std::string, std::string>;
+
+Problem ColumnsCollide(const std::string& className, const std::string& memberName, const TakenColumns& taken) {
+    const auto other = taken.find(AsciiLower(memberName));
+    if (other == taken.end())
         return std::nullopt;
-    return MemberNamed(className, memberName) + "和成员“" + Shown(other) +
+    return MemberNamed(className, memberName) + "和成员“" + Shown(other->second) +
            "”在MySQL中是同一列（列名不区分大小写），请修改其中一个成员名";
 }
 
 // The rules of one class's own names, then against the classes before it.
-Problem CheckClass(const std::string& className, const std::string& friendName,
-                   const std::vector<std::string>& otherClassNames, const std::string& tablePrefix) {
+Problem CheckClass(const std::string& className, const std::string& friendName, const TakenFiles& otherClasses,
+                   const std::string& tablePrefix) {
     const std::string named = ClassNamed(className);
     Problem problem = NotAName("类名", className);
     if (!problem)
@@ -214,13 +228,12 @@ Problem CheckClass(const std::string& className, const std::string& friendName,
         problem = HasControlCharacter(named + "的中文名称", friendName, false);
     if (!problem)
         problem = ReplacesSiteFile(className);
-    for (const std::string& other : otherClassNames)
-        if (!problem)
-            problem = FilesCollide(className, other);
+    if (!problem)
+        problem = FilesCollide(className, otherClasses);
     return problem;
 }
 
-Problem CheckMember(const std::string& className, const TMember& m, const std::vector<std::string>& otherMemberNames) {
+Problem CheckMember(const std::string& className, const TMember& m, const TakenColumns& otherMembers) {
     const std::string named = MemberNamed(className, m.memberName);
     Problem problem = NotAName(ClassNamed(className) + "的成员名", m.memberName);
     if (!problem)
@@ -237,9 +250,8 @@ Problem CheckMember(const std::string& className, const TMember& m, const std::v
     if (!problem && (m.memberLength < 0 || m.memberLength > kMaxTextLength))
         problem = named + "的长度" + std::to_string(m.memberLength) + "超出范围，应在0到" +
                   std::to_string(kMaxTextLength) + "之间，请先修改";
-    for (const std::string& other : otherMemberNames)
-        if (!problem)
-            problem = ColumnsCollide(className, m.memberName, other);
+    if (!problem)
+        problem = ColumnsCollide(className, m.memberName, otherMembers);
     return problem;
 }
 
@@ -258,27 +270,33 @@ const std::vector<std::string>& ModelValidator::SiteAdminFiles() {
 std::optional<std::string> ModelValidator::ClassProblem(const std::string& className, const std::string& friendName,
                                                         const std::vector<std::string>& otherClassNames,
                                                         const std::string& tablePrefix) {
-    return CheckClass(className, friendName, otherClassNames, tablePrefix);
+    TakenFiles taken;
+    for (const std::string& other : otherClassNames)
+        TakeFiles(taken, other);
+    return CheckClass(className, friendName, taken, tablePrefix);
 }
 
 std::optional<std::string> ModelValidator::MemberProblem(const std::string& className, const TMember& member,
                                                          const std::vector<std::string>& otherMemberNames) {
-    return CheckMember(className, member, otherMemberNames);
+    TakenColumns taken;
+    for (const std::string& other : otherMemberNames)
+        taken.emplace(AsciiLower(other), other);
+    return CheckMember(className, member, taken);
 }
 
 std::optional<std::string> ModelValidator::FirstProblem(const std::string& tablePrefix) const {
     if (Problem problem = TooLong("项目名称", project_.ProjectName(), kMaxNameLength))
         return problem;
-    std::vector<std::string> classesBefore;
+    TakenFiles classesBefore;
     for (const TClassSnapshot& cls : project_.Classes()) {
         if (Problem problem = CheckClass(cls.ClassName(), cls.FriendName(), classesBefore, tablePrefix))
             return problem;
-        classesBefore.push_back(cls.ClassName());
-        std::vector<std::string> membersBefore;
+        TakeFiles(classesBefore, cls.ClassName());
+        TakenColumns membersBefore;
         for (const TMember& m : cls.Members()) {
             if (Problem problem = CheckMember(cls.ClassName(), m, membersBefore))
                 return problem;
-            membersBefore.push_back(m.memberName);
+            membersBefore.emplace(AsciiLower(m.memberName), m.memberName);
         }
     }
     return std::nullopt;
