@@ -46,10 +46,10 @@ public:
     // in must keep.
     void CheckLengths() const;
 
-    // Raises quorrel::Error for the first problem (FirstProblem with the
-    // run's table prefix), a search member of a type that cannot be
-    // searched, or a reference member whose class is missing or has no key
-    // or display member.
+    // Raises quorrel::Error for a project name that cannot be a folder name,
+    // the first problem (FirstProblem with the run's table prefix), a search
+    // member of a type that cannot be searched, or a reference member whose
+    // class is missing or has no key or display member.
     void CheckWritable(const std::string& projectName, const std::string& tablePrefix = kDefaultTablePrefix) const;
 
     // One line per name that is not a PHP identifier or is a MySQL reserved
