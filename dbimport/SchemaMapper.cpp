@@ -171,8 +171,12 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
             warnings.push_back(TableWarning(name, "是视图，已跳过"));
             continue;
         }
-        if (name.compare(0, tablePrefix.size(), tablePrefix) != 0 || name.size() == tablePrefix.size()) {
+        if (name.compare(0, tablePrefix.size(), tablePrefix) != 0) {
             warnings.push_back(TableWarning(name, "表名不以前缀“" + tablePrefix + "”开头，已跳过"));
+            continue;
+        }
+        if (name.size() == tablePrefix.size()) {
+            warnings.push_back(TableWarning(name, "去掉前缀后没有名字，已跳过"));
             continue;
         }
         std::string className = name.substr(tablePrefix.size());

@@ -224,7 +224,7 @@ TEST(SchemaMapper, PrefixSelectsTablesAndAClassWithoutTextShowsItsKey) {
     EXPECT_EQ(WarningsAbout(import, {"表app_site_admin", "管理员账号表", "跳过"}).size(), 1u);
     EXPECT_EQ(ClassNames(import), (std::vector<std::string>{"Counter"}));
     EXPECT_EQ(WarningsAbout(import, {"表other_thing", "前缀", "跳过"}).size(), 1u);
-    EXPECT_EQ(WarningsAbout(import, {"表app_：", "跳过"}).size(), 1u);
+    EXPECT_EQ(WarningsAbout(import, {"表app_：", "没有名字", "跳过"}).size(), 1u);
     const TClassSnapshot& counter = *FindClass(import, "Counter");
     EXPECT_EQ(counter.DisplayMember()->memberName, "counterId");
     EXPECT_TRUE(counter.ListMembers().empty());
