@@ -45,6 +45,8 @@ double Median(std::vector<double> values) {
 
 // Starts a program; its output goes to the file (or /dev/null).
 pid_t Spawn(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
+    // What is printed so far must not be printed again by the child.
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid < 0) {
         std::perror("fork");
