@@ -70,6 +70,9 @@ round_trip() {
   fi
   "$cli" --home "$h" generate back >"$tmp/$name.gen" 2>&1
   check "$name: the read-back project generates (one key and one display member per class)" [ $? -eq 0 ]
+  "$cli" --home "$h" sql back --prefix php_ >"$tmp/$name.back.sql" \
+    && sql -e "CREATE DATABASE rt2_$name CHARACTER SET utf8mb4" && sql "rt2_$name" <"$tmp/$name.back.sql"
+  check "$name: the read-back project's script loads into a second database" [ $? -eq 0 ]
   check "$name: what was guessed is said, one line per class" \
     [ "$(grep -c '^推测：类' "$tmp/$name.out")" -eq "$(php -r 'echo count(json_decode(file_get_contents($argv[1]), true)["projects"][0]["classes"]);' "$tmp/$name.back.json")" ]
 }
