@@ -30,6 +30,12 @@ bool HasNonAscii(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+// Characters, not bytes, of UTF-8 text, as MySQL counts its limits.
+std::size_t CharacterCount(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string Joined(const std::vector<std::string>& items, const char* separator = "、") {
     std::string text;
     for (const auto& item : items)
@@ -228,9 +234,16 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
                                                  "不能作主键成员（只能是整型或字符串），已跳过该表"));
             continue;
         }
+        std::string friendName = table.comment.empty() ? name : table.comment;
+        if (const std::size_t length = CharacterCount(friendName); length > ModelValidator::kMaxFriendNameLength) {
+            warnings.push_back(TableWarning(name, "表注释过长（" + std::to_string(length) + "个字符，友好名称最多" +
+                                                      std::to_string(ModelValidator::kMaxFriendNameLength) +
+                                                      "个），友好名称取表名"));
+            friendName = name;
+        }
         tableOfClass[className] = name;
         planOfTable[name] = plans.size();
-        plans.push_back({name, className, table.comment.empty() ? name : table.comment, keyColumn});
+        plans.push_back({name, className, friendName, keyColumn});
     }
 
     // Second pass: the members of each class.
@@ -320,9 +333,8 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
             member.queryFlag = 0;
             member.memberIsDisplay = 0;
             member.memberQueryDisplay = 0;
-            if (!notes.empty()) {
+            if (!notes.empty())
                 warnings.push_back(ColumnWarning(table, column.name, Joined(notes, "；")));
-            }
             members.push_back(std::move(member));
         }
 
