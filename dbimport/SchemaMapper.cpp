@@ -79,11 +79,16 @@ std::string MemberNameProblem(const std::string& memberName) {
 }
 
 // A column's name as a member name: an ASCII capital first letter made
-// small (MySQL's column names ignore case, so the column is the same).
+// small, or the whole name when it is all capitals ("ID", "URL"). MySQL's
+// column names ignore case, so the column is the same.
 std::string MemberNameOf(const std::string& column) {
     std::string name = column;
-    if (!name.empty() && IsAsciiUpper(name[0]))
-        name[0] = static_cast<char>(name[0] - 'A' + 'a');
+    if (name.empty() || !IsAsciiUpper(name[0]))
+        return name;
+    const bool allCapitals = std::none_of(name.begin(), name.end(), IsAsciiLower);
+    for (std::size_t i = 0; i < (allCapitals ? name.size() : 1); ++i)
+        if (IsAsciiUpper(name[i]))
+            name[i] = static_cast<char>(name[i] - 'A' + 'a');
     return name;
 }
 
@@ -99,6 +104,8 @@ BasicMapping MapType(const Column& column, bool isJson) {
     const int declared = static_cast<int>(std::clamp<long long>(column.maxLength.value_or(0), 0, kMaxTextLength));
     if (IsOneOf(t, {"tinyint", "smallint", "mediumint", "int", "integer", "bigint"}))
         return {kTypeInteger, 0, {}};
+    if (IsOneOf(t, {"year", "bit"}))
+        return {kTypeInteger, 0, column.columnType + "列按整型导入"};
     if (IsOneOf(t, {"char", "varchar"}))
         return {kTypeString, declared, {}};
     if (isJson || t == "json")

@@ -159,6 +159,9 @@ TEST(SchemaMapper, WarnsOnceForEachThingNotCarriedAndSaysWhatWasDone) {
         .Int("Count", false)
         .Varchar("order", 10)
         .Int("elsewhere")
+        .Int("URL")
+        .Column("since", "year", "year(4)")
+        .Column("at", "time", "time")
         .Key({"id"})
         .Check("json_valid(`doc`)")
         .Foreign("fk_line", {"orderId", "productId"}, "line", {"orderId", "productId"})
@@ -172,7 +175,7 @@ TEST(SchemaMapper, WarnsOnceForEachThingNotCarriedAndSaysWhatWasDone) {
     // "item" is refused: "Item" (first in byte order) already made the class Item.
     EXPECT_EQ(ClassNames(import), (std::vector<std::string>{"Item"}));
     const TClassSnapshot& item = *FindClass(import, "Item");
-    ASSERT_EQ(item.Members().size(), 11u);  // 13 columns but the blob and the reserved word
+    ASSERT_EQ(item.Members().size(), 13u);  // 16 columns but the blob, the reserved word and the time
 
     const std::vector<std::vector<std::string>> expected = {
         {"表v_orders", "视图", "跳过"},
@@ -190,6 +193,9 @@ TEST(SchemaMapper, WarnsOnceForEachThingNotCarriedAndSaysWhatWasDone) {
         {"表Item的列Count", "已改为count"},
         {"表Item的列order", "保留字", "跳过该列"},
         {"表Item的列elsewhere", "crm.user"},
+        {"表Item的列URL", "已改为url"},
+        {"表Item的列since", "year(4)列按整型导入"},
+        {"表Item的列at", "类型time没有对应的成员类型，已跳过该列"},
         {"表item", "与表Item的类重名", "拒绝"},
         {"表商品", "跳过该表"},
         {"表by_date的列day", "date", "跳过该表"},
@@ -208,6 +214,8 @@ TEST(SchemaMapper, WarnsOnceForEachThingNotCarriedAndSaysWhatWasDone) {
     EXPECT_EQ(FindMember(item, "orderId")->memberIsMust, 1);
     EXPECT_EQ(FindMember(item, "parent")->memberType, "整型");
     EXPECT_EQ(FindMember(item, "count")->memberType, "整型");
+    EXPECT_EQ(FindMember(item, "url")->memberType, "整型");
+    EXPECT_EQ(FindMember(item, "since")->memberType, "整型");
     EXPECT_EQ(FindMember(item, "photo"), nullptr);
     EXPECT_EQ(FindMember(item, "order"), nullptr);
     EXPECT_EQ(item.DisplayMember()->memberName, "status");
