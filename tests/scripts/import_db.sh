@@ -76,6 +76,8 @@ round_trip() {
   check "$name: what was guessed is said, one line per class" \
     [ "$(grep -c '^推测：类' "$tmp/$name.out")" -eq "$(php -r 'echo count(json_decode(file_get_contents($argv[1]), true)["projects"][0]["classes"]);' "$tmp/$name.back.json")" ]
 }
+# varied_shop.json and lab.json are `quorrel-cli export` of the "shop" and
+# "lab" projects that tests/support/PhpModels.h builds for the golden tests.
 round_trip e2e "$src/tests/e2e/model.json"
 round_trip varied "$data/varied_shop.json" 商品
 grep -q '^警告：表php_商品：类名必须以英文字母开头，已跳过该表$' "$tmp/varied.out" \
