@@ -1,5 +1,6 @@
 // quorrel-cli: the model store and the generators from the command line.
 #include "cli/ConsoleReporter.h"
+#include "cli/ImportDb.h"
 #include "cli/ModelJson.h"
 #include "generation/AutoCode.h"
 #include "generation/ModelValidator.h"
@@ -191,6 +192,9 @@ int main(int argc, char** argv) {
     auto* import = app.add_subcommand("import", "add the project(s) of a JSON file made by export as new projects");
     import->add_option("FILE", file, "JSON file")->required();
 
+    ImportDbOptions importDbOptions;
+    auto* importDb = AddImportDbCommand(app, importDbOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -218,6 +222,8 @@ int main(int argc, char** argv) {
             return Export(project);
         if (*import)
             return Import(file);
+        if (*importDb)
+            return ImportDb(importDbOptions);
         return kUsage;
     };
     int status = kUsage;

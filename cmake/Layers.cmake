@@ -1,6 +1,8 @@
-# The core is four layers, each a static library built from one folder, and
+# The core is five layers, each a static library built from one folder, and
 # each may use only the layers below it:
-#   base <- model <- generators <- generation
+#   base <- model <- generators <- generation <- dbimport
+# (dbimport reads a database's structure into a new project and checks it
+# with generation's validator.)
 # A layer's headers are reached through an include root of its own that
 # holds nothing but a link to its folder. A library sees its own root and,
 # through what it links, the roots of the layers below; an include of a

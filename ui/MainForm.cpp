@@ -1,5 +1,6 @@
 #include "ui/MainForm.h"
 
+#include "dbimport/MariaDbSchemaReader.h"
 #include "generation/AutoCode.h"
 #include "generators/ProductInfo.h"
 #include "model/ClassDAO.h"
@@ -13,6 +14,7 @@
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
 #include "ui/GuiRunReporter.h"
+#include "ui/ImportDbForm.h"
 #include "ui/Opener.h"
 #include "ui/Prompts.h"
 
@@ -213,6 +215,7 @@ void TFormMain::BuildMenus() {
     AddCommand(project, "F2", QStringLiteral("新建项目(&F)"), &TFormMain::F2Click);
     AddCommand(project, "N1", QStringLiteral("修改项目名称(&X)"), &TFormMain::N1Click);
     AddCommand(project, "D1", QStringLiteral("删除当前项目(&D)"), &TFormMain::D1Click);
+    AddCommand(project, "I1", QStringLiteral("从数据库导入项目(&I)"), &TFormMain::I1Click);
     AddCommand(project, "A2", QStringLiteral("添加类(&A)"), &TFormMain::A2Click);
     AddCommand(project, "N2", QStringLiteral("修改类名(&B)"), &TFormMain::N2Click);
     AddCommand(project, "S1", QStringLiteral("删除类(&S)"), &TFormMain::S1Click);
@@ -447,6 +450,19 @@ void TFormMain::D1Click() {
     lastProjectIndex_ = -1;
     prompts_.Information(QStringLiteral("删除成功!"));
     FillProjectList();
+}
+
+void TFormMain::I1Click() {
+    TImportDbForm dialog(*this, schemaReaders_ ? schemaReaders_() : std::make_shared<TMariaDbSchemaReader>());
+    ShowModal(dialog);
+}
+
+void TFormMain::SelectProject(const QString& name) {
+    const int index = CB_Project->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return;
+    CB_Project->setCurrentIndex(index);
+    CB_ProjectChange();
 }
 
 void TFormMain::A2Click() {

@@ -29,6 +29,7 @@ class Banner;
 class GuiRunReporter;
 class Opener;
 class Prompts;
+class SchemaReader;
 
 // The main window: the project selector, the class list, the member table,
 // the progress log and every command of the program.
@@ -74,11 +75,18 @@ public:
     // Shows a dialog modally; tests put their own driver in its place.
     void ShowModal(QDialog& dialog);
     void SetModalRunner(std::function<void(QDialog&)> runner) { modalRunner_ = std::move(runner); }
+    // Where the database import reads from; tests put a fake in place of the server.
+    void SetSchemaReaderFactory(std::function<std::shared_ptr<SchemaReader>()> factory) {
+        schemaReaders_ = std::move(factory);
+    }
+    // Selects the project of that name, if listed, and shows its classes.
+    void SelectProject(const QString& name);
 
     // Commands, in menu order.
     void F2Click();   // new project
     void N1Click();   // rename project
     void D1Click();   // delete project
+    void I1Click();   // import a project from a database
     void A2Click();   // add class
     void N2Click();   // update class
     void S1Click();   // delete class
@@ -120,6 +128,7 @@ private:
     Prompts& prompts_;
     Opener& opener_;
     std::function<void(QDialog&)> modalRunner_;
+    std::function<std::shared_ptr<SchemaReader>()> schemaReaders_;
 
     int lastProjectIndex_ = -1;
     QString tablePrefix_ = QStringLiteral("php_");
