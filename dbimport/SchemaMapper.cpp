@@ -248,6 +248,22 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
                                                       "个），友好名称取表名"));
             friendName = name;
         }
+        // The model's own rules, beside the classes made so far: a comment
+        // they refuse gives way to the table name, any other problem skips
+        // the table.
+        std::vector<std::string> classesSoFar;
+        for (const ClassPlan& made : plans)
+            classesSoFar.push_back(made.className);
+        auto problem = ModelValidator::ClassProblem(className, friendName, classesSoFar, tablePrefix);
+        if (problem && friendName != name && !ModelValidator::ClassProblem(className, name, classesSoFar, tablePrefix)) {
+            warnings.push_back(TableWarning(name, *problem + "，友好名称取表名"));
+            friendName = name;
+            problem.reset();
+        }
+        if (problem) {
+            warnings.push_back(TableWarning(name, *problem + "，已跳过该表"));
+            continue;
+        }
         tableOfClass[className] = name;
         planOfTable[name] = plans.size();
         plans.push_back({name, className, friendName, keyColumn});
@@ -340,10 +356,37 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
             member.queryFlag = 0;
             member.memberIsDisplay = 0;
             member.memberQueryDisplay = 0;
+            // The model's own rules, beside the members taken so far: a
+            // comment they refuse gives way to the column name, any other
+            // problem skips the column (and the table when it is the key).
+            std::vector<std::string> membersSoFar;
+            for (const TMember& taken : members)
+                membersSoFar.push_back(taken.memberName);
+            auto problem = ModelValidator::MemberProblem(plan.className, member, membersSoFar);
+            if (problem && member.memberComment != column.name) {
+                TMember plain = member;
+                plain.memberComment = column.name;
+                if (!ModelValidator::MemberProblem(plan.className, plain, membersSoFar)) {
+                    notes.push_back(*problem + "，注释取列名");
+                    member = std::move(plain);
+                    problem.reset();
+                }
+            }
+            if (problem) {
+                notes.push_back(*problem + (isKey ? "；它是主键，已跳过该表" : "，已跳过该列"));
+                warnings.push_back(ColumnWarning(table, column.name, Joined(notes, "；")));
+                if (isKey) {
+                    members.clear();
+                    break;
+                }
+                continue;
+            }
             if (!notes.empty())
                 warnings.push_back(ColumnWarning(table, column.name, Joined(notes, "；")));
             members.push_back(std::move(member));
         }
+        if (std::none_of(members.begin(), members.end(), [](const TMember& m) { return m.memberIsPri == 1; }))
+            continue;
 
         // The guesses: the first text member that is not the key (else the
         // first text member, else the key) stands for a record; every text
