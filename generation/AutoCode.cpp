@@ -4,6 +4,7 @@
 #include "generation/ModelValidator.h"
 #include "base/OutputTree.h"
 #include "generators/PHPOperate.h"
+#include "generators/SiteModel.h"
 #include "generators/UIOperate.h"
 #include "base/Error.h"
 #include "model/ProjectSnapshot.h"
@@ -86,7 +87,11 @@ void TAutoCode::Run() {
 
     const TClassList classes = project->ClassList();
     DiskOutputTree out(folders_.Data());
-    TUIOperate(project, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
+    // The description of the model the site's runtime reads comes right
+    // after the menu page.
+    TSiteModel siteModel(project, projectName_, out, reporter_);
+    TUIOperate(project, projectName_, folders_, out, reporter_)
+        .GenerateTemplates(tablePrefix_, classes, [&] { siteModel.GenerateSiteModel(tablePrefix_, classes); });
     TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
     CopyResources();
     reporter_.Finished();

@@ -38,9 +38,12 @@ TUIOperate::TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::str
     : project_(std::move(project)), projectName_(std::move(projectName)), folders_(std::move(folders)), out_(out),
       progress_(progress) {}
 
-void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes) {
+void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes,
+                                   const std::function<void()>& afterMenuPage) {
     CheckReferences(classes);
     GenerateMenuPage(classes);
+    if (afterMenuPage)
+        afterMenuPage();
     GenerateAddPages(tablePrefix, classes);
     GenerateEditPages(tablePrefix, classes);
     GenerateListPages(tablePrefix, classes);

@@ -9,6 +9,7 @@
 #include "model/ProjectSnapshot.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,8 +27,10 @@ public:
 
     // Checks the references of every class, then writes the menu page, all
     // add pages, all edit pages and all list pages, each group in list order.
-    // The table prefix is passed on but no template depends on it.
-    void GenerateTemplates(const std::string& tablePrefix, const TClassList& classes);
+    // The table prefix is passed on but no template depends on it. The run
+    // puts what it writes right after the menu page into afterMenuPage.
+    void GenerateTemplates(const std::string& tablePrefix, const TClassList& classes,
+                           const std::function<void()>& afterMenuPage = {});
     void GenerateMenuPage(const TClassList& classes);
     void GenerateAddPages(const std::string& tablePrefix, const TClassList& classes);
     void GenerateEditPages(const std::string& tablePrefix, const TClassList& classes);

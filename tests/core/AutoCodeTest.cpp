@@ -85,7 +85,8 @@ protected:
 
 TEST_F(GenerationRun, EmptyProjectCopiesEveryResourceAndFinishes) {
     auto run = Run();
-    std::vector<std::string> expected = {"projects/shop/admin/templates/fream.tpl菜单页生成完毕!"};
+    std::vector<std::string> expected = {"projects/shop/admin/templates/fream.tpl菜单页生成完毕!",
+                                         "projects/shop/admin/include/site_model.php生成完毕!"};
     auto resources = ResourceLines("shop");
     expected.insert(expected.end(), resources.begin(), resources.end());
     EXPECT_EQ(run.lines, expected);
@@ -103,16 +104,22 @@ TEST_F(GenerationRun, GeneratesTemplatesThenControllersThenResources) {
     AddUserClass();
     auto run = Run();
     ASSERT_EQ(run.finished, 1);
-    const std::vector<std::string> head(run.lines.begin(), run.lines.begin() + 5);
+    ASSERT_GE(run.lines.size(), 6u);
+    const std::vector<std::string> head(run.lines.begin(), run.lines.begin() + 6);
     EXPECT_EQ(head, (std::vector<std::string>{
                         "projects/shop/admin/templates/fream.tpl菜单页生成完毕!",
+                        "projects/shop/admin/include/site_model.php生成完毕!",
                         "projects/shop/admin/templates/admin/user_add.html生成完毕!",
                         "projects/shop/admin/templates/admin/user_edit.html生成完毕!",
                         "projects/shop/admin/templates/admin/user.html生成完毕!",
                         "projects/shop/admin/user.php生成完毕!",
                     }));
-    EXPECT_EQ(run.lines.size(), 5 + ResourceLines("shop").size());
+    EXPECT_EQ(run.lines.size(), 6 + ResourceLines("shop").size());
     EXPECT_TRUE(fs::exists(home.site("shop") / "admin/user.php"));
+    // The description is written with the site's other generated files and
+    // outlives the copy of the resource folder it lies in.
+    EXPECT_NE(ReadFile(home.site("shop") / "admin/include/site_model.php").find("    'User' => array(\r\n"),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(home.site("shop") / "admin/templates/admin/user_edit.html"));
 }
 
@@ -360,7 +367,7 @@ TEST_F(GenerationRun, WritesTheModelAsItWasWhenTheRunStarted) {
     const auto first = Run();
     ASSERT_EQ(first.finished, 1) << (first.failures.empty() ? "" : first.failures[0]);
     const auto before = GeneratedFiles(home.site("shop"));
-    ASSERT_EQ(before.size(), 9u);  // menu, three pages and a controller per class
+    ASSERT_EQ(before.size(), 10u);  // menu, description, three pages and a controller per class
     fs::remove_all(home.home() / "projects");
 
     // After the first file is written, the window renames, retypes, adds and

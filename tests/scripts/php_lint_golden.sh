@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs "php -l" on every golden administration controller.
+# Runs "php -l" on every golden administration controller and model
+# description.
 # Usage: php_lint_golden.sh SOURCE_DIR HOME_DIR
 # The controllers of digit-first class names (controllers/digit-first/) are
 # left out: their variables such as "$3DModelList" are not valid PHP.
@@ -16,6 +17,7 @@ if [ ${#files[@]} -eq 0 ]; then
     echo "no golden controllers found in $source_dir/tests/golden/controllers" >&2
     exit 1
 fi
+files+=("$source_dir"/tests/golden/site_model/*.php)
 
 failed=0
 for file in "${files[@]}"; do
@@ -26,7 +28,7 @@ for file in "${files[@]}"; do
 done
 
 if [ $failed -ne 0 ]; then
-    echo "$failed of ${#files[@]} golden controllers fail the PHP syntax check" >&2
+    echo "$failed of ${#files[@]} golden controllers and descriptions fail the PHP syntax check" >&2
     exit 1
 fi
-echo "all ${#files[@]} golden controllers pass the PHP syntax check"
+echo "all ${#files[@]} golden controllers and descriptions pass the PHP syntax check"

@@ -2,8 +2,10 @@
 /**
  * Tests of the site runtime (bak/admin/include) below the browser: page
  * links, picture checks and thumbnails, same-site
- * checks, the read-only session, the template engine's escaping and, with
- * a database, request escaping, literal searches and refused writes.
+ * checks, the read-only session, the template engine's escaping, the
+ * model's description and the checks made with it (keys, required
+ * members, picture fields, sorted drop-downs) and, with a database,
+ * request escaping, literal searches and refused writes.
  *
  *   php runtime_test.php SITE_DIR [DB_SOCKET DB_NAME]
  *
@@ -35,6 +37,8 @@ foreach (array('site_functions.php', 'site_session.php', 'site_database.class.ph
     'admin_upload.class.php') as $file) {
     require_once SITE_ADMIN_DIR . 'include/' . $file;
 }
+// The model of the fixtures' classes, as the run describes it.
+copy($fixtures . 'site_model.php', SITE_ADMIN_DIR . 'include/site_model.php');
 
 $passed = 0;
 $failed = 0;
@@ -285,39 +289,145 @@ group('templates escape what they print', function () use ($fixtures) {
     check(strpos($html, 'value="O&#039;B&quot;&lt;x&gt;"') !== false, 'a search value is shown as typed, not SQL-escaped', $html);
     $smarty->assign('text', 'a');
     check($smarty->fetch('bom.html') === '<p>a</p>', 'a byte-order mark at the top of a template is not printed');
-    check(site_picture_fields('item') === array('photo') && site_picture_fields('../item') === array() && site_picture_fields('none') === array(),
-        'picture fields are read from the class edit page only');
+    check(site_picture_fields(site_model_class('Item')) === array('photo', '封面') && site_picture_fields(site_model_class('Brand')) === array('logo'),
+        'picture fields are read from the description, whatever their names', site_picture_fields(site_model_class('Item')));
     unset($GLOBALS['DB']);
 });
 
-group('requests the generated acts take as they come', function () {
-    // The generated pages of a class with a typed-in text key (brand) and
-    // one with a counted key (product).
-    $golden = __DIR__ . '/../golden/templates/shop/';
-    foreach (array('brand_add', 'brand_edit', 'product_add', 'product_edit') as $name) {
-        copy($golden . $name . '.html', SITE_ADMIN_DIR . 'templates/admin/' . $name . '.html');
-    }
-    check(site_typed_key_field('brand') === array('code', '品牌代码'), 'a text key typed in on the add page is found with its label', site_typed_key_field('brand'));
-    check(site_typed_key_field('product') === null && site_typed_key_field('none') === null && site_typed_key_field('../brand') === null,
-        'a counted key, a class without pages and a path name have no typed key');
+group('the model description', function () use ($fixtures) {
+    $described = SITE_ADMIN_DIR . 'include/site_model.php';
+    // What the run writes (the golden description of the shop model) is
+    // what the runtime reads.
+    copy(__DIR__ . '/../golden/site_model/shop.php', $described);
+    $out = run_isolated('<?php $article = site_model_class("Article"); echo json_encode(array(array_keys(site_model()), $article["key"],'
+        . ' $article["members"]["title"]["label"], $article["members"]["cover"]["label"], $article["members"]["author"]["reference"],'
+        . ' site_model_class("article"), site_model_class("none"), site_controller_model("user")["key"], site_controller_model("商品")["key"]), JSON_UNESCAPED_UNICODE);');
+    $data = json_decode($out, true);
+    check($data === array(array('User', 'Category', 'Article', 'Tag', 'Gallery', '商品', 'review'), 'articleId', '标题: O\'Brien的"文章"', '封面 C:\\pics\\',
+        'User', null, null, 'userId', 'goodsId'),
+        'the generated description is read as written, classes in model order, without printing its byte-order mark', $out);
 
-    $act = function ($get, $post = array()) {
+    $broken = array('missing' => null, 'no array' => "<?php return 'x';", 'broken PHP' => '<?php return array(',
+        'a class without its key member' => "<?php return array('A' => array('table' => 't_a', 'label' => '', 'key' => 'id', 'display' => 'id', 'members' => array()));");
+    foreach ($broken as $label => $text) {
+        @unlink($described);
+        if ($text !== null) {
+            file_put_contents($described, $text);
+        }
+        $out = run_isolated('<?php echo site_model() === null && site_model_class("A") === null ? "null" : "read"; ob_flush(); flush();'
+            . '$GLOBALS["SITE_RAW_GET"] = array("act" => "show"); site_check_record_request("item"); echo "went on";');
+        check(strpos($out, 'null') === 0 && strpos($out, '网站的模型描述（admin/include/site_model.php）不存在或无法读取') !== false && strpos($out, 'went on') === false,
+            "a description that is $label reads as none, and a controller's request is refused", $out);
+    }
+    $out = run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = array("act" => "editok"); $GLOBALS["SITE_RAW_POST"] = array("news" => array("封面" => "../config.inc.php"));'
+        . ' site_check_picture_fields("news"); echo "went on";');
+    check(strpos($out, '模型描述') !== false && strpos($out, 'went on') === false, 'without a description no picture check is skipped: the request is refused', $out);
+    copy($fixtures . 'site_model.php', $described);
+
+    foreach (array('site_check_record_request', 'site_check_picture_fields') as $check) {
+        $out = run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = array("act" => "editok"); ' . $check . '("gadget"); echo "went on";');
+        check(strpos($out, '网站的模型描述中没有“gadget”这个类') !== false && strpos($out, 'went on') === false,
+            "$check refuses a controller whose class the description does not list", $out);
+    }
+});
+
+group('requests the generated acts take as they come', function () {
+    // The classes of the fixture description: brand (a typed-in text key),
+    // product (a counted key, required references), news (a required
+    // picture named in Chinese), item (two pictures, one named in Chinese).
+    $act = function ($get, $post = array(), $files = array()) {
+        $class = var_export(isset($get['class']) ? $get['class'] : 'brand', true);
         return run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = ' . var_export($get, true) . '; $GLOBALS["SITE_RAW_POST"] = ' . var_export($post, true) . ';'
-            . 'site_check_record_request(' . var_export(isset($get['class']) ? $get['class'] : 'brand', true) . '); echo "went on";');
+            . '$_FILES = ' . var_export($files, true) . '; site_check_picture_fields(' . $class . '); site_check_record_request(' . $class . '); echo "went on";');
+    };
+    $refused = function ($out, $message) {
+        return strpos($out, $message) !== false && strpos($out, 'went on') === false;
     };
     foreach (array('' => 'nothing', '/' => 'only the separator', '//' => 'two separators') as $delid => $label) {
         $out = $act(array('act' => 'delall'), array('delid' => $delid));
-        check(strpos($out, '没有勾选要删除的记录') !== false && strpos($out, 'went on') === false, "delete the ticked records with $label ticked: a message, no deletion", $out);
+        check($refused($out, '没有勾选要删除的记录'), "delete the ticked records with $label ticked: a message, no deletion", $out);
     }
     check(trim($act(array('act' => 'delall'), array('delid' => 'HW/'))) === 'went on', 'delete the ticked records with one tick goes on');
     foreach (array('' => 'empty', '   ' => 'spaces only') as $code => $label) {
         $out = $act(array('act' => 'addok'), array('brand' => array('code' => $code, 'title' => 'x')));
-        check(strpos($out, '“品牌代码”不能为空') !== false && strpos($out, 'went on') === false, "a new record with an $label text key is refused", $out);
+        check($refused($out, '“品牌代码”不能为空'), "a new record with an $label text key is refused", $out);
     }
     check(trim($act(array('act' => 'addok'), array('brand' => array('code' => '0', 'title' => 'x')))) === 'went on', 'a text key "0" is a key');
-    check(trim($act(array('act' => 'addok', 'class' => 'product'), array('product' => array('id' => '', 'name' => 'x')))) === 'went on',
-        'a new record of a class with a counted key needs no key');
-    check(trim($act(array('act' => 'editok'), array('brand' => array('code' => '', 'title' => 'x')))) === 'went on', 'other acts are left to the controller');
+    $product = array('productId' => '', 'name' => 'x', 'category' => '1', 'brand' => 'HW', 'tag' => '', 'note' => '');
+    check(trim($act(array('act' => 'addok', 'class' => 'product'), array('product' => $product))) === 'went on',
+        'a new record of a class with a counted key needs no key; optional members may stay empty');
+
+    // Required members, named by their labels.
+    $cases = array(
+        array(array('act' => 'addok'), array('brand' => array('code' => 'HW', 'title' => '')), '“品牌名称”不能为空', 'an empty required text on adding'),
+        array(array('act' => 'editok'), array('brand' => array('code' => 'HW', 'title' => ' ')), '“品牌名称”不能为空', 'a required text of spaces on saving'),
+        array(array('act' => 'editok'), array('brand' => array('code' => '', 'title' => 'x')), '“品牌代码”不能为空', 'an empty key on saving'),
+        array(array('act' => 'addok', 'class' => 'product'), array('product' => array_merge($product, array('category' => ''))), '“所属分类”不能为空', 'an empty required reference'),
+        array(array('act' => 'editok', 'class' => 'product'), array('product' => array_merge($product, array('productId' => '3', 'brand' => ''))), '“品牌”不能为空', 'an empty required reference on saving'),
+        array(array('act' => 'addok', 'class' => 'product'), array(), '“商品名称”不能为空', 'a new record that was not sent at all'),
+        array(array('act' => 'addok', 'class' => 'news'), array('news' => array('title' => 't')), '“封面图片”不能为空', 'a required picture not uploaded'),
+        array(array('act' => 'editok', 'class' => 'news'), array('news' => array('newsId' => '1', 'title' => 't', '封面' => '')), '“封面图片”不能为空', 'a required picture emptied on saving'),
+    );
+    foreach ($cases as $case) {
+        $out = $act($case[0], $case[1]);
+        check($refused($out, $case[2] . '，请填写后再提交'), $case[3] . ' is refused with the label: ' . $case[2], $out);
+    }
+    $upload = array('封面' => array('name' => 'a.jpg', 'type' => 'image/jpeg', 'tmp_name' => '/tmp/x', 'error' => 0, 'size' => 10));
+    check(trim($act(array('act' => 'addok', 'class' => 'news'), array('news' => array('title' => 't')), $upload)) === 'went on',
+        'a required picture that is uploaded lets the new record through');
+
+    // Keys counted by the database are integers; MySQL would read
+    // "1' or '1'='1" as 1.
+    $injection = "1' or '1'='1";
+    $cases = array(
+        array(array('act' => 'remove', 'class' => 'product', 'productId' => $injection), array(), 'remove'),
+        array(array('act' => 'edit', 'class' => 'product', 'productId' => $injection), array(), 'edit'),
+        array(array('act' => 'editok', 'class' => 'product'), array('product' => array_merge($product, array('productId' => $injection))), 'editok'),
+        array(array('act' => 'delall', 'class' => 'product'), array('delid' => "3/$injection/"), 'delall'),
+        array(array('act' => 'addok', 'class' => 'product'), array('product' => array_merge($product, array('productId' => '5x'))), 'addok'),
+        array(array('act' => 'remove', 'class' => 'product', 'productId' => ' 1'), array(), 'remove (a space before the number)'),
+    );
+    foreach ($cases as $case) {
+        $out = $act($case[0], $case[1]);
+        check($refused($out, '“商品编号”的值无效，应为整数'), 'a key that is no integer is refused by ' . $case[2], $out);
+    }
+    check(trim($act(array('act' => 'remove', 'class' => 'product', 'productId' => '12'))) === 'went on'
+        && trim($act(array('act' => 'delall', 'class' => 'product'), array('delid' => '3/4/'))) === 'went on',
+        'integer keys go on');
+    check(trim($act(array('act' => 'remove', 'code' => $injection))) === 'went on', 'a text key may hold any text (the statement takes it as text)');
+
+    // Picture fields of any name, Chinese ones included, must name a real
+    // picture inside attachments/picture.
+    $news = array('newsId' => '1', 'title' => 't');
+    foreach (array('../config.inc.php', '../attachments/picture/../../config.inc.php', '../attachments/picture/2024/05/cover/shell.jpg') as $path) {
+        $out = $act(array('act' => 'editok', 'class' => 'news'), array('news' => $news + array('封面' => $path)));
+        check($refused($out, '所选的图片无效'), "a picture member named 封面 refuses the path $path", $out);
+    }
+    $out = $act(array('act' => 'editok', 'class' => 'item'), array('item' => array('id' => '1', 'name' => 'n', 'added' => '2024-05-01', 'photo' => '', '封面' => '../config.inc.php')));
+    check($refused($out, '所选的图片无效'), 'every picture member of a class is checked, not only the first', $out);
+    check(trim($act(array('act' => 'editok', 'class' => 'news'), array('news' => $news + array('封面' => '../attachments/picture/2024/05/cover/x.jpg')))) === 'went on',
+        'a real picture inside attachments/picture is taken');
+});
+
+group('reference drop-downs are sorted by their display text', function () {
+    file_put_contents(SITE_ADMIN_DIR . 'templates/admin/options.html', '<{section name=k loop=$categoryList}><{$categoryList[k].name}>|<{/section}>'
+        . '#<{section name=k loop=$tagList}><{$tagList[k].tagId}>|<{/section}>#<{section name=k loop=$productList}><{$productList[k].name}>|<{/section}>');
+    $GLOBALS['SITE_RAW_GET'] = array();
+    $smarty = new SiteSmarty();
+    $smarty->sortReferenceLists(site_controller_model('product'), 'productList');
+    $rows = function (array $texts, $column) {
+        $list = array();
+        foreach ($texts as $i => $text) {
+            $list[] = array('id' => $i + 1, $column => $text);
+        }
+        return $list;
+    };
+    $smarty->assign('categoryList', $rows(array('香蕉', 'item 10', 'Banana', '橙子', 'apple', 'item 9'), 'name'));
+    $smarty->assign('tagList', $rows(array('10', '9', '100'), 'tagId'));
+    $smarty->assign('productList', $rows(array('b', 'a'), 'name'));
+    $html = $smarty->fetch('options.html');
+    check($html === 'apple|Banana|item 9|item 10|橙子|香蕉|#9|10|100|#b|a|',
+        'referenced records are listed by their display text (numbers by value); the class\'s own records keep their order', $html);
 });
 
 if ($socket === '') {
@@ -451,8 +561,6 @@ if ($socket === '') {
             return run_isolated('<?php $GLOBALS["SITE_RAW_GET"] = ' . var_export($get, true) . '; $GLOBALS["SITE_RAW_POST"] = ' . var_export($post, true) . ';'
                 . '$DB = new SiteDatabase("", "root", "", $dbName, 0, $socket); site_check_record_request("brand"); echo "went on";');
         };
-        check(site_key_field('brand') === 'code' && site_key_field('product') === 'productId', 'the key is read from the edit page',
-            array(site_key_field('brand'), site_key_field('product')));
         $cases = array(
             array(array('act' => 'edit', 'code' => 'HW'), array(), true, 'edit of a stored record'),
             array(array('act' => 'edit', 'code' => "O'B"), array(), true, 'edit of a stored record whose key has a quote'),
@@ -521,13 +629,13 @@ if ($socket === '') {
         @mkdir($sessions, 0700, true);
         $id = str_repeat('c3d4', 10);
         file_put_contents("$sessions/sess_$id", serialize(array('site_admin_id' => 1, 'site_seen' => time())));
-        $request = function (array $get, array $post = array(), array $headers = array()) use ($id) {
+        $request = function (array $get, array $post = array(), array $headers = array(), $script = 'item.php') use ($id) {
             $code = '<?php $_SERVER = array_merge($_SERVER, ' . var_export(array_merge(array(
-                    'SCRIPT_FILENAME' => SITE_ADMIN_DIR . 'item.php', 'SCRIPT_NAME' => '/admin/item.php',
-                    'REQUEST_METHOD' => $post ? 'POST' : 'GET', 'HTTP_HOST' => 'site.test', 'REQUEST_URI' => '/admin/item.php'), $headers), true) . ');'
+                    'SCRIPT_FILENAME' => SITE_ADMIN_DIR . $script, 'SCRIPT_NAME' => '/admin/' . $script,
+                    'REQUEST_METHOD' => $post ? 'POST' : 'GET', 'HTTP_HOST' => 'site.test', 'REQUEST_URI' => '/admin/' . $script), $headers), true) . ');'
                 . '$_GET = ' . var_export($get, true) . '; $_POST = ' . var_export($post, true) . '; $_COOKIE = array("SITESESSID" => ' . var_export($id, true) . ');'
                 . 'register_shutdown_function(function () { echo "\n--status " . http_response_code() . "--"; });'
-                . 'ob_start(); require ' . var_export(SITE_ADMIN_DIR . 'item.php', true) . ';';
+                . 'ob_start(); require ' . var_export(SITE_ADMIN_DIR . $script, true) . ';';
             $file = tempnam(sys_get_temp_dir(), 'site-request');
             file_put_contents($file, $code);
             $out = shell_exec('cd ' . escapeshellarg(sys_get_temp_dir()) . ' && php -d error_log=' . escapeshellarg(WEB_ROOT . 'cache/test-error.log') . ' ' . escapeshellarg($file) . ' 2>&1');
@@ -543,6 +651,35 @@ if ($socket === '') {
             $added += strpos($out, '条目添加成功') !== false ? 1 : 0;
         }
         check($added === 6, 'six records are added through the controller', $added);
+        $count = function () use ($db) {
+            return $db->num_rows($db->query('SELECT * FROM t_item'));
+        };
+        $out = $request(array('act' => 'addok'), array('item' => array('name' => ' ', 'added' => '2024-05-01', 'amount' => '')), $own);
+        check(strpos($out, '“名称”不能为空，请填写后再提交') !== false && $count() === 6, 'a record without its required name is refused, naming the field', $out);
+        $injection = "1' or '1'='1";
+        foreach (array(array(array('act' => 'remove', 'id' => $injection), array()), array(array('act' => 'edit', 'id' => $injection), array()),
+            array(array('act' => 'delall'), array('delid' => "$injection/")), array(array('act' => 'editok'), array('item' => array('id' => $injection, 'name' => 'x', 'added' => '2024-05-01')))) as $attack) {
+            $out = $request($attack[0], $attack[1], array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
+            check(strpos($out, '“编号”的值无效，应为整数') !== false && $count() === 6
+                && $db->fetch_array($db->query('SELECT name FROM t_item WHERE id = 1'))['name'] === 'first',
+                'the key ' . $injection . ' is refused by ' . $attack[0]['act'] . ' and record 1 stays as it was', $out);
+        }
+        $out = $request(array('act' => 'editok'), array('item' => array('id' => '2', 'name' => 'x', 'added' => '2024-05-01', '封面' => '../config.inc.php')), $own);
+        check(strpos($out, '所选的图片无效') !== false, 'a picture field named 封面 cannot be pointed at the site\'s files', $out);
+        $welcome = $request(array('act' => 'welcome'), array(), array(), 'index.php');
+        check(strpos($welcome, '6 类（条目、分类、品牌、Tag、商品、新闻）') !== false, 'the welcome page lists the classes of the description in model order', $welcome);
+        copy(SITE_ADMIN_DIR . 'item.php', SITE_ADMIN_DIR . 'gadget.php');
+        $out = $request(array('act' => 'show'), array(), array(), 'gadget.php');
+        check(strpos($out, '网站的模型描述中没有“gadget”这个类') !== false && strpos($out, '--status 500--') !== false && strpos($out, 'class="name"') === false,
+            'a controller whose class is not described is refused', $out);
+        unlink(SITE_ADMIN_DIR . 'gadget.php');
+        rename(SITE_ADMIN_DIR . 'include/site_model.php', SITE_ADMIN_DIR . 'include/site_model.php.away');
+        $out = $request(array('act' => 'show'));
+        $welcome = $request(array('act' => 'welcome'), array(), array(), 'index.php');
+        rename(SITE_ADMIN_DIR . 'include/site_model.php.away', SITE_ADMIN_DIR . 'include/site_model.php');
+        check(strpos($out, '模型描述') !== false && strpos($out, '--status 500--') !== false && strpos($out, 'class="name"') === false,
+            'without the description the list is not shown', $out);
+        check(strpos($welcome, '模型描述') !== false && strpos($welcome, '欢迎使用管理中心') === false, 'without the description the welcome page is refused', $welcome);
         $page = $request(array('act' => 'show', 'name' => '', 'page' => '1'));
         preg_match_all('/<td class="name">([^<]*)<\/td>/', $page, $names);
         check(count($names[1]) === 5 && $names[1][0] === 'sixth', 'the list shows five records, newest first', $page);

@@ -9,16 +9,11 @@ define('SITE_PAGE', 'own');
 require_once __DIR__ . '/include/global.php';
 
 if (site_requested_act() === 'welcome') {
-    // The classes by the names the menu gives them, in the menu's order.
+    // The classes of the model's description, in its order, by their
+    // friendly names (the class name where a class has none).
     $classes = array();
-    $menu = (string)@file_get_contents(SITE_ADMIN_DIR . 'templates/admin/fream.tpl');
-    if (preg_match_all("/fnOnTabClick\\(this,'[^']*','([^']*)'\\)/", $menu, $m)) {
-        $classes = $m[1];
-    } else {
-        foreach (glob(SITE_ADMIN_DIR . 'templates/admin/*_edit.html') ?: array() as $template) {
-            $classes[] = basename($template, '_edit.html');
-        }
-        sort($classes);
+    foreach (site_require_model() as $name => $class) {
+        $classes[] = is_string($class['label']) && $class['label'] !== '' ? $class['label'] : (string)$name;
     }
     ?>
 <!DOCTYPE html>

@@ -15,8 +15,14 @@ require_once __DIR__ . '/include/admin_miniature.class.php';
 
 const SITE_PICKER_PER_PAGE = 24;
 
+// The field to fill is a picture member of a class of the model, whatever
+// its name (Chinese names included).
 $field = site_raw('txtName', '');
-if (!is_string($field) || !preg_match('/^[A-Za-z_][A-Za-z0-9_]{0,63}$/', $field)) {
+$known = false;
+foreach (site_require_model() as $class) {
+    $known = $known || (is_string($field) && in_array($field, site_picture_fields($class), true));
+}
+if (!$known) {
     showmsg('缺少要填写的图片字段。', '', 400);
 }
 

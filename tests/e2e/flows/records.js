@@ -100,6 +100,11 @@ async function run(ctx) {
     for (const p of PRODUCTS) {
       const before = Number(db.value(`SELECT COALESCE(MAX(id), 0) FROM ${T}product`));
       await page.goto(site.admin('product.php?act=add'));
+      if (p === PRODUCTS[0]) {
+        // Added as 图书, 玩具, 园艺; offered in the order of their names.
+        const offered = await page.$$eval('select[name="product[category]"] option', (os) => os.map((o) => o.textContent.trim()).filter(Boolean));
+        checks.equal(offered, [...CATEGORIES].sort(), 'the add page offers the categories sorted by name');
+      }
       if (p.pickDate) {
         try {
           await page.click('input[name="product[added]"]');

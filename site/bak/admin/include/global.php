@@ -13,8 +13,10 @@
  *
  * and guards every page: only a signed-in administrator gets past it,
  * changes must come from the site's own pages, request values reach the
- * page escaped for single-quoted SQL, uploads must be real pictures, and
- * errors show a short message page while the details go to the server log.
+ * page escaped for single-quoted SQL, uploads must be real pictures, a
+ * controller's keys, required members and pictures are checked against the
+ * model's description (site_model_reader.php), and errors show a short
+ * message page while the details go to the server log.
  *
  * A page that is no generated controller defines SITE_PAGE before including
  * this file: 'signin' (open to everybody) or 'own'. Generated controllers
@@ -45,6 +47,7 @@ define('SITE_ADMIN_DIR', WEB_ROOT . 'admin/');
 require_once __DIR__ . '/site_functions.php';
 require_once __DIR__ . '/site_session.php';
 require_once __DIR__ . '/site_database.class.php';
+require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_smarty.class.php';
@@ -140,13 +143,17 @@ site_check_uploads();
 
 $smarty = new SiteSmarty();
 
-// A generated controller: a chosen picture must be a picture of the site.
+// A generated controller: its class must be in the model's description;
+// keys, required members and chosen pictures are checked against it, and
+// the drop-down lists of the classes it refers to are sorted.
 if (!defined('SITE_PAGE')) {
     // The controller is the file whose require brought us here.
     $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
     $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
-    site_check_picture_fields(basename($site_script, '.php'));
-    site_check_record_request(basename($site_script, '.php'));
-    site_prepare_picture_removal(basename($site_script, '.php'));
+    $site_script = basename($site_script, '.php');
+    $smarty->sortReferenceLists(site_controller_model($site_script), $site_script . 'List');
+    site_check_picture_fields($site_script);
+    site_check_record_request($site_script);
+    site_prepare_picture_removal($site_script);
     unset($site_script);
 }

@@ -2,13 +2,16 @@
 /**
  * Request checks of the administration area: request values escaped for
  * SQL, same-site requests for every change, uploads checked before any
- * controller sees them, picture paths kept inside attachments/picture.
+ * controller sees them, picture paths kept inside attachments/picture,
+ * and the keys and required members of the model's classes
+ * (site_model_reader.php).
  */
 if (!defined('IN_WEB')) {
     http_response_code(403);
     exit;
 }
 require_once __DIR__ . '/site_images.php';
+require_once __DIR__ . '/site_model_reader.php';
 
 /* Acts that only show something; every other act changes data. */
 const SITE_READ_ACTS = array('', 'show', 'add', 'edit', 'welcome');
@@ -158,53 +161,77 @@ function site_check_uploads()
     }
 }
 
-/* Text of one of a class's page templates ('' for the list page, '_add'
-   or '_edit'), or '' when there is none. */
-function site_class_template($class, $suffix)
+/* The description of the model; a request that needs it is refused when
+   it is missing, so no check is ever skipped for want of it. */
+function site_require_model()
 {
-    $template = SITE_ADMIN_DIR . 'templates/admin/' . $class . $suffix . '.html';
-    if (!preg_match('/^[^\/\\\\.][^\/\\\\]*$/', (string)$class) || !is_file($template)) {
-        return '';
+    $model = site_model();
+    if ($model === null) {
+        error_log('site: admin/include/site_model.php is missing or cannot be read');
+        showmsg('网站的模型描述（admin/include/site_model.php）不存在或无法读取，操作已被拒绝。请重新生成网站。', '', 500);
     }
-    return (string)file_get_contents($template);
+    return $model;
+}
+
+/* A class name with its first letter lowered when that is an ASCII
+   capital: the stem of the class's controller and page names. */
+function site_lower_first($name)
+{
+    $name = (string)$name;
+    return $name !== '' && $name[0] >= 'A' && $name[0] <= 'Z' ? strtolower($name[0]) . substr($name, 1) : $name;
 }
 
 /**
- * The picture fields of a class's edit page: the members whose field opens
- * the picture chooser. They are read from the class's edit template.
+ * The class a generated controller serves, found in the description by
+ * the controller's file stem (as the run names the file: the class's name
+ * with its first letter lowered; of two classes with one stem the later
+ * one's controller is the file). A class the description does not list
+ * refuses the request.
  */
-function site_picture_fields($class)
+function site_controller_model($stem)
 {
-    preg_match_all("/open_onepic\\.php\\?txtName=([A-Za-z0-9_]+)/", site_class_template($class, '_edit'), $m);
-    return array_values(array_unique($m[1]));
+    $found = null;
+    foreach (site_require_model() as $name => $class) {
+        if (site_lower_first($name) === (string)$stem) {
+            $found = $class;
+        }
+    }
+    if ($found === null) {
+        error_log('site: the model description lists no class for the controller ' . $stem);
+        showmsg('网站的模型描述中没有“' . $stem . '”这个类，操作已被拒绝。请重新生成网站。', '', 500);
+    }
+    return $found;
 }
 
-/**
- * The key of a class whose add page asks for it (a key that is text, not a
- * number the database counts up): array(member name, label), else null.
- * The edit page holds the key as its read-only field; the add page has a
- * field for it only when it is typed in.
- */
-function site_typed_key_field($class)
+/* The picture members of a class of the description. */
+function site_picture_fields(array $class)
 {
-    $key = site_key_field($class);
-    if ($key === null) {
-        return null;
+    $fields = array();
+    foreach ($class['members'] as $name => $member) {
+        if (!empty($member['picture'])) {
+            $fields[] = (string)$name;
+        }
     }
-    $pattern = '/<td class="td27">([^<]*):<\\/td>\\s*<td[^>]*>\\s*<input[^\\n]*?name="' . preg_quote($class . '[' . $key . ']', '/') . '"/';
-    if (!preg_match($pattern, site_class_template($class, '_add'), $row)) {
-        return null;
-    }
-    return array($key, trim($row[1]) !== '' ? trim($row[1]) : $key);
+    return $fields;
 }
 
-/* The key member of a class: the read-only field of its edit page. */
-function site_key_field($class)
+/* The text a message uses for a member: its label, else its name. */
+function site_member_label(array $class, $name)
 {
-    if (!preg_match('/<input class="txt" readOnly[^\\n]*?name="' . preg_quote($class, '/') . '\\[([A-Za-z0-9_]+)\\]"/', site_class_template($class, '_edit'), $key)) {
-        return null;
+    $member = $class['members'][$name];
+    return is_string($member['label']) && $member['label'] !== '' ? $member['label'] : (string)$name;
+}
+
+/* Refuses a key value that its key's column cannot hold: a key counted by
+   the database must be an integer (MySQL would read "1' or '1'='1" as 1). */
+function site_check_key_value(array $class, $value)
+{
+    $key = $class['key'];
+    if (is_string($value) && ($class['members'][$key]['type'] !== 'integer' || preg_match('/^-?[0-9]{1,19}$/', $value))) {
+        return;
     }
-    return $key[1];
+    error_log('site: key value refused: ' . (is_string($value) ? $value : gettype($value)));
+    showmsg('“' . site_member_label($class, $key) . '”的值无效，应为整数。操作已被拒绝。', '', 400);
 }
 
 /* Whether the record with this key exists; null when that cannot be told. */
@@ -215,7 +242,7 @@ function site_record_exists($class, $keyName, $key)
     }
     $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $class;
     try {
-        $result = $GLOBALS['DB']->execute('SELECT 1 FROM `' . str_replace('`', '``', $table) . '` WHERE `' . $keyName . '` = ? LIMIT 1', array($key));
+        $result = $GLOBALS['DB']->execute('SELECT 1 FROM `' . str_replace('`', '``', $table) . '` WHERE `' . str_replace('`', '``', $keyName) . '` = ? LIMIT 1', array($key));
     } catch (mysqli_sql_exception $e) {
         return null;
     }
@@ -224,24 +251,28 @@ function site_record_exists($class, $keyName, $key)
 
 /**
  * Checks the acts of a generated controller that the generated code takes
- * as they come: a new record must have its typed-in key (a record with an
- * empty key cannot be told from "no choice" in the lists of other
- * classes), "delete the ticked records" needs at least one tick, and a
- * record to show, change or delete must still exist (else the edit page
- * comes up empty and saving it reports a success).
+ * as they come: a key must be one its column can hold, "delete the ticked
+ * records" needs at least one tick, a record to show, change or delete
+ * must still exist (else the edit page comes up empty and saving it
+ * reports a success), and a saved record must have every required member.
  */
-function site_check_record_request($class)
+function site_check_record_request($stem)
 {
+    $class = site_controller_model($stem);
+    $keyName = $class['key'];
     $act = site_requested_act();
-    if (in_array($act, array('edit', 'editok', 'remove'), true) && ($keyName = site_key_field($class)) !== null) {
+    if (in_array($act, array('edit', 'editok', 'remove'), true)) {
         if ($act === 'editok') {
-            $record = site_raw($class, null);
+            $record = site_raw($stem, null);
             $key = is_array($record) && isset($record[$keyName]) ? $record[$keyName] : null;
         } else {
             $key = site_raw($keyName, null);
         }
-        if (is_string($key) && site_record_exists($class, $keyName, $key) === false) {
-            showmsg('这条记录已不存在，可能已被删除。', $class . '.php?act=show');
+        if ($key !== null) {
+            site_check_key_value($class, $key);
+            if (site_record_exists($stem, $keyName, $key) === false) {
+                showmsg('这条记录已不存在，可能已被删除。', $stem . '.php?act=show');
+            }
         }
     } elseif ($act === 'delall') {
         $delid = site_raw('delid', '');
@@ -249,14 +280,50 @@ function site_check_record_request($class)
         if (!$keys) {
             showmsg('没有勾选要删除的记录。请先在列表中勾选，再点击“提交”。');
         }
+        foreach ($keys as $key) {
+            site_check_key_value($class, $key);
+        }
     } elseif ($act === 'addok') {
-        $key = site_typed_key_field($class);
-        $record = site_raw($class, null);
-        if ($key !== null && is_array($record)) {
-            $value = isset($record[$key[0]]) && is_string($record[$key[0]]) ? $record[$key[0]] : '';
-            if (trim($value) === '') {
-                showmsg("“{$key[1]}”不能为空，请填写后再提交。");
+        $record = site_raw($stem, null);
+        if (is_array($record) && isset($record[$keyName]) && $record[$keyName] !== '') {
+            site_check_key_value($class, $record[$keyName]);
+        }
+    }
+    site_check_required_fields($stem, $class);
+}
+
+/**
+ * On adding or saving a record, every required member must be filled in
+ * (spaces alone are no value); a new record's key must be typed in unless
+ * the database counts it. A new picture comes as an upload, a kept or
+ * chosen one as the field's text.
+ */
+function site_check_required_fields($stem, array $class)
+{
+    $act = site_requested_act();
+    if ($act !== 'addok' && $act !== 'editok') {
+        return;
+    }
+    $record = site_raw($stem, null);
+    $record = is_array($record) ? $record : array();
+    foreach ($class['members'] as $name => $member) {
+        $name = (string)$name;
+        $isKey = $name === (string)$class['key'];
+        if ($isKey && $act === 'addok') {
+            if ($member['type'] === 'integer') {
+                continue;
             }
+        } elseif ($member['required'] !== true) {
+            continue;
+        }
+        if (!empty($member['picture']) && $act === 'addok') {
+            $file = isset($_FILES[$name]) && is_array($_FILES[$name]) ? $_FILES[$name] : null;
+            $filled = $file !== null && isset($file['error']) && !is_array($file['error']) && (int)$file['error'] !== UPLOAD_ERR_NO_FILE;
+        } else {
+            $filled = isset($record[$name]) && is_string($record[$name]) && trim($record[$name]) !== '';
+        }
+        if (!$filled) {
+            showmsg('“' . site_member_label($class, $name) . '”不能为空，请填写后再提交。');
         }
     }
 }
@@ -266,12 +333,13 @@ function site_check_record_request($class)
  * picture's own name (unchanged) or the path of a chosen picture, which
  * must be a real picture inside attachments/picture.
  */
-function site_check_picture_fields($class)
+function site_check_picture_fields($stem)
 {
+    $class = site_controller_model($stem);
     if (site_requested_act() !== 'editok') {
         return;
     }
-    $record = site_raw($class, null);
+    $record = site_raw($stem, null);
     if (!is_array($record)) {
         return;
     }

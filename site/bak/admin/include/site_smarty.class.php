@@ -6,7 +6,9 @@
  * Every printed value is HTML-escaped, so stored text shows as text. The
  * page-link bar "pages" is HTML made by multi() and is printed as it is.
  * A search value that is shown again in its field is shown as it was typed,
- * not in its SQL-escaped form.
+ * not in its SQL-escaped form. The lists of a referenced class's records
+ * that fill a controller's drop-downs are shown sorted by their display
+ * text.
  */
 if (!defined('IN_WEB')) {
     http_response_code(403);
@@ -16,6 +18,10 @@ require_once WEB_ROOT . 'smarty/Smarty.class.php';
 
 class SiteSmarty extends Smarty
 {
+    /* Template variable of a referenced class's list => array(display
+       member, whether it is a number). */
+    private $sortedLists = array();
+
     public function __construct()
     {
         parent::__construct();
@@ -59,6 +65,41 @@ class SiteSmarty extends Smarty
         return $value;
     }
 
+    /**
+     * Marks the lists of the classes that the controller's class refers to
+     * (named, as the controllers name them, after the referenced class
+     * with its first letter lowered, followed by "List") to be sorted by
+     * the referenced class's display member. $ownList, the controller's
+     * own record list, keeps the order its page asked for.
+     */
+    public function sortReferenceLists(array $class, $ownList)
+    {
+        foreach ($class['members'] as $member) {
+            $target = isset($member['reference']) && is_string($member['reference']) ? site_model_class($member['reference']) : null;
+            $list = $target === null ? '' : site_lower_first($member['reference']) . 'List';
+            if ($list === '' || $list === $ownList || !isset($target['members'][$target['display']])) {
+                continue;
+            }
+            $type = $target['members'][$target['display']]['type'];
+            $this->sortedLists[$list] = array((string)$target['display'], $type === 'integer' || $type === 'float');
+        }
+    }
+
+    /* Rows sorted by one column's text, in natural order without regard to
+       case, numbers by value; rows that tie keep their order. */
+    private static function sortRows(array $rows, $column, $numeric)
+    {
+        usort($rows, function ($a, $b) use ($column, $numeric) {
+            $x = is_array($a) && isset($a[$column]) ? (string)$a[$column] : '';
+            $y = is_array($b) && isset($b[$column]) ? (string)$b[$column] : '';
+            if ($numeric && is_numeric($x) && is_numeric($y)) {
+                return (float)$x <=> (float)$y;
+            }
+            return strnatcasecmp($x, $y) ?: strcmp($x, $y);
+        });
+        return $rows;
+    }
+
     /* Drops a byte-order mark and lets the page-link HTML through. */
     public function prepareSource($source, $template)
     {
@@ -78,6 +119,9 @@ class SiteSmarty extends Smarty
         }
         if (is_string($tpl_var)) {
             $value = $this->tidyAddresses($value);
+            if (isset($this->sortedLists[$tpl_var]) && is_array($value)) {
+                $value = self::sortRows($value, $this->sortedLists[$tpl_var][0], $this->sortedLists[$tpl_var][1]);
+            }
         }
         return parent::assign($tpl_var, $value, $nocache);
     }

@@ -1,0 +1,66 @@
+<?php
+/**
+ * The site's model as the generation run described it in
+ * admin/include/site_model.php: per class its table, key and display
+ * member, and per member its type, length, required flag, label, picture
+ * flag and referenced class. Code that needs the model asks here and
+ * refuses to go on when the answer is null.
+ */
+if (!defined('IN_WEB')) {
+    http_response_code(403);
+    exit;
+}
+
+/**
+ * The whole description (class name => class), read once per request, or
+ * null when the file is missing, cannot be read or is not a description.
+ */
+function site_model()
+{
+    static $model = false;
+    if ($model !== false) {
+        return $model;
+    }
+    $model = null;
+    $file = __DIR__ . '/site_model.php';
+    if (!is_file($file) || !is_readable($file)) {
+        return null;
+    }
+    // The generated file starts with a byte-order mark, which PHP would
+    // print: it is caught here and dropped.
+    ob_start();
+    try {
+        $read = include $file;
+    } catch (Throwable $e) {
+        error_log('site: the model description cannot be read: ' . $e->getMessage());
+        $read = null;
+    } finally {
+        ob_end_clean();
+    }
+    if (!is_array($read)) {
+        return null;
+    }
+    foreach ($read as $name => $class) {
+        if (!is_array($class) || !isset($class['table'], $class['label'], $class['key'], $class['display'], $class['members'])
+            || !is_string($class['key']) || !is_string($class['display']) || !is_array($class['members'])
+            || !isset($class['members'][$class['key']])) {
+            error_log('site: the model description is damaged at class ' . $name);
+            return null;
+        }
+        foreach ($class['members'] as $member) {
+            if (!is_array($member) || !isset($member['type'], $member['label']) || !array_key_exists('required', $member)) {
+                error_log('site: the model description is damaged at class ' . $name);
+                return null;
+            }
+        }
+    }
+    $model = $read;
+    return $model;
+}
+
+/* One class of the description by its class name, or null. */
+function site_model_class($class)
+{
+    $model = site_model();
+    return $model !== null && (is_string($class) || is_int($class)) && isset($model[$class]) ? $model[$class] : null;
+}
