@@ -59,6 +59,9 @@ class SiteDatabase
         $sql = $this->literalContains((string)$sql);
         $table = $this->writtenTable($sql);
         if ($table === null) {
+            if (function_exists('site_reference_bound_statement')) {
+                $sql = site_reference_bound_statement($this, $sql);
+            }
             $result = $this->link->query($sql);
             if ($result === false) {
                 $this->fail($sql);
