@@ -730,6 +730,50 @@ if ($socket === '') {
         check($list() === (2 * SITE_REFERENCE_LIST_MAX) . ' {"Category":false}', 'a referenced class of 300 records is listed whole', $list());
         $db->execute("INSERT INTO t_category VALUES ('m9999', 'one more')");
         check($list() === '0 {"Category":true}', 'one record more: the list statements read no record', $list());
+
+        // The picture chooser pages through the thumbnails, newest month and
+        // newest picture first, reading only the month folders it shows.
+        $made = array();
+        foreach (array('2030/12' => 30, '2031/01' => 30) as $month => $n) {
+            $dir = WEB_ROOT . "attachments/picture/$month/cover/";
+            @mkdir($dir, 0755, true);
+            for ($i = 0; $i < $n; $i++) {
+                $file = $dir . sprintf('p%02d.jpg', $i);
+                copy(WEB_ROOT . 'attachments/picture/2024/05/cover/x.jpg', $file);
+                touch($file, strtotime(str_replace('/', '-', $month) . '-01') + $i);
+                $made[] = $file;
+            }
+        }
+        $shown = function ($page) use ($request) {
+            $out = $request('open_onepic.php', array('txtName' => 'photo', 'page' => $page));
+            preg_match_all('#data-path="\.\./attachments/picture/([0-9/]+)/cover/([^"]+)"#', $out, $m);
+            $all = array();
+            foreach ($m[1] as $i => $month) {
+                $all[] = $month . ' ' . $m[2][$i];
+            }
+            return array(array_values(array_filter($all, function ($p) { return strpos($p, '2030/12') === 0 || strpos($p, '2031/01') === 0; })), $out);
+        };
+        list($page1, $out) = $shown('1');
+        $expected = array();
+        for ($i = 29; $i >= 6; $i--) {
+            $expected[] = sprintf('2031/01 p%02d.jpg', $i);
+        }
+        check($page1 === $expected, 'the chooser shows the newest month first, newest picture first', $out);
+        list($page3) = $shown('3');
+        $expected = array();
+        for ($i = 11; $i >= 0; $i--) {
+            $expected[] = sprintf('2030/12 p%02d.jpg', $i);
+        }
+        check($page3 === $expected, 'page 3 goes on in the older month', $page3);
+        $last = (int)ceil(count(glob(WEB_ROOT . 'attachments/picture/*/*/cover/*.{jpg,jpeg,png,gif}', GLOB_BRACE)) / 24);
+        list($lastShown, $lastOut) = $shown((string)$last);
+        list($past, $out) = $shown('99');
+        check($last >= 3 && strpos($out, '<strong>' . $last . '</strong>') !== false && $past === $lastShown
+            && substr_count($out, 'data-path=') === substr_count($lastOut, 'data-path='), 'a chooser page past the end shows the last page', $out);
+        foreach ($made as $file) {
+            unlink($file);
+        }
+
         unlink("$sessions/sess_$id");
         unlink(SITE_ADMIN_DIR . 'include/site_model.php');
         $db->link->query('DROP TABLE t_category');
