@@ -660,6 +660,17 @@ if ($socket === '') {
             check($codes($page) === $case[1] && strpos($page, '<strong>' . $case[2] . '</strong>') !== false
                 && strpos($page, '共 12 条记录，3 页') !== false && preg_match('/--status (200)?--/', $page), $case[3], $page);
         }
+        // Pages in the second half are read from the other end.
+        $db->link->query("INSERT INTO t_category VALUES ('c13', 'x'), ('c14', 'x'), ('c15', 'x')");
+        $seen = array();
+        foreach (array('1', '2', '3') as $n) {
+            $seen = array_merge($seen, $codes($request('category.php', array('act' => 'show', 'page' => $n))));
+        }
+        $all = array();
+        for ($i = 15; $i >= 1; $i--) {
+            $all[] = sprintf('c%02d', $i);
+        }
+        check($seen === $all, 'the three pages of 15 records list each record once, in descending order', $seen);
         $db->link->query('DELETE FROM t_category');
         $page = $request('category.php', array('act' => 'show', 'page' => '7'));
         check($codes($page) === array() && strpos($page, '共 0 条记录，1 页') !== false && preg_match('/--status (200)?--/', $page),
