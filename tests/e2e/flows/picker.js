@@ -46,13 +46,9 @@ async function run(ctx) {
   for (let i = 1; i <= BULK; i++) rows.push(`('${bulkName(i)}')`);
   db.exec(`INSERT INTO ${T}category (name) VALUES ${rows.join(',')}`);
   const idOf = (name) => Number(db.value(`SELECT id FROM ${T}category WHERE name = '${name}'`));
-  // A brand for the new products: one of the stored ones, else one of its own.
-  let brand = db.value(`SELECT code FROM ${T}brand ORDER BY code LIMIT 1`);
-  const ownBrand = brand === undefined;
-  if (ownBrand) {
-    brand = 'PKR';
-    db.exec(`INSERT INTO ${T}brand (code, title) VALUES ('PKR', 'Picker')`);
-  }
+  // A brand of its own for the new products (the stored ones may have any code).
+  const brand = 'PKR';
+  db.exec(`INSERT INTO ${T}brand (code, title) VALUES ('PKR', 'Picker')`);
   const box = (p, field) => p.locator(`[name="${field}"]`).locator('xpath=..').locator('input[role=combobox]');
   const options = (p) => p.locator('ul.reference-options li[role=option]');
   // Waits until the open list holds exactly these entries (a search typed
@@ -150,7 +146,7 @@ async function run(ctx) {
 
   if (added.length) db.exec(`DELETE FROM ${T}product WHERE id IN (${added.join(',')})`);
   db.exec(`DELETE FROM ${T}category WHERE name LIKE 'Bulk %'`);
-  if (ownBrand) db.exec(`DELETE FROM ${T}brand WHERE code = 'PKR'`);
+  db.exec(`DELETE FROM ${T}brand WHERE code = 'PKR'`);
 }
 
 module.exports = { run };
