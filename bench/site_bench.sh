@@ -149,6 +149,11 @@ last=$(( (rows + 4) / 5 ))
 middle=$(( last / 2 ))
 count_sql() { echo "SELECT COUNT(*) AS allnum FROM php_news where 1=1$1"; }
 page_sql() { echo "SELECT * FROM php_news where 1=1$1 order by newsId DESC LIMIT $2,5"; }
+# A page in the second half, as the runtime reads it: from the other end.
+last_page_sql() {
+  local on_last=$(( rows - (last - 1) * 5 ))
+  echo "SELECT * FROM (SELECT * FROM php_news where 1=1 order by newsId ASC LIMIT 0,$on_last) AS site_page ORDER BY newsId DESC"
+}
 bounded="SELECT COUNT(*) AS n FROM (SELECT 1 FROM php_category LIMIT 301) AS bounded"
 text=" and title like '%12345%'" date=" and pubDate like '%2021-03-05%'" ref=" and catId='777'"
 # label | address | statements separated by ";;"
@@ -156,8 +161,8 @@ pages=(
   "baseline (runtime only)|bench_baseline.php|SELECT admin_id, admin_name, password_hash, last_login_at FROM php_site_admin WHERE admin_id = 1"
   "list, first page|news.php?act=show|$(count_sql '');;$(page_sql '' 0);;$bounded"
   "list, middle page ($middle)|news.php?act=show&page=$middle|$(count_sql '');;$(page_sql '' $(( (middle - 1) * 5 )));;$bounded"
-  "list, last page ($last)|news.php?act=show&page=$last|$(count_sql '');;$(page_sql '' $(( (last - 1) * 5 )));;$bounded"
-  "list, page past the end|news.php?act=show&page=999999999|$(count_sql '');;$(page_sql '' $(( (last - 1) * 5 )));;$bounded"
+  "list, last page ($last)|news.php?act=show&page=$last|$(count_sql '');;$(last_page_sql);;$bounded"
+  "list, page past the end|news.php?act=show&page=999999999|$(count_sql '');;$(last_page_sql);;$bounded"
   "text search (title)|news.php?act=show&title=12345|$(count_sql "$text");;$(page_sql "$text" 0);;$bounded"
   "date search (pubDate)|news.php?act=show&pubDate=2021-03-05|$(count_sql "$date");;$(page_sql "$date" 0);;$bounded"
   "reference search (catId)|news.php?act=show&catId=777|$(count_sql "$ref");;$(page_sql "$ref" 0);;$bounded"
