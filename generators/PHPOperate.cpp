@@ -176,13 +176,17 @@ std::string TPHPOperate::BuildShowAct() {
     }
     w.Line();
     w.Line("\t/*--  处理分页数据  --*/");
-    w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} where 1=1\";");
+    // The pager needs only the number of matching records: the database
+    // counts them, so no record is fetched for it.
+    w.Line("\t$sql = \"SELECT COUNT(*) AS allnum FROM {$dbprefix}{lower} where 1=1\";");
     addFilterGroup();
     w.Line();
     w.Line("\t$query = $DB->query($sql); ");
-    w.Line("\t$allnum = $DB->num_rows($query);");
+    w.Line("\t$allnum = $DB->fetch_array($query)['allnum'];");
     w.Line("\t$perpage = 5;");
-    w.Line("\t$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;");
+    // A page number below 1, past the last page or no number at all gives
+    // the first or the last page, never an empty page far past the end.
+    w.Line("\t$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;");
     // The pager link carries every search value.
     TLineWriter pagerFilters;
     for (const TFilter& filter : filters)

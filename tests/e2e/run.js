@@ -91,6 +91,7 @@ async function main() {
     if (ctx.signedIn) {
       await require('./flows/records').run(ctx);
       await require('./flows/attacks').run(ctx);
+      await require('./flows/picker').run(ctx);
       await require('./flows/access').signOut(ctx);
       await require('./flows/static').accessRules(ctx);
     } else {

@@ -34,7 +34,7 @@ $GLOBALS['trusted_origins'] = array();
 $GLOBALS['dbprefix'] = 't_';
 foreach (array('site_functions.php', 'site_session.php', 'site_database.class.php', 'site_security.php',
     'site_admin_account.php', 'site_smarty.class.php', 'admin_miniature.class.php',
-    'admin_upload.class.php') as $file) {
+    'admin_upload.class.php', 'site_references.php') as $file) {
     require_once SITE_ADMIN_DIR . 'include/' . $file;
 }
 // The model of the fixtures' classes, as the run describes it.
@@ -738,6 +738,193 @@ if ($socket === '') {
         $out = $request(array('act' => 'show'));
         check(strpos($out, '--status 303--') !== false && strpos($out, 'class="name"') === false,
             'without a session the list is not shown: the answer sends on (to sign-in)', $out);
+    });
+
+    group('database: list pages at any page number, and the reference search', function () {
+        global $socket, $dbName;
+        // The generated list act of a class with a text key (code) and one
+        // more column, with a template that shows the codes and the page bar.
+        copy(__DIR__ . '/../golden/controllers/category.php', SITE_ADMIN_DIR . 'category.php');
+        file_put_contents(SITE_ADMIN_DIR . 'templates/admin/category.html',
+            '<html><body><{section name=c loop=$categoryList}><td class="code"><{$categoryList[c].code}></td><{/section}><{$pages}></body></html>');
+        file_put_contents(SITE_ADMIN_DIR . 'include/site_model.php', '<?php return ' . var_export(array(
+            'Category' => array('table' => 't_category', 'label' => '分类', 'key' => 'code', 'display' => 'title', 'members' => array(
+                'code' => array('type' => 'string', 'length' => 30, 'required' => true, 'label' => '代码', 'picture' => false, 'reference' => null),
+                'title' => array('type' => 'string', 'length' => 50, 'required' => false, 'label' => '名称', 'picture' => false, 'reference' => null))),
+            'Note' => array('table' => 't_note', 'label' => '笔记', 'key' => 'id', 'display' => 'id', 'members' => array(
+                'id' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '编号', 'picture' => false, 'reference' => null),
+                'category' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '分类', 'picture' => false, 'reference' => 'Category'))),
+        ), true) . ';');
+        $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket);
+        $db->link->query('CREATE TABLE t_category (code varchar(30) COLLATE utf8_bin NOT NULL, title varchar(50) COLLATE utf8_bin NULL,'
+            . ' PRIMARY KEY (code)) ENGINE=InnoDB DEFAULT CHARSET=utf8 COLLATE=utf8_bin');
+        for ($i = 1; $i <= 12; $i++) {
+            $db->link->query(sprintf("INSERT INTO t_category VALUES ('c%02d', 'title %d')", $i, $i));
+        }
+        $sessions = WEB_ROOT . 'cache/sessions';
+        @mkdir($sessions, 0700, true);
+        $id = str_repeat('e5f6', 10);
+        file_put_contents("$sessions/sess_$id", serialize(array('site_admin_id' => 1, 'site_seen' => time())));
+        $request = function ($script, array $get, array $headers = array(), $method = 'GET', $cookie = true) use ($id) {
+            $code = '<?php $_SERVER = array_merge($_SERVER, ' . var_export(array_merge(array(
+                    'SCRIPT_FILENAME' => SITE_ADMIN_DIR . $script, 'SCRIPT_NAME' => '/admin/' . $script,
+                    'REQUEST_METHOD' => $method, 'HTTP_HOST' => 'site.test', 'REQUEST_URI' => '/admin/' . $script), $headers), true) . ');'
+                . '$_GET = ' . var_export($get, true) . '; $_COOKIE = ' . var_export($cookie ? array('SITESESSID' => $id) : array(), true) . ';'
+                . 'register_shutdown_function(function () { echo "\n--status " . http_response_code() . "--"; });'
+                . 'ob_start(); require ' . var_export(SITE_ADMIN_DIR . $script, true) . ';';
+            $file = tempnam(sys_get_temp_dir(), 'site-request');
+            file_put_contents($file, $code);
+            $out = shell_exec('cd ' . escapeshellarg(sys_get_temp_dir()) . ' && php -d memory_limit=128M -d error_log=' . escapeshellarg(WEB_ROOT . 'cache/test-error.log') . ' ' . escapeshellarg($file) . ' 2>&1');
+            unlink($file);
+            return (string)$out;
+        };
+        $codes = function ($page) {
+            preg_match_all('/<td class="code">([^<]*)<\/td>/', $page, $m);
+            return $m[1];
+        };
+        $cases = array(
+            array('1', array('c12', 'c11', 'c10', 'c09', 'c08'), 1, 'page 1'),
+            array('3', array('c02', 'c01'), 3, 'the last page'),
+            array('4', array('c02', 'c01'), 3, 'one page past the last: the last page'),
+            array('99999999999999999999999', array('c02', 'c01'), 3, 'a page number too large for an integer: the last page'),
+            array('0', array('c12', 'c11', 'c10', 'c09', 'c08'), 1, 'page 0: the first page'),
+            array('-4', array('c12', 'c11', 'c10', 'c09', 'c08'), 1, 'a negative page: the first page'),
+            array('abc', array('c12', 'c11', 'c10', 'c09', 'c08'), 1, 'a page that is no number: the first page'),
+            array('2x', array('c07', 'c06', 'c05', 'c04', 'c03'), 2, 'a page number with trailing text: its number'),
+        );
+        foreach ($cases as $case) {
+            $page = $request('category.php', array('act' => 'show', 'page' => $case[0]));
+            check($codes($page) === $case[1] && strpos($page, '<strong>' . $case[2] . '</strong>') !== false
+                && strpos($page, '共 12 条记录，3 页') !== false && preg_match('/--status (200)?--/', $page), $case[3], $page);
+        }
+        // Pages in the second half are read from the other end.
+        $db->link->query("INSERT INTO t_category VALUES ('c13', 'x'), ('c14', 'x'), ('c15', 'x')");
+        $seen = array();
+        foreach (array('1', '2', '3') as $n) {
+            $seen = array_merge($seen, $codes($request('category.php', array('act' => 'show', 'page' => $n))));
+        }
+        $all = array();
+        for ($i = 15; $i >= 1; $i--) {
+            $all[] = sprintf('c%02d', $i);
+        }
+        check($seen === $all, 'the three pages of 15 records list each record once, in descending order', $seen);
+        $db->link->query('DELETE FROM t_category');
+        $page = $request('category.php', array('act' => 'show', 'page' => '7'));
+        check($codes($page) === array() && strpos($page, '共 0 条记录，1 页') !== false && preg_match('/--status (200)?--/', $page),
+            'an empty table at page 7: an empty first page', $page);
+
+        // The search behind the picker.
+        $titles = array('50% off', '5 off', 'a_b', 'axb', 'back\\slash', "O'Brien");
+        foreach ($titles as $i => $title) {
+            $db->execute('INSERT INTO t_category VALUES (?, ?)', array(sprintf('s%02d', $i), $title));
+        }
+        for ($i = 1; $i <= 60; $i++) {
+            $db->execute('INSERT INTO t_category VALUES (?, ?)', array(sprintf('b%03d', $i), "bulk $i"));
+        }
+        $own = array('HTTP_ORIGIN' => 'http://site.test');
+        $search = function (array $get, array $headers = array('HTTP_ORIGIN' => 'http://site.test'), $method = 'GET', $cookie = true) use ($request) {
+            $out = $request('reference_search.php', $get, $headers, $method, $cookie);
+            // PHP's command line reports no status until one is set: 200.
+            preg_match('/--status (\d*)--/', $out, $status);
+            $json = json_decode(trim(preg_replace('/--status \d*--/', '', $out)), true);
+            return array(isset($status[1]) ? ($status[1] === '' ? 200 : (int)$status[1]) : 0, $json, $out);
+        };
+        $texts = function ($answer) {
+            return is_array($answer[1]) && isset($answer[1]['items']) ? array_column($answer[1]['items'], 'text') : null;
+        };
+        list($status, , $out) = $search(array('ref' => 'Category', 'q' => 'bulk'), $own, 'GET', false);
+        check($status === 401 && strpos($out, 'bulk') === false, 'the search without a signed-in administrator is refused', $out);
+        list($status, , $out) = $search(array('ref' => 'Category', 'q' => 'bulk'), $own, 'POST');
+        check($status === 405 && strpos($out, 'bulk') === false, 'the search by POST is refused', $out);
+        list($status, , $out) = $search(array('ref' => 'Category', 'q' => 'bulk'), array('HTTP_ORIGIN' => 'http://evil.example'));
+        check($status === 403 && strpos($out, 'bulk') === false, 'the search from another site is refused', $out);
+        list($status, , $out) = $search(array('ref' => 'Category', 'q' => 'bulk'), array());
+        check($status === 403 && strpos($out, 'bulk') === false, 'the search with neither Origin nor Referer is refused', $out);
+        $answer = $search(array('ref' => 'Category', 'q' => 'bulk 1'), array('HTTP_REFERER' => 'http://site.test/admin/note.php?act=add'));
+        check($answer[0] === 200 && $texts($answer) === array('bulk 1', 'bulk 10', 'bulk 11', 'bulk 12', 'bulk 13', 'bulk 14', 'bulk 15', 'bulk 16', 'bulk 17', 'bulk 18', 'bulk 19')
+            && $answer[1]['items'][0]['key'] === 'b001' && $answer[1]['more'] === false,
+            'a search from a page of this site lists key and text of the matching records in key order', $answer[2]);
+        foreach (array('%' => array('50% off'), '_' => array('a_b'), '\\' => array('back\\slash'), "'" => array("O'Brien"), '0% o' => array('50% off')) as $q => $expected) {
+            $answer = $search(array('ref' => 'Category', 'q' => $q));
+            check($texts($answer) === $expected, 'the search text ' . json_encode($q) . ' is taken literally', $answer[2]);
+        }
+        $answer = $search(array('ref' => 'Category', 'q' => 's02'));
+        check($texts($answer) === array('a_b'), 'a key finds its record', $answer[2]);
+        $answer = $search(array('ref' => 'Category', 'q' => 'bulk'));
+        check(count($texts($answer)) === SITE_REFERENCE_SEARCH_DEFAULT && $answer[1]['more'] === true, 'a search answers with at most 20 records and says there are more', $answer[2]);
+        $answer = $search(array('ref' => 'Category', 'q' => 'bulk', 'limit' => '5'));
+        check($texts($answer) === array('bulk 1', 'bulk 2', 'bulk 3', 'bulk 4', 'bulk 5'), 'a smaller bound is kept', $answer[2]);
+        $answer = $search(array('ref' => 'Category', 'q' => '', 'limit' => '100000'));
+        check(count($texts($answer)) === SITE_REFERENCE_SEARCH_MAX && $answer[1]['more'] === true, 'a bound above 50 gives 50', $answer[2]);
+        foreach (array('Note' => 'a class no member refers to', '../Category' => 'a path', 'Missing' => 'a class of no model') as $ref => $label) {
+            $answer = $search(array('ref' => $ref, 'q' => ''));
+            check($answer[0] === 404 && $texts($answer) === null, "the search in $label is refused", $answer[2]);
+        }
+        rename(SITE_ADMIN_DIR . 'include/site_model.php', SITE_ADMIN_DIR . 'include/site_model.off');
+        $answer = $search(array('ref' => 'Category', 'q' => ''));
+        check($answer[0] === 404 && $texts($answer) === null, 'without the model description nothing is searched', $answer[2]);
+        rename(SITE_ADMIN_DIR . 'include/site_model.off', SITE_ADMIN_DIR . 'include/site_model.php');
+
+        // The controllers' whole-table lists: read while small, not at all when large.
+        $list = function () use ($socket, $dbName) {
+            return trim(run_isolated('<?php $DB = new SiteDatabase("", "root", "", $dbName, 0, $socket); require_once SITE_ADMIN_DIR . "include/site_references.php";'
+                . '$n = 0; foreach (array("SELECT code,title FROM t_category", "SELECT * FROM t_category") as $sql) { $q = $DB->query($sql); while ($DB->fetch_array($q)) $n++; }'
+                . 'echo $n, " ", json_encode($GLOBALS["SITE_REFERENCE_SIZES"]);'));
+        };
+        $db->link->query("DELETE FROM t_category WHERE code LIKE 'b%'");
+        for ($i = 1; $i <= SITE_REFERENCE_LIST_MAX - 6; $i++) {
+            $db->execute('INSERT INTO t_category VALUES (?, ?)', array(sprintf('m%04d', $i), "many $i"));
+        }
+        check($list() === (2 * SITE_REFERENCE_LIST_MAX) . ' {"Category":false}', 'a referenced class of 300 records is listed whole', $list());
+        $db->execute("INSERT INTO t_category VALUES ('m9999', 'one more')");
+        check($list() === '0 {"Category":true}', 'one record more: the list statements read no record', $list());
+
+        // The picture chooser pages through the thumbnails, newest month and
+        // newest picture first, reading only the month folders it shows.
+        $made = array();
+        foreach (array('2030/12' => 30, '2031/01' => 30) as $month => $n) {
+            $dir = WEB_ROOT . "attachments/picture/$month/cover/";
+            @mkdir($dir, 0755, true);
+            for ($i = 0; $i < $n; $i++) {
+                $file = $dir . sprintf('p%02d.jpg', $i);
+                copy(WEB_ROOT . 'attachments/picture/2024/05/cover/x.jpg', $file);
+                touch($file, strtotime(str_replace('/', '-', $month) . '-01') + $i);
+                $made[] = $file;
+            }
+        }
+        $shown = function ($page) use ($request) {
+            $out = $request('open_onepic.php', array('txtName' => 'photo', 'page' => $page));
+            preg_match_all('#data-path="\.\./attachments/picture/([0-9/]+)/cover/([^"]+)"#', $out, $m);
+            $all = array();
+            foreach ($m[1] as $i => $month) {
+                $all[] = $month . ' ' . $m[2][$i];
+            }
+            return array(array_values(array_filter($all, function ($p) { return strpos($p, '2030/12') === 0 || strpos($p, '2031/01') === 0; })), $out);
+        };
+        list($page1, $out) = $shown('1');
+        $expected = array();
+        for ($i = 29; $i >= 6; $i--) {
+            $expected[] = sprintf('2031/01 p%02d.jpg', $i);
+        }
+        check($page1 === $expected, 'the chooser shows the newest month first, newest picture first', $out);
+        list($page3) = $shown('3');
+        $expected = array();
+        for ($i = 11; $i >= 0; $i--) {
+            $expected[] = sprintf('2030/12 p%02d.jpg', $i);
+        }
+        check($page3 === $expected, 'page 3 goes on in the older month', $page3);
+        $last = (int)ceil(count(glob(WEB_ROOT . 'attachments/picture/*/*/cover/*.{jpg,jpeg,png,gif}', GLOB_BRACE)) / 24);
+        list($lastShown, $lastOut) = $shown((string)$last);
+        list($past, $out) = $shown('99');
+        check($last >= 3 && strpos($out, '<strong>' . $last . '</strong>') !== false && $past === $lastShown
+            && substr_count($out, 'data-path=') === substr_count($lastOut, 'data-path='), 'a chooser page past the end shows the last page', $out);
+        foreach ($made as $file) {
+            unlink($file);
+        }
+
+        unlink("$sessions/sess_$id");
+        unlink(SITE_ADMIN_DIR . 'include/site_model.php');
+        $db->link->query('DROP TABLE t_category');
     });
 }
 

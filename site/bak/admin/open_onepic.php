@@ -60,18 +60,51 @@ if (isset($_SERVER['REQUEST_METHOD']) && $_SERVER['REQUEST_METHOD'] === 'POST') 
     $chosen = site_picker_store($_FILES['picture']);
 }
 
-// The thumbnails, newest first.
-$pictures = array();
-foreach (glob(WEB_ROOT . 'attachments/picture/*/*/cover/*') ?: array() as $path) {
-    if (is_file($path) && in_array(site_file_extension($path), array('jpg', 'jpeg', 'png', 'gif'), true)) {
-        $pictures[$path] = filemtime($path);
+// The thumbnails, newest month first and newest first within a month. Only
+// the month folders the page shows are read whole; the others are counted,
+// so a site with very many pictures stays within PHP's memory.
+$isPicture = function ($name) {
+    return in_array(site_file_extension($name), array('jpg', 'jpeg', 'png', 'gif'), true);
+};
+$months = glob(WEB_ROOT . 'attachments/picture/*/*/cover', GLOB_ONLYDIR) ?: array();
+rsort($months, SORT_STRING);
+$counts = array();
+$total = 0;
+foreach ($months as $dir) {
+    $n = 0;
+    $handle = @opendir($dir);
+    while ($handle !== false && ($name = readdir($handle)) !== false) {
+        $n += $isPicture($name) ? 1 : 0;
     }
+    if ($handle !== false) {
+        closedir($handle);
+    }
+    $counts[$dir] = $n;
+    $total += $n;
 }
-arsort($pictures);
-$pictures = array_keys($pictures);
-$pageCount = max(1, (int)ceil(count($pictures) / SITE_PICKER_PER_PAGE));
+$pageCount = max(1, (int)ceil($total / SITE_PICKER_PER_PAGE));
 $page = min($pageCount, max(1, (int)site_raw('page', 1)));
-$shown = array_slice($pictures, ($page - 1) * SITE_PICKER_PER_PAGE, SITE_PICKER_PER_PAGE);
+$skip = ($page - 1) * SITE_PICKER_PER_PAGE;
+$shown = array();
+foreach ($months as $dir) {
+    if (count($shown) >= SITE_PICKER_PER_PAGE) {
+        break;
+    }
+    if ($skip >= $counts[$dir]) {
+        $skip -= $counts[$dir];
+        continue;
+    }
+    $pictures = array();
+    foreach (scandir($dir) ?: array() as $name) {
+        if ($isPicture($name) && is_file($dir . '/' . $name)) {
+            $pictures[$dir . '/' . $name] = filemtime($dir . '/' . $name);
+        }
+    }
+    arsort($pictures);
+    $shown = array_merge($shown, array_slice(array_keys($pictures), $skip, SITE_PICKER_PER_PAGE - count($shown)));
+    $skip = 0;
+}
+unset($pictures);
 $self = 'open_onepic.php?txtName=' . rawurlencode($field);
 ?>
 <!DOCTYPE html>
@@ -105,7 +138,13 @@ $self = 'open_onepic.php?txtName=' . rawurlencode($field);
   </ul>
 <?php if ($pageCount > 1) { ?>
   <div class="pages">
-<?php for ($i = 1; $i <= $pageCount; $i++) {
+<?php // The first and the last page and ten around the current one.
+$from = max(1, $page - 5);
+$to = min($pageCount, $page + 5);
+foreach (array_unique(array_merge(array(1), range($from, $to), array($pageCount))) as $n => $i) {
+    if ($n > 0 && ($i === $from && $from > 2 || $i === $pageCount && $to < $pageCount - 1)) {
+        echo '<span>…</span>';
+    }
     echo $i === $page ? '<strong>' . $i . '</strong>' : '<a href="' . site_h($self . '&page=' . $i) . '">' . $i . '</a>';
 } ?>
   </div>

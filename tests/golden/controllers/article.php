@@ -50,7 +50,7 @@ if ($_REQUEST['act'] == 'show')
 	$publishDate = $_GET['publishDate'];
 
 	/*--  处理分页数据  --*/
-	$sql = "SELECT * FROM {$dbprefix}article where 1=1";
+	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}article where 1=1";
 	if($title != "")
 		$sql .= " and title like '%".$title."%'";
 	if($category != "")
@@ -61,9 +61,9 @@ if ($_REQUEST['act'] == 'show')
 		$sql .= " and publishDate like '%".$publishDate."%'";
 
 	$query = $DB->query($sql); 
-	$allnum = $DB->num_rows($query);
+	$allnum = $DB->fetch_array($query)['allnum'];
 	$perpage = 5;
-	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;
 	$php_self = "article.php?ack=show&title=".$title."&category=".$category."&author=".$author."&publishDate=".$publishDate."&operation=query";
 
 	/*--  创建分页  --*/

@@ -33,16 +33,16 @@ if ($_REQUEST['act'] == 'show')
 	$birthday = $_GET['birthday'];
 
 	/*--  处理分页数据  --*/
-	$sql = "SELECT * FROM {$dbprefix}user where 1=1";
+	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}user where 1=1";
 	if($userName != "")
 		$sql .= " and userName like '%".$userName."%'";
 	if($birthday != "")
 		$sql .= " and birthday like '%".$birthday."%'";
 
 	$query = $DB->query($sql); 
-	$allnum = $DB->num_rows($query);
+	$allnum = $DB->fetch_array($query)['allnum'];
 	$perpage = 5;
-	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;
 	$php_self = "user.php?ack=show&userName=".$userName."&birthday=".$birthday."&operation=query";
 
 	/*--  创建分页  --*/

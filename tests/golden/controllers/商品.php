@@ -38,14 +38,14 @@ if ($_REQUEST['act'] == 'show')
 	}
 
 	/*--  处理分页数据  --*/
-	$sql = "SELECT * FROM {$dbprefix}商品 where 1=1";
+	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}商品 where 1=1";
 	if($maker != 0)
 		$sql .= " and maker='".$maker."'";
 
 	$query = $DB->query($sql); 
-	$allnum = $DB->num_rows($query);
+	$allnum = $DB->fetch_array($query)['allnum'];
 	$perpage = 5;
-	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;
 	$php_self = "商品.php?ack=show&maker=".$maker."&operation=query";
 
 	/*--  创建分页  --*/

@@ -61,7 +61,8 @@ stop_group() {
 }
 
 # start_mariadb DIR: a private MariaDB with its data, socket and logs in DIR,
-# no network. Sets MARIADB_PID and MARIADB_SOCKET. Waits until the server
+# no network. Sets MARIADB_PID and MARIADB_SOCKET. MARIADB_BUFFER_POOL and
+# MARIADB_LOG_FILE_SIZE size its caches (32M and 16M unless set). Waits until the server
 # answers or its process ends; returns 1 (with its log shown) if it never
 # answers.
 start_mariadb() {
@@ -77,7 +78,7 @@ start_mariadb() {
     || { cat "$dir/install-db.log" >&2; return 1; }
   mariadbd --no-defaults --datadir="$dir/data" --tmpdir="$dir/mariadb-tmp" --socket="$MARIADB_SOCKET" --skip-networking \
     --pid-file="$dir/mysqld.pid" --log-error="$dir/mysqld.err" --skip-log-bin \
-    --innodb-buffer-pool-size=32M --innodb-log-file-size=16M "${user_opt[@]}" 2>"$dir/mysqld.out" &
+    --innodb-buffer-pool-size="${MARIADB_BUFFER_POOL:-32M}" --innodb-log-file-size="${MARIADB_LOG_FILE_SIZE:-16M}" "${user_opt[@]}" 2>"$dir/mysqld.out" &
   MARIADB_PID=$!
   # Bounded only as a guard against a hung server: a loaded machine may take
   # long to start it, and the loop ends as soon as it answers or dies.

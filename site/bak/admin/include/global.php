@@ -51,6 +51,8 @@ require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_smarty.class.php';
+require_once __DIR__ . '/site_model_reader.php';
+require_once __DIR__ . '/site_references.php';
 
 /* Warnings never reach the page. Those the generated code causes by
    reading request keys that were not sent are expected and not logged. */

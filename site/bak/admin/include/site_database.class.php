@@ -19,6 +19,8 @@ class SiteDatabase
     public $link;
     /** @var array table name => (column name => (type, comment)) */
     private $columnTypes = array();
+    /** @var array table and filter of a list => its number of records */
+    private $pageCounts = array();
 
     public function __construct($host, $user, $password, $name, $port = 3306, $socket = '')
     {
@@ -59,10 +61,15 @@ class SiteDatabase
         $sql = $this->literalContains((string)$sql);
         $table = $this->writtenTable($sql);
         if ($table === null) {
+            if (function_exists('site_reference_bound_statement')) {
+                $sql = site_reference_bound_statement($this, $sql);
+            }
+            $sql = $this->pageFromNearerEnd($sql);
             $result = $this->link->query($sql);
             if ($result === false) {
                 $this->fail($sql);
             }
+            $this->rememberCount($sql, $result);
             return $result;
         }
         $this->link->begin_transaction();
@@ -108,6 +115,41 @@ class SiteDatabase
             }
             return $m[1] . $out . "%'";
         }, $sql);
+    }
+
+    /**
+     * The list act counts the records of its filter, then reads one page of
+     * them in descending key order with LIMIT offset,count. The count is
+     * kept, so that a page in the second half is read from the other end
+     * (ascending, with the smaller offset) and put back in descending
+     * order: the last pages cost what the first ones do.
+     */
+    private function rememberCount($sql, $result)
+    {
+        if ($result instanceof mysqli_result
+            && preg_match('/^SELECT COUNT\(\*\) AS allnum FROM (\S+) where 1=1(.*)$/s', $sql, $m)) {
+            $row = $result->fetch_row();
+            $result->data_seek(0);
+            $this->pageCounts[$m[1] . "\0" . $m[2]] = $row ? (int)$row[0] : 0;
+        }
+    }
+
+    private function pageFromNearerEnd($sql)
+    {
+        if (!$this->pageCounts
+            || !preg_match('/^SELECT \* FROM (\S+) where 1=1(.*) order by ([^\s,`]+) DESC LIMIT (\d{1,18}),(\d{1,9})$/s', $sql, $m)
+            || !isset($this->pageCounts[$m[1] . "\0" . $m[2]])) {
+            return $sql;
+        }
+        $total = $this->pageCounts[$m[1] . "\0" . $m[2]];
+        $offset = (int)$m[4];
+        $count = (int)$m[5];
+        if ($offset * 2 <= $total || $offset >= $total || $count < 1) {
+            return $sql;
+        }
+        $count = min($count, $total - $offset);
+        return 'SELECT * FROM (SELECT * FROM ' . $m[1] . ' where 1=1' . $m[2] . ' order by ' . $m[3] . ' ASC LIMIT '
+            . ($total - $offset - $count) . ',' . $count . ') AS site_page ORDER BY ' . $m[3] . ' DESC';
     }
 
     public function fetch_array($query, $resultType = MYSQLI_ASSOC)

@@ -34,6 +34,19 @@ class SiteSmarty extends Smarty
         $this->muteUndefinedOrNullWarnings();
         $this->registerFilter('pre', array($this, 'prepareSource'));
         $this->registerFilter('output', array($this, 'addIcon'));
+        $this->registerFilter('output', array($this, 'referencePickers'));
+    }
+
+    /* Reference fields over large tables become pickers (site_references.php). */
+    public function referencePickers($output, $template)
+    {
+        if (!function_exists('site_reference_pickers')) {
+            return $output;
+        }
+        $name = isset($template->source->name) ? (string)$template->source->name : '';
+        return site_reference_pickers($output, $name, function ($var) use ($template) {
+            return $template->getTemplateVars($var);
+        });
     }
 
     /* Every page carries the site's icon, so browsers do not ask for a

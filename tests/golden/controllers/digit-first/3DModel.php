@@ -38,14 +38,14 @@ if ($_REQUEST['act'] == 'show')
 	}
 
 	/*--  处理分页数据  --*/
-	$sql = "SELECT * FROM {$dbprefix}3DModel where 1=1";
+	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}3DModel where 1=1";
 	if($part != 0)
 		$sql .= " and part='".$part."'";
 
 	$query = $DB->query($sql); 
-	$allnum = $DB->num_rows($query);
+	$allnum = $DB->fetch_array($query)['allnum'];
 	$perpage = 5;
-	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;
 	$php_self = "3DModel.php?ack=show&part=".$part."&operation=query";
 
 	/*--  创建分页  --*/

@@ -28,12 +28,12 @@ if ($_REQUEST['act'] == 'show')
 	$9PartList = array();
 
 	/*--  处理分页数据  --*/
-	$sql = "SELECT * FROM {$dbprefix}9Part where 1=1";
+	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}9Part where 1=1";
 
 	$query = $DB->query($sql); 
-	$allnum = $DB->num_rows($query);
+	$allnum = $DB->fetch_array($query)['allnum'];
 	$perpage = 5;
-	$curpage = isset($_GET['page']) ? intval($_GET['page']) : 1;
+	$curpage = isset($_GET['page']) ? min(max(1, intval($_GET['page'])), max(1, intval(ceil($allnum / $perpage)))) : 1;
 	$php_self = "9Part.php?ack=show&operation=query";
 
 	/*--  创建分页  --*/
