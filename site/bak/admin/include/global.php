@@ -51,7 +51,6 @@ require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_smarty.class.php';
-require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_references.php';
 
 /* Warnings never reach the page. Those the generated code causes by
