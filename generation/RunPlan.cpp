@@ -52,7 +52,6 @@ RunPlan::RunPlan(Options options) : options_(options) {}
 
 void RunPlan::Begin(const fs::path& home, const std::string& projectName, ProgressSink& log) {
     log_ = &log;
-    projectName_ = projectName;
     homePrefix_ = "projects/" + projectName + "/";
     site_ = home / "projects" / projectName;
     files_.clear();

@@ -86,7 +86,7 @@ public:
     // The files in the order the run reaches them, the orphans last.
     const std::vector<File>& Files() const { return files_; }
     std::size_t Count(FileStatus status) const;
-    // The site folder, and the file of a path in the site.
+    // The site folder the paths are relative to.
     const std::filesystem::path& Site() const { return site_; }
     // The last run's manifest as read by Begin.
     const Manifest& Previous() const { return previous_; }
@@ -105,7 +105,6 @@ private:
     TextObserver observer_;
     ProgressSink* log_ = nullptr;
     std::filesystem::path site_;
-    std::string projectName_;
     std::string homePrefix_;  // "projects/<project>/"
     Manifest previous_;
     std::vector<File> files_;
