@@ -3,11 +3,17 @@
 #include "base/TextEncoding.h"
 #include "base/Error.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -96,6 +102,58 @@ void CopyTree(const fs::path& source, const fs::path& destination, const std::se
     }
 }
 
+// Adds the files under source to files, in the order CopyTree copies them;
+// a path already listed takes the new source in its old place.
+void ListTree(const fs::path& source, const fs::path& relative, std::vector<TFileOperate::TreeFile>& files,
+              std::map<fs::path, std::size_t>& index) {
+    for (const auto& entry : Entries(source)) {
+        std::error_code ec;
+        const fs::path name = relative / entry.path().filename();
+        if (fs::is_directory(entry.path(), ec)) {
+            if (entry.is_symlink(ec))
+                RefuseLinkLoop(entry, source);
+            if (index.emplace(name, files.size()).second)
+                files.push_back({name, entry.path(), true});
+            ListTree(entry.path(), name, files, index);
+            continue;
+        }
+        if (const auto found = index.find(name); found != index.end()) {
+            files[found->second].source = entry.path();
+            continue;
+        }
+        index.emplace(name, files.size());
+        files.push_back({name, entry.path()});
+    }
+}
+
+// Writes all bytes to an open descriptor.
+bool WriteAll(int fd, const std::string& bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes a device or other special file where it is (it cannot be renamed over).
+void WriteInPlace(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw Error("cannot write " + file.string() + ": " + std::strerror(errno));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw Error("cannot write " + file.string() + ": the data could not be written completely");
+}
+
 void RequireFolder(const fs::path& source) {
     std::error_code ec;
     if (!fs::is_directory(source, ec))
@@ -110,14 +168,67 @@ void TFileOperate::WriteTextFile(const fs::path& folder, const fs::path& file, c
 }
 
 void TFileOperate::WriteUtf8File(const std::string& text, const fs::path& file) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out)
+    std::string bytes;
+    bytes.reserve(text.size() + 3);
+    bytes.append(kBom, 3).append(text);
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
+        WriteInPlace(file, bytes);
+    else
+        ReplaceFile(file, bytes);
+}
+
+void TFileOperate::ReplaceFile(const fs::path& file, const std::string& bytes, std::optional<fs::perms> perms) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path temporary =
+        file.parent_path() / ("." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                              std::to_string(counter.fetch_add(1)));
+    // A file being replaced keeps its permissions, as a file written over would.
+    mode_t mode = 0666;
+    bool setMode = false;
+    if (perms) {
+        mode = static_cast<mode_t>(*perms & fs::perms::mask);
+        setMode = true;
+    } else if (struct stat old{}; ::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        mode = old.st_mode & 07777;
+        setMode = true;
+    }
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
         throw Error("cannot write " + file.string() + ": " + std::strerror(errno));
-    out.write(kBom, 3);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out)
-        throw Error("cannot write " + file.string() + ": the data could not be written completely");
+    bool ok = WriteAll(fd, bytes);
+    int error = ok ? 0 : errno;
+    if (ok && setMode && ::fchmod(fd, mode) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        throw Error("cannot write " + file.string() + ": " + std::strerror(error));
+    }
+}
+
+std::string TFileOperate::ReadBytes(const fs::path& file) { return ReadAllBytes(file); }
+
+void TFileOperate::CreateFolder(const fs::path& folder) { CreateFolders(folder); }
+
+std::vector<TFileOperate::TreeFile> TFileOperate::ListTreeLayers(const std::vector<fs::path>& sources) {
+    std::vector<TreeFile> files;
+    std::map<fs::path, std::size_t> index;
+    for (const auto& source : sources) {
+        RequireFolder(source);
+        ListTree(source, {}, files, index);
+    }
+    return files;
 }
 
 std::string TFileOperate::ReadUtf8File(const fs::path& file) {

@@ -5,7 +5,10 @@
 namespace quorrel {
 
 void ConsoleReporter::AddLine(const std::string& line) {
-    std::cout << line << std::endl;
+    if (!warningsOnly_)
+        std::cout << line << std::endl;
+    else if (line.rfind("警告：", 0) == 0)
+        std::cerr << line << std::endl;
 }
 
 void ConsoleReporter::CheckFailed(int /*classId*/, const std::string& className, ModelCheck check) {

@@ -11,6 +11,11 @@ class ConsoleReporter : public RunReporter {
 public:
     enum class Outcome { Running, Finished, CheckFailed, Failed };
 
+    // warningsOnly: for the commands whose standard output is their own
+    // (plan, diff), the run's progress lines are dropped and its warning
+    // lines go to standard error.
+    explicit ConsoleReporter(bool warningsOnly = false) : warningsOnly_(warningsOnly) {}
+
     void AddLine(const std::string& line) override;
     void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
@@ -20,6 +25,7 @@ public:
 
 private:
     Outcome outcome_ = Outcome::Running;
+    bool warningsOnly_ = false;
 };
 
 } // namespace quorrel

@@ -2,6 +2,7 @@
 #include "cli/ConsoleReporter.h"
 #include "cli/ImportDb.h"
 #include "cli/ModelJson.h"
+#include "cli/PlanCommands.h"
 #include "generation/AutoCode.h"
 #include "generation/ModelValidator.h"
 #include "generators/DataBaseSql.h"
@@ -17,7 +18,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace quorrel;
@@ -106,10 +109,23 @@ int Projects() {
     return kOk;
 }
 
-int Generate(const TFolders& folders, const std::string& project, const std::string& prefix) {
+int ExitStatus(ConsoleReporter::Outcome outcome) {
+    switch (outcome) {
+    case ConsoleReporter::Outcome::Finished:
+        return kOk;
+    case ConsoleReporter::Outcome::CheckFailed:
+        return kCheckFailed;
+    default:
+        return kError;
+    }
+}
+
+int Generate(const TFolders& folders, const std::string& project, const std::string& prefix, bool overwriteEdited) {
     const int projectId = FindProject(project);
     ConsoleReporter reporter;
-    TAutoCode(projectId, project, prefix, folders, reporter).Execute();
+    TAutoCode run(projectId, project, prefix, folders, reporter);
+    run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
+    run.Execute();
     switch (reporter.outcome()) {
     case ConsoleReporter::Outcome::Finished:
         return kOk;
@@ -118,6 +134,25 @@ int Generate(const TFolders& folders, const std::string& project, const std::str
     default:
         return kError;
     }
+}
+
+int Plan(const TFolders& folders, const std::string& project, const std::string& prefix) {
+    const int projectId = FindProject(project);
+    return ExitStatus(PlanCommands(folders, projectId, project, prefix).PrintPlan());
+}
+
+int Diff(const TFolders& folders, const std::string& project, const std::string& prefix,
+         const std::vector<std::string>& paths) {
+    const int projectId = FindProject(project);
+    std::vector<std::string> unknown;
+    const int status = ExitStatus(PlanCommands(folders, projectId, project, prefix).PrintDiffs(paths, unknown));
+    if (status != kOk || unknown.empty())
+        return status;
+    std::string names;
+    for (const auto& path : unknown)
+        names += (names.empty() ? "" : ", ") + path;
+    throw UsageError{"the run writes no file " + names + "; 'quorrel-cli plan " + project +
+                     "' lists the files with their paths in the site"};
 }
 
 int Sql(const TFolders& folders, const std::string& project, const std::string& prefix) {
@@ -181,6 +216,24 @@ int main(int argc, char** argv) {
     auto* generate = app.add_subcommand("generate", "generate the PHP + Smarty site of a project into projects/PROJECT");
     generate->add_option("PROJECT", project, "project name")->required();
     generate->add_option("--prefix", prefix, "table prefix (default php_)");
+    bool overwriteEdited = false;
+    generate->add_flag("--overwrite-edited", overwriteEdited,
+                       "overwrite files changed since the last run, keeping the replaced text as FILE.orig "
+                       "(without it their new text is written beside them as FILE.new)");
+
+    auto* planCmd = app.add_subcommand(
+        "plan", "print what generate would do with each file of the site (new, same, update, edited, conflict, "
+                "kept, orphan) and the counts; writes nothing");
+    planCmd->add_option("PROJECT", project, "project name")->required();
+    planCmd->add_option("--prefix", prefix, "table prefix (default php_)");
+
+    std::vector<std::string> diffPaths;
+    auto* diffCmd = app.add_subcommand(
+        "diff", "print unified diffs between the files of the site and the texts generate would write; "
+                "writes nothing");
+    diffCmd->add_option("PROJECT", project, "project name")->required();
+    diffCmd->add_option("PATH", diffPaths, "files, by their paths in the site as plan prints them (default: all)");
+    diffCmd->add_option("--prefix", prefix, "table prefix (default php_)");
 
     auto* sql = app.add_subcommand("sql", "print the MySQL CREATE TABLE script of a project");
     sql->add_option("PROJECT", project, "project name")->required();
@@ -215,7 +268,11 @@ int main(int argc, char** argv) {
         if (*projects)
             return Projects();
         if (*generate)
-            return Generate(folders, project, prefix);
+            return Generate(folders, project, prefix, overwriteEdited);
+        if (*planCmd)
+            return Plan(folders, project, prefix);
+        if (*diffCmd)
+            return Diff(folders, project, prefix, diffPaths);
         if (*sql)
             return Sql(folders, project, prefix);
         if (*exportCmd)

@@ -83,8 +83,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # The program's libraries come from dpkg-shlibdeps (Qt 6, SQLite, MariaDB's
-# C connector, the C++ run time); the site's Smarty and jQuery and Qt's display plugins are named
-# here.
+# C connector, OpenSSL's libcrypto, the C++ run time); the site's Smarty and
+# jQuery and Qt's display plugins are named here. diff (quorrel-cli diff and
+# the preview run it) is in diffutils, an essential package that every
+# system has.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "smarty4, libjs-jquery")
 if(TARGET quorrel)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
@@ -93,7 +95,7 @@ find_program(QUORREL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(QUORREL_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6, libstdc++6, libgcc-s1, libsqlite3-0, libmariadb3")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6, libstdc++6, libgcc-s1, libsqlite3-0, libmariadb3, libssl3")
   if(TARGET quorrel)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6, libqt6gui6, libqt6widgets6")
   endif()

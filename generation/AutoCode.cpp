@@ -86,7 +86,10 @@ void TAutoCode::Run() {
         throw Error("生成目录中有符号链接，没有生成任何文件：" + link->string());
 
     const TClassList classes = project->ClassList();
-    DiskOutputTree out(folders_.Data());
+    // Every file goes through the plan: classified against the disk and the
+    // last run's manifest, then written, kept or written beside.
+    RunPlan& out = *plan_;
+    out.Begin(folders_.Data(), projectName_, reporter_);
     // The description of the model the site's runtime reads comes right
     // after the menu page.
     TSiteModel siteModel(project, projectName_, out, reporter_);
@@ -94,6 +97,7 @@ void TAutoCode::Run() {
         .GenerateTemplates(tablePrefix_, classes, [&] { siteModel.GenerateSiteModel(tablePrefix_, classes); });
     TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
     CopyResources();
+    out.Finish(tablePrefix_);
     reporter_.Finished();
 }
 
@@ -109,7 +113,6 @@ bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck chec
 }
 
 void TAutoCode::CopyResources() {
-    const fs::path site = folders_.Site(projectName_);
     const std::string logPrefix = "移动projects/" + projectName_ + "/";
 
     reporter_.AddLine("正在移动资源文件。。。");
@@ -118,29 +121,21 @@ void TAutoCode::CopyResources() {
         auto layers = folders_.ResourceLayers(resource);
         if (layers.empty())
             layers.push_back(folders_.Resources() / resource); // reported as missing by the copy
-        TFileOperate::CopyDirectoryLayers(layers, site / folder, true);
+        plan_->CopyFolder(layers, folder, true);
         reporter_.AddLine(logPrefix + folder + ending);
     }
     for (const auto& [file, ending] : kResourceFiles) {
         // A resource file missing from bak/ is skipped: sites may drop pages.
         std::error_code ec;
         const fs::path source = folders_.Resource(fs::path("bak") / file);
-        if (fs::is_regular_file(source, ec)) {
-            fs::copy_file(source, site / file, fs::copy_options::overwrite_existing, ec);
-            if (ec)
-                throw Error("cannot copy " + source.string() + " to " + (site / file).string() + ": " +
-                            ec.message());
-        }
+        if (fs::is_regular_file(source, ec))
+            plan_->CopyFile(source, file);
         reporter_.AddLine(logPrefix + file + ending);
     }
     // The web server's access rules for the site's own folder ship with it
     // (like those inside the resource folders, without a progress line).
-    if (std::error_code ec; fs::is_regular_file(folders_.Resource("bak/.htaccess"), ec)) {
-        const fs::path rules = folders_.Resource("bak/.htaccess");
-        fs::copy_file(rules, site / ".htaccess", fs::copy_options::overwrite_existing, ec);
-        if (ec)
-            throw Error("cannot copy " + rules.string() + ": " + ec.message());
-    }
+    if (std::error_code ec; fs::is_regular_file(folders_.Resource("bak/.htaccess"), ec))
+        plan_->CopyFile(folders_.Resource("bak/.htaccess"), ".htaccess");
     reporter_.AddLine("移动资源文件完毕!");
 }
 

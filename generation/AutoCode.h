@@ -1,8 +1,10 @@
 #pragma once
 #include "base/Folders.h"
 #include "base/RunReporter.h"
+#include "generation/RunPlan.h"
 #include "model/ProjectSnapshot.h"
 
+#include <memory>
 #include <string>
 
 namespace quorrel {
@@ -22,6 +24,12 @@ public:
     // reporter (CheckFailed, Finished or Failed).
     void Execute();
 
+    // The plan the run writes through: by default a run that writes and never
+    // overwrites edited files. A preview plan makes the run compute its plan
+    // and write nothing; the caller reads the plan once the run has finished.
+    void SetPlan(std::shared_ptr<RunPlan> plan) { plan_ = std::move(plan); }
+    const std::shared_ptr<RunPlan>& Plan() const { return plan_; }
+
 private:
     void Run();
     // Every class has exactly one key / display member; the first that has
@@ -34,6 +42,7 @@ private:
     std::string tablePrefix_;
     TFolders folders_;
     RunReporter& reporter_;
+    std::shared_ptr<RunPlan> plan_ = std::make_shared<RunPlan>();
 };
 
 } // namespace quorrel

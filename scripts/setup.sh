@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config
-  libsqlite3-dev sqlite3 libmariadb-dev nlohmann-json3-dev libcli11-dev libgtest-dev
+  libsqlite3-dev sqlite3 libmariadb-dev nlohmann-json3-dev libcli11-dev libgtest-dev libssl-dev diffutils
   qt6-base-dev fonts-noto-cjk xvfb xauth
   php-cli php-mysql php-gd php-mbstring mariadb-server smarty4 libjs-jquery
   dpkg-dev lintian desktop-file-utils man-db

@@ -11,6 +11,7 @@
 #include "ui/DataBaseSqlForm.h"
 #include "ui/FormAddClass.h"
 #include "ui/FormAddMember.h"
+#include "ui/FormPreview.h"
 #include "ui/FormUpdateClass.h"
 #include "ui/FormUpdateMember.h"
 #include "ui/GuiRunReporter.h"
@@ -228,6 +229,7 @@ void TFormMain::BuildMenus() {
     AddCommand(code, "N4", QStringLiteral("设置表名前缀(&P)"), &TFormMain::N4Click);
     AddCommand(code, "sql1", QStringLiteral("生成建表sql语句(&M)"), &TFormMain::sql1Click);
     AddCommand(code, "A1", QStringLiteral("生成项目代码(&M)"), &TFormMain::A1Click);
+    AddCommand(code, "V1", QStringLiteral("预览代码变化(&V)"), &TFormMain::V1Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("Menu_Help"));
@@ -571,16 +573,42 @@ void TFormMain::A1Click() {
         return;
     }
     prompts_.Information(QStringLiteral("如果以前生成了该项目，最好先删除原来的目录!"));
+    StartRun(*projectId, CB_Project->currentText(), false);
+}
+
+void TFormMain::V1Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("没有一个工程被选中！"));
+        return;
+    }
+    const QString projectName = CB_Project->currentText();
+    TPreviewForm dialog(this, folders_, *projectId, projectName, tablePrefix_);
+    ShowModal(dialog);
+    if (!dialog.StartRequested())
+        return;
+    if (worker_) {
+        prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
+        return;
+    }
+    StartRun(*projectId, projectName, dialog.OverwriteEdited());
+}
+
+void TFormMain::StartRun(int projectId, const QString& projectName, bool overwriteEdited) {
     Memo_State->clear();
 
     reporter_ = std::make_unique<GuiRunReporter>(*this);
     GuiRunReporter* reporter = reporter_.get();
-    const int id = *projectId;
-    const std::string projectName = ToStd(CB_Project->currentText());
-    runProjectName_ = projectName;
+    const int id = projectId;
+    const std::string name = ToStd(projectName);
+    runProjectName_ = name;
     const std::string tablePrefix = ToStd(tablePrefix_);
     const TFolders folders = folders_;
-    worker_ = QThread::create([=] { TAutoCode(id, projectName, tablePrefix, folders, *reporter).Execute(); });
+    worker_ = QThread::create([=] {
+        TAutoCode run(id, name, tablePrefix, folders, *reporter);
+        run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
+        run.Execute();
+    });
     worker_->setObjectName(QStringLiteral("AutoCode"));
     connect(worker_, &QThread::finished, this, &TFormMain::RunEnded);
     worker_->start();

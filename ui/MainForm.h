@@ -96,6 +96,7 @@ public:
     void N4Click();   // table prefix
     void sql1Click(); // MySQL script
     void A1Click();   // generate project
+    void V1Click();   // preview the run's changes, and start it from there
     void About1Click(); // version and folders
 
     // Selection handlers.
@@ -123,6 +124,8 @@ private:
     void ClearMembers();
     void OpenHomePage();
     void RunEnded();
+    // Starts the generation run of a project on the worker thread.
+    void StartRun(int projectId, const QString& projectName, bool overwriteEdited);
 
     TFolders folders_;
     Prompts& prompts_;

@@ -47,6 +47,8 @@ std::vector<std::string> ResourceLines(const std::string& project) {
     for (const char* file : SiteHome::kFiles)
         lines.push_back("移动projects/" + project + "/" + file + (std::string(file) == "about.php" ? "完毕" : "完毕!"));
     lines.push_back("移动资源文件完毕!");
+    // The manifest of the run is written last, with its own line.
+    lines.push_back("projects/" + project + "/.quorrel/manifest.json清单生成完毕!");
     return lines;
 }
 
@@ -187,16 +189,26 @@ TEST_F(GenerationRun, MissingResourceFileIsSkippedButLogged) {
     EXPECT_FALSE(fs::exists(home.site("shop") / "job.php"));
 }
 
-TEST_F(GenerationRun, SecondRunKeepsChangedTopFilesAndReplacesDeeperOnes) {
+TEST_F(GenerationRun, SecondRunKeepsChangedTopFilesAndReplacesDeeperOnesUnlessTheUserChangedThem) {
     Run();
     WriteFile(home.site("shop") / "images/top.txt", "changed by the site owner");
     WriteFile(home.site("shop") / "images/sub/deep.txt", "changed too");
     WriteFile(home.site("shop") / "index.php", "changed index");
+    WriteFile(home.bak() / "images/sub/deep.txt", "a new deep file");
+    WriteFile(home.bak() / "include/sub/deep.txt", "a new deep include");
+    WriteFile(home.bak() / "code.php", "a new code.php");
     auto run = Run();
     EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(ReadFile(home.site("shop") / "images/top.txt"), "changed by the site owner");
-    EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt"), "deep in images");
-    EXPECT_EQ(ReadFile(home.site("shop") / "index.php"), "file index.php");
+    // What the user changed stays; the new resource lies beside it.
+    EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt"), "changed too");
+    EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt.new"), "a new deep file");
+    EXPECT_EQ(ReadFile(home.site("shop") / "index.php"), "changed index");
+    EXPECT_EQ(ReadFile(home.site("shop") / "index.php.new"), "file index.php");
+    EXPECT_FALSE(fs::exists(home.site("shop") / "images/top.txt.new"));
+    // What the user left as the last run wrote it is replaced.
+    EXPECT_EQ(ReadFile(home.site("shop") / "include/sub/deep.txt"), "a new deep include");
+    EXPECT_EQ(ReadFile(home.site("shop") / "code.php"), "a new code.php");
 }
 
 TEST_F(GenerationRun, ShipsTheSiteFoldersAccessRulesWithoutAProgressLine) {
@@ -205,9 +217,16 @@ TEST_F(GenerationRun, ShipsTheSiteFoldersAccessRulesWithoutAProgressLine) {
     WriteFile(home.site("shop") / ".htaccess", "changed");
     auto run = Run();
     EXPECT_EQ(run.finished, 1);
-    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess"), "Options -Indexes\n");
+    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess"), "changed");
+    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess.new"), "Options -Indexes\n");
+    // Its only line is the warning about the user's own rules.
+    std::vector<std::string> lines, warnings;
+    for (const auto& line : run.lines)
+        (line.rfind("警告：", 0) == 0 ? warnings : lines).push_back(line);
     auto resources = ResourceLines("shop");
-    EXPECT_TRUE(std::equal(resources.rbegin(), resources.rend(), run.lines.rbegin()));
+    EXPECT_TRUE(std::equal(resources.rbegin(), resources.rend(), lines.rbegin()));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("projects/shop/.htaccess.new"), std::string::npos) << warnings[0];
 }
 
 TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {

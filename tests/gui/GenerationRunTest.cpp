@@ -112,7 +112,7 @@ TEST_F(GenerationRun, ACompleteRunLogsEveryLineInOrderShowsTheNoticeAndOpensTheS
 
     EXPECT_EQ(LogLines(), recorder.lines);
     EXPECT_EQ(linesAtNotice, recorder.lines) << "every line is in the log before the notice";
-    EXPECT_EQ(LogLines().last(), QStringLiteral("移动资源文件完毕!"));
+    EXPECT_EQ(LogLines().last(), QStringLiteral("projects/site/.quorrel/manifest.json清单生成完毕!"));
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened[0], SiteFolder("site"));
     EXPECT_TRUE(std::filesystem::exists(Home() / "projects" / "site" / "admin" / "article.php"));

@@ -30,6 +30,7 @@ TEST_F(MainWindow, EmptyModelShowsEmptyListsAndEveryCommandReportsTheMissingSele
         {"S1", QStringLiteral("没有类被选中!")},           {"M1", QStringLiteral("请先选择类对象")},
         {"N3", QStringLiteral("请先选择一个成员")},         {"C1", QStringLiteral("请先选择一个成员")},
         {"sql1", QStringLiteral("当前未有任何项目被选中!")}, {"A1", QStringLiteral("没有一个工程被选中！")},
+        {"V1", QStringLiteral("没有一个工程被选中！")},
     };
     for (const auto& [command, message] : expected) {
         boxes.Clear();

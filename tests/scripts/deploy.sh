@@ -114,6 +114,8 @@ set_trust() { sed -i "s/^\\\$trust_forwarded_proto = .*;/\$trust_forwarded_proto
 [ -f "$site/.htaccess" ] || fail "generation put the access rules .htaccess in the site's folder"
 # Files a careless deployment leaves behind, and probes that must never run.
 cp "$site/config.inc.php" "$site/config.inc.php.bak"
+# What a second generation leaves beside a controller the user edited.
+cp "$site/admin/product.php" "$site/admin/product.php.new"
 mkdir -p "$site/.git" && echo "[core] secret-git-config" >"$site/.git/config"
 echo "{* secret-theme-template *}" >"$site/templates/default/news.tpl"
 probe='<?php echo "RAN-" . (6 * 7);'
@@ -177,7 +179,7 @@ checks() {
   local name=$1 headers=$2 path file
   local -a denied=(.htaccess .project .buildpath .settings/org.eclipse.core.resources.prefs .git/config
     admin/.htaccess admin/.user.ini include/.htaccess attachments/.htaccess cache/.htaccess
-    config.inc.php config.inc.php.bak
+    config.inc.php config.inc.php.bak admin/product.php.new
     admin/templates/admin/fream.tpl admin/templates/admin/product.html admin/templates/admin/product_add.html
     templates/default/news.tpl
     smarty/Smarty.class.php smarty/debug.tpl
@@ -207,6 +209,10 @@ checks() {
   done
   req config.inc.php
   check "$name: the settings' source is not served" eval '! body_has dbpw'
+  # The generator's record of the site (its first line is only "{").
+  req .quorrel/manifest.json
+  check "$name: /.quorrel/manifest.json is refused (403)" \
+    eval '[ -f "$site/.quorrel/manifest.json" ] && [ "$status" = 403 ] && ! body_has sha256'
 
   for path in attachments/picture/probe.php attachments/picture/probe.phtml attachments/picture/probe.php5 \
               attachments/picture/probe.jpg/x.php attachments/picture/probe.php/x.jpg; do

@@ -1,0 +1,95 @@
+#include "cli/PlanCommands.h"
+
+#include "base/FileOperate.h"
+#include "generation/AutoCode.h"
+#include "generation/RunPlan.h"
+#include "generation/UnifiedDiff.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace quorrel {
+namespace fs = std::filesystem;
+
+PlanCommands::PlanCommands(TFolders folders, int projectId, std::string project, std::string tablePrefix)
+    : folders_(std::move(folders)),
+      projectId_(projectId),
+      project_(std::move(project)),
+      tablePrefix_(std::move(tablePrefix)) {}
+
+ConsoleReporter::Outcome PlanCommands::PrintPlan() {
+    ConsoleReporter reporter(true);
+    TAutoCode run(projectId_, project_, tablePrefix_, folders_, reporter);
+    auto plan = std::make_shared<RunPlan>(RunPlan::Options{true, false});
+    run.SetPlan(plan);
+    run.Execute();
+    if (reporter.outcome() != ConsoleReporter::Outcome::Finished)
+        return reporter.outcome();
+    for (const auto& file : plan->Files())
+        std::cout << StatusName(file.status) << '\t' << file.path << '\n';
+    const char* separator = "";
+    for (FileStatus status : {FileStatus::New, FileStatus::Same, FileStatus::Update, FileStatus::Edited,
+                              FileStatus::Conflict, FileStatus::Kept, FileStatus::Orphan}) {
+        std::cout << separator << StatusName(status) << ' ' << plan->Count(status);
+        separator = ", ";
+    }
+    std::cout << '\n';
+    return reporter.outcome();
+}
+
+ConsoleReporter::Outcome PlanCommands::PrintDiffs(const std::vector<std::string>& paths,
+                                                  std::vector<std::string>& unknown) {
+    // Paths as the plan prints them; "projects/<project>/" and "./" may lead.
+    const std::string sitePrefix = "projects/" + project_ + "/";
+    std::set<std::string> wanted;
+    std::vector<std::string> asGiven;
+    for (const auto& path : paths) {
+        std::string normal = fs::path(path).lexically_normal().generic_string();
+        if (normal.rfind(sitePrefix, 0) == 0)
+            normal.erase(0, sitePrefix.size());
+        wanted.insert(normal);
+        asGiven.push_back(normal);
+    }
+
+    ConsoleReporter reporter(true);
+    TAutoCode run(projectId_, project_, tablePrefix_, folders_, reporter);
+    auto plan = std::make_shared<RunPlan>(RunPlan::Options{true, false});
+    // Each difference is printed as the plan reaches its file, so no more
+    // than one text is held at a time.
+    plan->SetTextObserver([&](const RunPlan::File& file, const std::string& bytes) {
+        if (!wanted.empty() && wanted.count(file.path) == 0)
+            return;
+        if (file.status == FileStatus::Same || file.status == FileStatus::Kept)
+            return;
+        const fs::path disk = plan->Site() / file.path;
+        std::optional<std::string> before;
+        if (file.status != FileStatus::New)
+            before = TFileOperate::ReadBytes(disk);
+        std::cout << UnifiedDiff::Between(before, bytes, before ? "a/" + file.path : "/dev/null", "b/" + file.path)
+                  << std::flush;
+    });
+    run.SetPlan(plan);
+    run.Execute();
+    if (reporter.outcome() != ConsoleReporter::Outcome::Finished)
+        return reporter.outcome();
+
+    std::set<std::string> known;
+    for (const auto& file : plan->Files()) {
+        known.insert(file.path);
+        if (wanted.count(file.path) == 0)
+            continue;
+        if (file.status == FileStatus::Orphan)
+            std::cerr << file.path << ": no longer generated; the run leaves it as it is\n";
+        else if (file.status == FileStatus::Kept)
+            std::cerr << file.path << ": a resource file the site already has; the run keeps it as it is\n";
+    }
+    for (const auto& path : asGiven)
+        if (known.count(path) == 0)
+            unknown.push_back(path);
+    return reporter.outcome();
+}
+
+} // namespace quorrel

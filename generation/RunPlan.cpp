@@ -1,0 +1,241 @@
+#include "generation/RunPlan.h"
+
+#include "base/Error.h"
+#include "base/FileOperate.h"
+
+#include <chrono>
+#include <ctime>
+
+#ifndef QUORREL_VERSION
+#define QUORREL_VERSION "unknown"
+#endif
+
+namespace quorrel {
+namespace fs = std::filesystem;
+namespace {
+
+// The time of the run in UTC, as ISO 8601.
+std::string UtcNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+} // namespace
+
+const char* StatusName(FileStatus status) {
+    switch (status) {
+    case FileStatus::New:
+        return "new";
+    case FileStatus::Same:
+        return "same";
+    case FileStatus::Update:
+        return "update";
+    case FileStatus::Edited:
+        return "edited";
+    case FileStatus::Conflict:
+        return "conflict";
+    case FileStatus::Kept:
+        return "kept";
+    case FileStatus::Orphan:
+        return "orphan";
+    }
+    return "?";
+}
+
+RunPlan::RunPlan() : options_() {}
+
+RunPlan::RunPlan(Options options) : options_(options) {}
+
+void RunPlan::Begin(const fs::path& home, const std::string& projectName, ProgressSink& log) {
+    log_ = &log;
+    homePrefix_ = "projects/" + projectName + "/";
+    site_ = home / "projects" / projectName;
+    files_.clear();
+    index_.clear();
+    previous_ = Manifest::Load(site_);
+    if (previous_.GetState() == Manifest::State::Damaged)
+        log.AddLine("警告：" + LogName(Manifest::kRelativePath) + " 已损坏或被手工修改（" + previous_.Problem() +
+                    "），本次把与生成内容不同的文件都当作已修改的文件，不覆盖它们");
+}
+
+std::string RunPlan::LogName(const std::string& path) const { return homePrefix_ + path; }
+
+void RunPlan::Write(const std::string& relativePath, const std::string& text) {
+    if (log_ == nullptr)
+        throw Error("the run plan was not begun before " + relativePath);
+    if (relativePath.compare(0, homePrefix_.size(), homePrefix_) != 0)
+        throw Error("a generator wrote " + relativePath + ", outside the site " + homePrefix_);
+    std::string bytes;
+    bytes.reserve(text.size() + 3);
+    bytes.append("\xEF\xBB\xBF").append(text);
+    Place(relativePath.substr(homePrefix_.size()), bytes, false, {}, false);
+}
+
+void RunPlan::CopyFolder(const std::vector<fs::path>& layers, const std::string& folderInSite, bool keepTop) {
+    const auto tree = TFileOperate::ListTreeLayers(layers);
+    if (!options_.preview)
+        TFileOperate::CreateFolder(site_ / folderInSite);
+    for (const auto& entry : tree) {
+        const std::string path = folderInSite + "/" + entry.relative.generic_string();
+        if (entry.folder) {
+            if (!options_.preview)
+                TFileOperate::CreateFolder(site_ / path);
+            continue;
+        }
+        const bool top = std::next(entry.relative.begin()) == entry.relative.end();
+        Place(path, TFileOperate::ReadBytes(entry.source), true, entry.source, keepTop && top);
+    }
+}
+
+void RunPlan::CopyFile(const fs::path& source, const std::string& pathInSite) {
+    Place(pathInSite, TFileOperate::ReadBytes(source), true, source, false);
+}
+
+FileStatus RunPlan::Classify(const std::string& path, const std::string& bytes, const std::string& sha256) const {
+    const fs::path file = site_ / path;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(file, ec);
+    if (!fs::exists(status))
+        return FileStatus::New;
+    if (!fs::is_regular_file(status))
+        throw Error("cannot write " + file.string() + ": something other than a file is in its place");
+    const std::string disk = TFileOperate::ReadBytes(file);
+    if (disk == bytes)
+        return FileStatus::Same;
+    const Manifest::Entry* last = previous_.Find(path);
+    if (last == nullptr)
+        return FileStatus::Edited;
+    if (Manifest::Sha256(disk) == last->sha256)
+        return FileStatus::Update;
+    return last->sha256 != sha256 ? FileStatus::Conflict : FileStatus::Edited;
+}
+
+void RunPlan::Place(const std::string& path, const std::string& bytes, bool copied, const fs::path& source,
+                    bool keepExisting) {
+    const std::string sha256 = Manifest::Sha256(bytes);
+    if (const auto found = index_.find(path); found != index_.end()) {
+        // Written twice in one run: a kept resource leaves the first file,
+        // any other copy replaces it the way the first was placed.
+        if (keepExisting)
+            return;
+        File& file = files_[found->second];
+        if (file.status == FileStatus::Same && file.sha256 != sha256)
+            file.status = FileStatus::Update;
+        file.sha256 = sha256;
+        file.copied = copied;
+        file.source = source;
+        if (observer_)
+            observer_(file, bytes);
+        if (!options_.preview)
+            Apply(file, bytes);
+        return;
+    }
+
+    File file{path, FileStatus::New, sha256, copied, source};
+    if (keepExisting) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(site_ / path, ec)))
+            file.status = TFileOperate::ReadBytes(site_ / path) == bytes ? FileStatus::Same : FileStatus::Kept;
+    } else {
+        file.status = Classify(path, bytes, sha256);
+    }
+    index_.emplace(path, files_.size());
+    files_.push_back(file);
+    if (observer_)
+        observer_(file, bytes);
+    if (!options_.preview)
+        Apply(file, bytes);
+}
+
+void RunPlan::Apply(const File& file, const std::string& bytes) {
+    const fs::path target = site_ / file.path;
+    std::optional<fs::perms> perms;
+    if (file.copied) {
+        std::error_code ec;
+        const auto status = fs::status(file.source, ec);
+        if (!ec)
+            perms = status.permissions();
+    }
+    switch (file.status) {
+    case FileStatus::Same:
+    case FileStatus::Kept:
+    case FileStatus::Orphan:
+        return;
+    case FileStatus::New:
+    case FileStatus::Update:
+        TFileOperate::CreateFolder(target.parent_path());
+        TFileOperate::ReplaceFile(target, bytes, perms);
+        return;
+    case FileStatus::Edited:
+    case FileStatus::Conflict:
+        break;
+    }
+    const std::string changed = file.status == FileStatus::Conflict ? " 已被修改，本次生成的内容也有变化，"
+                                                                    : " 已被修改，";
+    if (options_.overwriteEdited) {
+        fs::path orig = target;
+        orig += ".orig";
+        TFileOperate::ReplaceFile(orig, TFileOperate::ReadBytes(target));
+        TFileOperate::ReplaceFile(target, bytes, perms);
+        log_->AddLine("警告：" + LogName(file.path) + changed + "已按选择覆盖；原来的内容保存在 " +
+                      LogName(file.path) + ".orig");
+    } else {
+        fs::path beside = target;
+        beside += ".new";
+        TFileOperate::ReplaceFile(beside, bytes, perms);
+        log_->AddLine("警告：" + LogName(file.path) + changed + "没有覆盖；新生成的内容写在 " + LogName(file.path) +
+                      ".new");
+    }
+}
+
+void RunPlan::Finish(const std::string& tablePrefix) {
+    if (log_ == nullptr)
+        throw Error("the run plan was not begun");
+    Manifest next;
+    next.SetRun(UtcNow(), tablePrefix, QUORREL_VERSION);
+    for (const File& file : files_) {
+        if (file.status != FileStatus::Kept) {
+            next.AddFile({file.path, file.sha256, file.copied});
+        } else if (const Manifest::Entry* last = previous_.Find(file.path)) {
+            next.AddFile(*last);
+        }
+    }
+
+    // Files an earlier run wrote that this one does not, while they are still
+    // there: listed, carried on in the manifest, never deleted.
+    std::vector<Manifest::Entry> earlier = previous_.Files();
+    earlier.insert(earlier.end(), previous_.Orphans().begin(), previous_.Orphans().end());
+    for (const Manifest::Entry& entry : earlier) {
+        if (index_.count(entry.path) != 0)
+            continue;
+        std::error_code ec;
+        if (!fs::is_regular_file(fs::symlink_status(site_ / entry.path, ec)))
+            continue;
+        index_.emplace(entry.path, files_.size());
+        files_.push_back({entry.path, FileStatus::Orphan, entry.sha256, entry.copied, {}});
+        next.AddOrphan(entry);
+        if (!options_.preview)
+            log_->AddLine("警告：" + LogName(entry.path) + " 已不再生成（它的类已删除或改名），保留未删；不需要时请手工删除");
+    }
+
+    if (options_.preview)
+        return;
+    // Last, once every file is in place: a run that stops earlier leaves the
+    // manifest of the run before, which names only what that run wrote.
+    next.Save(site_);
+    log_->AddLine(LogName(Manifest::kRelativePath) + "清单生成完毕!");
+}
+
+std::size_t RunPlan::Count(FileStatus status) const {
+    std::size_t count = 0;
+    for (const File& file : files_)
+        if (file.status == status)
+            ++count;
+    return count;
+}
+
+} // namespace quorrel

@@ -1,0 +1,390 @@
+// A second generation run over a site the user has edited: the plan, the
+// differences, the files written beside edited ones, the orphans, the
+// overwrite choice, a damaged manifest and a run that stops half-way. The
+// runs go through quorrel-cli, as a user or a script runs them.
+#include "generation/Manifest.h"
+#include "model/ClassDAO.h"
+#include "model/MemberDAO.h"
+#include "model/ProjectDAO.h"
+#include "tests/support/SiteHome.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <map>
+#include <sstream>
+
+namespace quorrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+Result Cli(const fs::path& home, const std::vector<std::string>& args) {
+    TempFolder scratch;
+    std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.string());
+    for (const auto& arg : args)
+        command += " " + Quote(arg);
+    const fs::path out = scratch.path() / "out", err = scratch.path() / "err";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Warnings(const std::string& text) {
+    std::vector<std::string> warnings;
+    for (const auto& line : Lines(text))
+        if (line.rfind("警告：", 0) == 0)
+            warnings.push_back(line);
+    return warnings;
+}
+
+// The plan as quorrel-cli prints it: path -> status, and the counts line.
+struct PrintedPlan {
+    std::map<std::string, std::string> status;
+    std::string counts;
+};
+
+PrintedPlan ParsePlan(const std::string& out) {
+    PrintedPlan plan;
+    auto lines = Lines(out);
+    EXPECT_FALSE(lines.empty());
+    if (lines.empty())
+        return plan;
+    plan.counts = lines.back();
+    lines.pop_back();
+    for (const auto& line : lines) {
+        const auto tab = line.find('\t');
+        EXPECT_NE(tab, std::string::npos) << line;
+        if (tab != std::string::npos) {
+            EXPECT_TRUE(plan.status.emplace(line.substr(tab + 1), line.substr(0, tab)).second) << line;
+        }
+    }
+    return plan;
+}
+
+// The counts line the printed statuses add up to.
+std::string CountsOf(const PrintedPlan& plan) {
+    std::map<std::string, int> counts;
+    for (const auto& [path, status] : plan.status)
+        ++counts[status];
+    std::string line;
+    for (const char* status : {"new", "same", "update", "edited", "conflict", "kept", "orphan"})
+        line += (line.empty() ? "" : ", ") + std::string(status) + " " + std::to_string(counts[status]);
+    return line;
+}
+
+TMember Member(int classId, const std::string& name, const std::string& type, bool key, bool display) {
+    TMember m;
+    m.projectId = 1;
+    m.classId = classId;
+    m.memberName = name;
+    m.memberType = type;
+    m.memberLength = type == kTypeString ? 40 : 0;
+    m.memberIsPri = key;
+    m.memberIsDisplay = display;
+    m.memberIsMust = 1;
+    m.memberIsInteger = type == kTypeInteger;
+    m.memberQueryDisplay = 1;
+    m.memberComment = name;
+    return m;
+}
+
+const fs::file_time_type kLongAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 5);
+
+class Regeneration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        projects.AddProject("shop");
+        for (const char* name : {"News", "Category", "Brand", "Tag"}) {
+            classes.AddClass(1, name, std::string("友好") + name);
+            const int id = classes.GetClassId(1, name);
+            members.AddMember(Member(id, "id", kTypeInteger, true, false));
+            members.AddMember(Member(id, "title", kTypeString, false, true));
+        }
+    }
+    fs::path Site(const std::string& path = {}) const { return home.site("shop") / path; }
+    Result Generate(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"generate", "shop"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Cli(home.home(), args);
+    }
+    PrintedPlan Plan() {
+        const Result plan = Cli(home.home(), {"plan", "shop"});
+        EXPECT_EQ(plan.status, 0) << plan.err;
+        return ParsePlan(plan.out);
+    }
+    // Every file of the site gets the same old time, so that a file the run
+    // leaves alone is told from one it writes again.
+    void AgeEveryFile() {
+        for (const auto& entry : fs::recursive_directory_iterator(Site()))
+            if (entry.is_regular_file())
+                fs::last_write_time(entry.path(), kLongAgo);
+    }
+    bool Untouched(const std::string& path) const { return fs::last_write_time(Site(path)) == kLongAgo; }
+    // Leftovers of writes under temporary names.
+    std::vector<std::string> TemporaryFiles() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::recursive_directory_iterator(Site()))
+            if (entry.path().filename().string().find(".tmp-") != std::string::npos)
+                found.push_back(entry.path().string());
+        return found;
+    }
+
+    test::SiteHome home;
+    TProjectDAO projects;
+    TClassDAO classes;
+    TMemberDAO members;
+};
+
+TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
+    // A first run into an empty folder: every file new, the log of a run as
+    // it always was, then the manifest's own line.
+    const Result first = Generate();
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(first.out.ends_with("移动资源文件完毕!\nprojects/shop/.quorrel/manifest.json清单生成完毕!\n"));
+    EXPECT_TRUE(Warnings(first.out).empty()) << first.out;
+    const auto manifest = nlohmann::json::parse(ReadFile(Site(".quorrel/manifest.json")));
+    EXPECT_EQ(manifest["tablePrefix"], "php_");
+    EXPECT_FALSE(manifest["version"].get<std::string>().empty());
+    std::map<std::string, nlohmann::json> recorded;
+    for (const auto& entry : manifest["files"])
+        recorded[entry["path"]] = entry;
+    ASSERT_EQ(recorded.count("admin/news.php"), 1u);
+    EXPECT_EQ(recorded["admin/news.php"]["sha256"], Manifest::Sha256(ReadFile(Site("admin/news.php"))));
+    EXPECT_EQ(recorded["admin/news.php"]["source"], "generated");
+    EXPECT_EQ(recorded["images/sub/deep.txt"]["source"], "copied");
+    EXPECT_EQ(recorded["index.php"]["sha256"], Manifest::Sha256("file index.php"));
+
+    // Nothing changed: every file is the same.
+    PrintedPlan unchanged = Plan();
+    EXPECT_EQ(unchanged.status.size(), recorded.size());
+    for (const auto& [path, status] : unchanged.status)
+        EXPECT_EQ(status, "same") << path;
+
+    // The user edits a controller, two pages and a resource; the model
+    // gains a member, loses a class and a friendly name changes.
+    const std::string editedController = ReadFile(Site("admin/news.php")) + "\r\n// my own code\r\n";
+    WriteFile(Site("admin/news.php"), editedController);
+    const std::string editedPage =
+        ReadFile(Site("admin/templates/admin/category.html")) + "<p>my own footer</p>\r\n";
+    WriteFile(Site("admin/templates/admin/category.html"), editedPage);
+    const std::string editedTagPage = "<p>my own tag page</p>\r\n";
+    WriteFile(Site("admin/templates/admin/tag_edit.html"), editedTagPage);
+    WriteFile(Site("images/sub/deep.txt"), "my own picture");
+    AgeEveryFile();
+    members.AddMember(Member(classes.GetClassId(1, "News"), "summary", kTypeString, false, false));
+    classes.DeleteClass(classes.GetClassId(1, "Brand"));
+    classes.UpdateClass(1, classes.GetClassId(1, "Category"), "Category", "商品类别");
+
+    PrintedPlan plan = Plan();
+    const std::map<std::string, std::string> expected = {
+        {"admin/news.php", "conflict"},
+        {"admin/templates/admin/news.html", "update"},
+        {"admin/templates/admin/news_add.html", "update"},
+        {"admin/templates/admin/news_edit.html", "update"},
+        {"admin/templates/admin/category.html", "conflict"},
+        {"admin/templates/admin/category_add.html", "update"},
+        {"admin/templates/admin/category_edit.html", "update"},
+        {"admin/category.php", "update"},
+        {"admin/templates/admin/tag_edit.html", "edited"},
+        {"admin/templates/admin/tag.html", "same"},
+        {"admin/tag.php", "same"},
+        {"admin/templates/admin/fream.tpl", "update"},
+        {"admin/brand.php", "orphan"},
+        {"admin/templates/admin/brand.html", "orphan"},
+        {"admin/templates/admin/brand_add.html", "orphan"},
+        {"admin/templates/admin/brand_edit.html", "orphan"},
+        {"images/sub/deep.txt", "edited"},
+        {"images/top.txt", "same"},
+        {"index.php", "same"},
+    };
+    for (const auto& [path, status] : expected)
+        EXPECT_EQ(plan.status[path], status) << path;
+    EXPECT_EQ(plan.counts, CountsOf(plan));
+    EXPECT_EQ(plan.counts, "new 0, same 38, update 7, edited 2, conflict 2, kept 0, orphan 4");
+
+    // The differences: the user's lines go, the new member comes.
+    const Result diff = Cli(home.home(), {"diff", "shop", "admin/news.php", "admin/templates/admin/tag_edit.html"});
+    ASSERT_EQ(diff.status, 0) << diff.err;
+    EXPECT_NE(diff.out.find("--- a/admin/news.php\n+++ b/admin/news.php\n@@ "), std::string::npos) << diff.out;
+    std::size_t files = 0;
+    for (const auto& line : Lines(diff.out))
+        files += line.rfind("+++ ", 0) == 0;
+    EXPECT_EQ(files, 2u) << "only the files asked for";
+    EXPECT_NE(diff.out.find("\n-// my own code\r\n"), std::string::npos);
+    EXPECT_NE(diff.out.find("summary"), std::string::npos);
+    EXPECT_NE(diff.out.find("+++ b/admin/templates/admin/tag_edit.html\n"), std::string::npos);
+    EXPECT_NE(diff.out.find("\n-<p>my own tag page</p>\r\n"), std::string::npos);
+    const Result all = Cli(home.home(), {"diff", "shop"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_NE(all.out.find("+++ b/admin/templates/admin/fream.tpl\n"), std::string::npos);
+    EXPECT_EQ(all.out.find("b/admin/tag.php\n"), std::string::npos) << "a file that stays the same has no diff";
+    const Result unknown = Cli(home.home(), {"diff", "shop", "admin/nothing.php"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("admin/nothing.php"), std::string::npos);
+
+    // Neither plan nor diff wrote anything.
+    EXPECT_TRUE(Untouched("admin/news.php") && Untouched("admin/templates/admin/news.html"));
+    EXPECT_FALSE(fs::exists(Site("admin/news.php.new")));
+
+    // The second run: edited files stay as the user left them, their new
+    // text lies beside them, one warning each; same files keep their time;
+    // orphans are listed and stay.
+    const Result second = Generate();
+    ASSERT_EQ(second.status, 0) << second.err;
+    const auto warnings = Warnings(second.out);
+    EXPECT_EQ(warnings.size(), 8u) << second.out;
+    for (const char* path : {"admin/news.php", "admin/templates/admin/category.html",
+                             "admin/templates/admin/tag_edit.html", "images/sub/deep.txt"}) {
+        const std::string beside = "projects/shop/" + std::string(path) + ".new";
+        EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                                [&](const std::string& w) { return w.find(beside) != std::string::npos; }),
+                  1)
+            << path;
+        EXPECT_TRUE(fs::exists(Site(path + std::string(".new")))) << path;
+        EXPECT_TRUE(Untouched(path)) << path;
+    }
+    EXPECT_EQ(ReadFile(Site("admin/news.php")), editedController);
+    EXPECT_EQ(ReadFile(Site("admin/templates/admin/category.html")), editedPage);
+    EXPECT_EQ(ReadFile(Site("admin/templates/admin/tag_edit.html")), editedTagPage);
+    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt")), "my own picture");
+    EXPECT_NE(ReadFile(Site("admin/news.php.new")).find("summary"), std::string::npos);
+    EXPECT_EQ(ReadFile(Site("admin/news.php.new")).rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt.new")), "deep in images");
+    for (const char* path : {"admin/tag.php", "admin/templates/admin/tag.html", "images/top.txt", "index.php"})
+        EXPECT_TRUE(Untouched(path)) << path << " was the same and is written again";
+    EXPECT_FALSE(Untouched("admin/templates/admin/news.html"));
+    EXPECT_NE(ReadFile(Site("admin/templates/admin/news.html")).find("summary"), std::string::npos);
+    EXPECT_NE(ReadFile(Site("admin/category.php")).find("商品类别"), std::string::npos);
+    for (const char* path : {"admin/brand.php", "admin/templates/admin/brand.html"}) {
+        EXPECT_TRUE(fs::exists(Site(path))) << path << " is an orphan and never deleted";
+        EXPECT_NE(second.out.find("警告：projects/shop/" + std::string(path) + " "), std::string::npos) << path;
+    }
+    EXPECT_TRUE(second.out.ends_with("projects/shop/.quorrel/manifest.json清单生成完毕!\n"));
+    EXPECT_FALSE(fs::exists(Site("admin/news.php.orig")));
+    EXPECT_TRUE(TemporaryFiles().empty());
+
+    // The same plan again: the user's files are still edited (their new
+    // text unchanged since the run), the orphans still listed.
+    PrintedPlan after = Plan();
+    EXPECT_EQ(after.status["admin/news.php"], "edited");
+    EXPECT_EQ(after.status["admin/templates/admin/news.html"], "same");
+    EXPECT_EQ(after.status["admin/brand.php"], "orphan");
+
+    // Overwriting by choice: the new text takes the file's place, the
+    // user's text is kept as .orig.
+    const Result overwrite = Generate({"--overwrite-edited"});
+    ASSERT_EQ(overwrite.status, 0) << overwrite.err;
+    EXPECT_EQ(ReadFile(Site("admin/news.php")), ReadFile(Site("admin/news.php.new")));
+    EXPECT_EQ(ReadFile(Site("admin/news.php.orig")), editedController);
+    EXPECT_EQ(ReadFile(Site("admin/templates/admin/tag_edit.html.orig")), editedTagPage);
+    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt")), "deep in images");
+    EXPECT_NE(overwrite.out.find("projects/shop/admin/news.php.orig"), std::string::npos);
+    PrintedPlan clean = Plan();
+    for (const auto& [path, status] : clean.status)
+        EXPECT_TRUE(status == "same" || status == "orphan") << path << " " << status;
+}
+
+TEST_F(Regeneration, ADamagedManifestIsReportedAndNothingIsOverwritten) {
+    ASSERT_EQ(Generate().status, 0);
+    // The model changes, so the run has new text for the Tag files; then
+    // the manifest is edited by hand.
+    members.AddMember(Member(classes.GetClassId(1, "Tag"), "color", kTypeString, false, false));
+    const fs::path manifestFile = Site(".quorrel/manifest.json");
+    std::string text = ReadFile(manifestFile);
+    text.replace(text.find("php_"), 4, "xyz_");
+    WriteFile(manifestFile, text);
+    AgeEveryFile();
+
+    const Result plan = Cli(home.home(), {"plan", "shop"});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    EXPECT_EQ(Warnings(plan.err).size(), 1u) << plan.err;
+    EXPECT_NE(plan.err.find("manifest.json"), std::string::npos);
+    PrintedPlan printed = ParsePlan(plan.out);
+    EXPECT_EQ(printed.status["admin/tag.php"], "edited");
+    EXPECT_EQ(printed.status["admin/news.php"], "same");
+
+    const Result run = Generate();
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto warnings = Warnings(run.out);
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_NE(warnings.front().find(".quorrel/manifest.json"), std::string::npos) << warnings.front();
+    std::size_t edited = 0;
+    for (const auto& [path, status] : printed.status) {
+        EXPECT_TRUE(status == "same" || (status == "edited" && path.find("tag") != std::string::npos))
+            << path << " " << status;
+        edited += status == "edited";
+    }
+    EXPECT_EQ(warnings.size(), 1 + edited) << run.out;  // the manifest, and each Tag file
+    EXPECT_TRUE(Untouched("admin/tag.php"));
+    EXPECT_TRUE(fs::exists(Site("admin/tag.php.new")));
+    // The run's new manifest is whole again: the next plan trusts it.
+    const Result next = Cli(home.home(), {"plan", "shop"});
+    EXPECT_TRUE(Warnings(next.err).empty()) << next.err;
+
+    // A file that is no JSON at all is damaged too.
+    WriteFile(manifestFile, "{ not json");
+    EXPECT_EQ(Warnings(Cli(home.home(), {"plan", "shop"}).err).size(), 1u);
+}
+
+TEST_F(Regeneration, ARunThatStopsHalfWayLeavesNoManifestClaimingWhatItDidNotWrite) {
+    // Something that is not a file where the Tag controller goes: the run
+    // writes the pages and the first controllers, then fails.
+    fs::create_directories(Site("admin/tag.php"));
+    const Result failed = Generate();
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(fs::exists(Site("admin/news.php")));
+    EXPECT_FALSE(fs::exists(Site(".quorrel/manifest.json")));
+    EXPECT_EQ(failed.out.find("manifest.json"), std::string::npos);
+    EXPECT_TRUE(TemporaryFiles().empty());
+
+    fs::remove(Site("admin/tag.php"));
+    ASSERT_EQ(Generate().status, 0);
+    const std::string manifest = ReadFile(Site(".quorrel/manifest.json"));
+
+    // The model changes and the run fails again: the manifest of the last
+    // whole run stays as it was, and the files the failed run did write are
+    // no edits of the user's for the next run.
+    members.AddMember(Member(classes.GetClassId(1, "News"), "summary", kTypeString, false, false));
+    fs::remove(Site("admin/tag.php"));
+    fs::create_directories(Site("admin/tag.php"));
+    EXPECT_EQ(Generate().status, 1);
+    EXPECT_EQ(ReadFile(Site(".quorrel/manifest.json")), manifest);
+    EXPECT_NE(ReadFile(Site("admin/news.php")).find("summary"), std::string::npos);
+    fs::remove(Site("admin/tag.php"));
+    PrintedPlan plan = Plan();
+    EXPECT_EQ(plan.status["admin/news.php"], "same");
+    EXPECT_EQ(plan.status["admin/tag.php"], "new");
+    for (const auto& [path, status] : plan.status)
+        EXPECT_TRUE(status != "edited" && status != "conflict") << path << " " << status;
+}
+
+} // namespace
+} // namespace quorrel
