@@ -1,24 +1,31 @@
 #pragma once
 #include "base/RunReporter.h"
 
+#include <atomic>
 #include <string>
 
 namespace quorrel {
 
 // Prints a generation run as it happens: progress lines on standard output,
-// failures on standard error. Remembers how the run ended.
+// failures on standard error. Remembers how the run ended. The run stops
+// after the file being written once the flag it is given is set.
 class ConsoleReporter : public RunReporter {
 public:
-    enum class Outcome { Running, Finished, CheckFailed, Failed };
+    enum class Outcome { Running, Finished, CheckFailed, Failed, Stopped };
+
+    explicit ConsoleReporter(const std::atomic<bool>* stop = nullptr) : stop_(stop) {}
 
     void AddLine(const std::string& line) override;
     void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
     void Failed(const std::string& message) override;
+    bool StopRequested() const override { return stop_ && stop_->load(); }
+    void Stopped(std::size_t written) override;
 
     Outcome outcome() const { return outcome_; }
 
 private:
+    const std::atomic<bool>* stop_;
     Outcome outcome_ = Outcome::Running;
 };
 

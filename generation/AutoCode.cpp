@@ -3,6 +3,7 @@
 #include "base/FileOperate.h"
 #include "generation/ModelValidator.h"
 #include "base/OutputTree.h"
+#include "generation/RunProgress.h"
 #include "generators/PHPOperate.h"
 #include "generators/UIOperate.h"
 #include "base/Error.h"
@@ -85,11 +86,32 @@ void TAutoCode::Run() {
         throw Error("生成目录中有符号链接，没有生成任何文件：" + link->string());
 
     const TClassList classes = project->ClassList();
-    DiskOutputTree out(folders_.Data());
-    TUIOperate(project, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
-    TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
-    CopyResources();
+    DiskOutputTree disk(folders_.Data());
+    // Every file goes through the progress counter, which also ends the run
+    // between two files when the user asks it to stop.
+    RunProgress out(disk, reporter_, FileCount(*project));
+    try {
+        TUIOperate(project, projectName_, folders_, out, reporter_).GenerateTemplates(tablePrefix_, classes);
+        TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
+        CopyResources(out);
+    } catch (const RunProgress::Stopped&) {
+        reporter_.AddLine(StoppedLine(out.Written(), out.Total()));
+        reporter_.Stopped(out.Written());
+        return;
+    }
     reporter_.Finished();
+}
+
+std::size_t TAutoCode::FileCount(const TProjectSnapshot& project) {
+    const std::size_t classes = project.Classes().size();
+    return 1                // the menu page
+           + 3 * classes    // the add, edit and list pages
+           + classes        // the controllers
+           + kResourceFolders.size() + kResourceFiles.size();
+}
+
+std::string TAutoCode::StoppedLine(std::size_t written, std::size_t total) {
+    return "代码生成已停止：已写入" + std::to_string(written) + "个文件，共" + std::to_string(total) + "个。";
 }
 
 bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check) {
@@ -103,7 +125,7 @@ bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck chec
     return true;
 }
 
-void TAutoCode::CopyResources() {
+void TAutoCode::CopyResources(RunProgress& progress) {
     const fs::path site = folders_.Site(projectName_);
     const std::string logPrefix = "移动projects/" + projectName_ + "/";
 
@@ -113,19 +135,23 @@ void TAutoCode::CopyResources() {
         auto layers = folders_.ResourceLayers(resource);
         if (layers.empty())
             layers.push_back(folders_.Resources() / resource); // reported as missing by the copy
+        progress.Begin();
         TFileOperate::CopyDirectoryLayers(layers, site / folder, true);
+        progress.Done("projects/" + projectName_ + "/" + folder);
         reporter_.AddLine(logPrefix + folder + ending);
     }
     for (const auto& [file, ending] : kResourceFiles) {
         // A resource file missing from bak/ is skipped: sites may drop pages.
         std::error_code ec;
         const fs::path source = folders_.Resource(fs::path("bak") / file);
+        progress.Begin();
         if (fs::is_regular_file(source, ec)) {
             fs::copy_file(source, site / file, fs::copy_options::overwrite_existing, ec);
             if (ec)
                 throw Error("cannot copy " + source.string() + " to " + (site / file).string() + ": " +
                             ec.message());
         }
+        progress.Done("projects/" + projectName_ + "/" + file);
         reporter_.AddLine(logPrefix + file + ending);
     }
     // The web server's access rules for the site's own folder ship with it
