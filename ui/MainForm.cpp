@@ -225,9 +225,7 @@ void TFormMain::BuildControls() {
     progressRow->addWidget(Label_File, 3);
     progressRow->addWidget(Btn_Stop);
     group2->addLayout(progressRow);
-    for (QWidget* widget : {static_cast<QWidget*>(PB_Progress), static_cast<QWidget*>(Label_File),
-                            static_cast<QWidget*>(Btn_Stop)})
-        widget->hide();
+    ShowRunControls(false);
     progressTimer_ = new QTimer(this);
     progressTimer_->setSingleShot(true);
     progressTimer_->setInterval(kProgressIntervalMs);
@@ -626,9 +624,7 @@ void TFormMain::A1Click() {
     PB_Progress->setValue(0);
     Label_File->clear();
     Btn_Stop->setEnabled(true);
-    for (QWidget* widget : {static_cast<QWidget*>(PB_Progress), static_cast<QWidget*>(Label_File),
-                            static_cast<QWidget*>(Btn_Stop)})
-        widget->show();
+    ShowRunControls(true);
 
     reporter_ = std::make_unique<GuiRunReporter>(*this);
     reporter_->SetProgressHook(progressHook_);
@@ -730,6 +726,10 @@ void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck
     errorClassId_ = classId;
     if (closing_)
         return;
+    if (askingToClose_) {
+        heldRunEnd_ = {[this, classId, className, check] { RunCheckFailed(classId, className, check); }, true};
+        return;
+    }
     // The class as the run saw it, even if it was renamed since.
     prompts_.Information(check == ModelCheck::Key
                              ? className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
@@ -739,6 +739,10 @@ void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck
 void TFormMain::RunFinished() {
     if (closing_ || closeAfterRun_)
         return;
+    if (askingToClose_) {
+        heldRunEnd_ = {[this] { RunFinished(); }, false};
+        return;
+    }
     QString text = QStringLiteral("所有代码生成完毕!");
     if (!runWarnings_.isEmpty()) {
         // A site that cannot run must not look finished: the warnings come
@@ -757,8 +761,13 @@ void TFormMain::RunFinished() {
 }
 
 void TFormMain::RunFailed(const QString& message) {
-    if (!closing_ && !closeAfterRun_)
-        prompts_.Information(message);
+    if (closing_ || closeAfterRun_)
+        return;
+    if (askingToClose_) {
+        heldRunEnd_ = {[this, message] { RunFailed(message); }, true};
+        return;
+    }
+    prompts_.Information(message);
 }
 
 void TFormMain::RunStopped(std::size_t /*written*/) {
@@ -776,9 +785,7 @@ void TFormMain::RunEnded() {
     reporter_.reset();
     progressTimer_->stop();
     progressWaiting_ = false;
-    for (QWidget* widget : {static_cast<QWidget*>(PB_Progress), static_cast<QWidget*>(Label_File),
-                            static_cast<QWidget*>(Btn_Stop)})
-        widget->hide();
+    ShowRunControls(false);
     if (closeAfterRun_)
         close();
 }
@@ -798,12 +805,25 @@ void TFormMain::keyPressEvent(QKeyEvent* event) {
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (worker_) {
         // Closed again while the run stops: it closes by itself once stopped.
-        if (closeAfterRun_ || !prompts_.Confirm(QStringLiteral("退出提示"),
-                                                QStringLiteral("代码正在生成，要停止生成并关闭窗口吗？"))) {
+        if (closeAfterRun_) {
             event->ignore();
             return;
         }
-        // The run may have ended while the question was open.
+        // The run goes on while the question is open; should it end
+        // meanwhile, its box waits for the answer instead of covering it.
+        askingToClose_ = true;
+        const bool stop =
+            prompts_.Confirm(QStringLiteral("退出提示"), QStringLiteral("代码正在生成，要停止生成并关闭窗口吗？"));
+        askingToClose_ = false;
+        const HeldRunEnd held = std::exchange(heldRunEnd_, HeldRunEnd{});
+        // Kept open: the box of a run that ended meanwhile. Closing: only a
+        // failure is still worth saying.
+        if (held.show && (!stop || held.failure))
+            held.show();
+        if (!stop) {
+            event->ignore();
+            return;
+        }
         if (worker_) {
             closeAfterRun_ = true;
             StopRun();
@@ -824,6 +844,12 @@ void TFormMain::RestoreGeometry() {
 void TFormMain::SaveGeometry() const {
     QSettings settings = WindowSettings();
     settings.setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+}
+
+void TFormMain::ShowRunControls(bool shown) {
+    PB_Progress->setVisible(shown);
+    Label_File->setVisible(shown);
+    Btn_Stop->setVisible(shown);
 }
 
 void TFormMain::UpdateStartHint() { Label_Start->setVisible(CB_Project->count() == 0); }

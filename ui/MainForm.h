@@ -143,6 +143,8 @@ private:
     void AppendLogLines(const QStringList& lines);
     void ShowProgress(const RunReport& report);
     void ShowWaitingProgress();
+    // The progress bar, the file's name and the stop button, shown during a run.
+    void ShowRunControls(bool shown);
     void UpdateStartHint();
     void RestoreGeometry();
     void SaveGeometry() const;
@@ -179,6 +181,13 @@ private:
     // The user chose to close the window during a run: it closes once the
     // run has stopped.
     bool closeAfterRun_ = false;
+    // The close question is open; a run that ends meanwhile holds its box.
+    bool askingToClose_ = false;
+    struct HeldRunEnd {
+        std::function<void()> show;
+        bool failure = false;
+    };
+    HeldRunEnd heldRunEnd_;
     QStringList runWarnings_;
     // The count last reported, shown at most every kProgressIntervalMs.
     static constexpr int kProgressIntervalMs = 40;

@@ -191,6 +191,46 @@ TEST_F(RunControl, ClosingDuringARunAndAnsweringYesStopsTheRunThenCloses) {
     EXPECT_TRUE(opener.opened.empty());
 }
 
+// The run ends while the question is open: its box waits for the answer.
+TEST_F(RunControl, ARunEndingWhileTheCloseQuestionIsOpenShowsItsBoxAfterTheAnswer) {
+    for (const bool answer : {false, true}) {
+        SCOPED_TRACE(answer ? "closing" : "kept open");
+        if (answer) {
+            fs::remove_all(Home() / "projects");
+            form.reset();
+            boxes.Clear();
+            opener.opened.clear();
+        } else {
+            MakeProject(2);
+        }
+        Start();
+        StartHeldAt(2);
+        boxes.confirmAnswers = {answer};
+        boxes.onBox = [this](const Box& box) {
+            if (box.kind != BoxKind::Confirm)
+                return;
+            Release();
+            ASSERT_TRUE(WaitFor([this] { return !form->IsGenerating(); })) << "the run did not end";
+            EXPECT_EQ(boxes.shown.size(), 2u) << "a box over the open question";
+        };
+        form->close();
+        boxes.onBox = nullptr;
+        std::vector<BoxKind> kinds;
+        for (const Box& box : boxes.shown)
+            kinds.push_back(box.kind);
+        if (answer) {
+            EXPECT_EQ(kinds, (std::vector<BoxKind>{BoxKind::Information, BoxKind::Confirm}));
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_TRUE(opener.opened.empty());
+        } else {
+            EXPECT_EQ(kinds, (std::vector<BoxKind>{BoxKind::Information, BoxKind::Confirm, BoxKind::Notice}));
+            EXPECT_TRUE(form->isVisible());
+            EXPECT_EQ(opener.opened.size(), 1u);
+        }
+        EXPECT_EQ(LogLines().last(), QStringLiteral("移动资源文件完毕!"));
+    }
+}
+
 TEST_F(RunControl, AFinishedRunWithWarningsSaysSoInItsBoxAndTheLogMarksThem) {
     const int p = build.Project("site");
     const int order = build.CompleteClass(p, "Order");
