@@ -28,6 +28,8 @@ void DesktopOpener::Open(const QUrl& url, FailureHandler onFailure) {
                              onFailure(QStringLiteral("xdg-open 异常结束"));
                          else if (exitCode == 3)
                              onFailure(QStringLiteral("没有可以打开它的程序"));
+                         else if (exitCode == 4)
+                             onFailure(QStringLiteral("打开它的程序没能启动"));
                          else if (exitCode != 0)
                              onFailure(QStringLiteral("xdg-open 退出状态 %1").arg(exitCode));
                          process->deleteLater();
