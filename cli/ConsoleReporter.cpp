@@ -23,6 +23,11 @@ void ConsoleReporter::Finished() {
     outcome_ = Outcome::Finished;
 }
 
+void ConsoleReporter::Stopped(std::size_t /*written*/) {
+    // The run's last progress line has said how many files were written.
+    outcome_ = Outcome::Stopped;
+}
+
 void ConsoleReporter::Failed(const std::string& message) {
     std::cerr << "quorrel-cli: generation failed: " << message << std::endl;
     outcome_ = Outcome::Failed;

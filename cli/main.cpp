@@ -15,6 +15,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -32,6 +34,24 @@ constexpr int kOk = 0;
 constexpr int kError = 1;
 constexpr int kUsage = 2;
 constexpr int kCheckFailed = 3;
+constexpr int kInterrupted = 128 + SIGINT;
+
+// Set by Ctrl+C during a generation run; the run reads it between files.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler may only touch a lock-free flag");
+
+extern "C" void OnInterrupt(int) { stopRequested.store(true); }
+
+// Ctrl+C stops the run after the file being written. The handler is used
+// once: a second Ctrl+C ends the program at once. Interrupted writes to the
+// terminal or a pipe are restarted, so no progress line is lost.
+void StopOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+}
 
 // A usage error found after parsing: reported with exit status 2.
 struct UsageError {
@@ -122,7 +142,8 @@ int ExitStatus(ConsoleReporter::Outcome outcome) {
 
 int Generate(const TFolders& folders, const std::string& project, const std::string& prefix, bool overwriteEdited) {
     const int projectId = FindProject(project);
-    ConsoleReporter reporter;
+    ConsoleReporter reporter(false, &stopRequested);
+    StopOnInterrupt();
     TAutoCode run(projectId, project, prefix, folders, reporter);
     run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
     run.Execute();
@@ -131,6 +152,8 @@ int Generate(const TFolders& folders, const std::string& project, const std::str
         return kOk;
     case ConsoleReporter::Outcome::CheckFailed:
         return kCheckFailed;
+    case ConsoleReporter::Outcome::Stopped:
+        return kInterrupted;
     default:
         return kError;
     }
@@ -200,7 +223,8 @@ int Import(const std::string& file) {
 
 int main(int argc, char** argv) {
     CLI::App app{"quorrel-cli: edit the site model and generate PHP + Smarty administration sites.\n"
-                 "Exit status: 0 done, 1 error, 2 usage error or unknown project, 3 a model check failed."};
+                 "Exit status: 0 done, 1 error, 2 usage error or unknown project, 3 a model check failed,\n"
+                 "130 generation stopped by Ctrl+C (after the file being written)."};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("quorrel-cli ") + QUORREL_VERSION);
     std::string home;

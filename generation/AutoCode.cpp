@@ -3,6 +3,7 @@
 #include "base/FileOperate.h"
 #include "generation/ModelValidator.h"
 #include "base/OutputTree.h"
+#include "generation/RunProgress.h"
 #include "generators/PHPOperate.h"
 #include "generators/SiteModel.h"
 #include "generators/UIOperate.h"
@@ -87,18 +88,41 @@ void TAutoCode::Run() {
 
     const TClassList classes = project->ClassList();
     // Every file goes through the plan: classified against the disk and the
-    // last run's manifest, then written, kept or written beside.
-    RunPlan& out = *plan_;
-    out.Begin(folders_.Data(), projectName_, reporter_);
-    // The description of the model the site's runtime reads comes right
-    // after the menu page.
-    TSiteModel siteModel(project, projectName_, out, reporter_);
-    TUIOperate(project, projectName_, folders_, out, reporter_)
-        .GenerateTemplates(tablePrefix_, classes, [&] { siteModel.GenerateSiteModel(tablePrefix_, classes); });
-    TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
-    CopyResources();
-    out.Finish(tablePrefix_);
+    // last run's manifest, then written, kept or written beside. The
+    // progress counter in front of it also ends the run between two files
+    // when the user asks it to stop.
+    RunPlan& plan = *plan_;
+    plan.Begin(folders_.Data(), projectName_, reporter_);
+    RunProgress out(plan, reporter_, FileCount(*project));
+    try {
+        // The description of the model the site's runtime reads comes right
+        // after the menu page.
+        TSiteModel siteModel(project, projectName_, out, reporter_);
+        TUIOperate(project, projectName_, folders_, out, reporter_)
+            .GenerateTemplates(tablePrefix_, classes, [&] { siteModel.GenerateSiteModel(tablePrefix_, classes); });
+        TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
+        CopyResources(out);
+    } catch (const RunProgress::Stopped&) {
+        // No manifest: the last run's one still tells which files were its own.
+        reporter_.AddLine(StoppedLine(out.Written(), out.Total()));
+        reporter_.Stopped(out.Written());
+        return;
+    }
+    plan.Finish(tablePrefix_);
     reporter_.Finished();
+}
+
+std::size_t TAutoCode::FileCount(const TProjectSnapshot& project) {
+    const std::size_t classes = project.Classes().size();
+    return 1                // the menu page
+           + 1              // the model's description
+           + 3 * classes    // the add, edit and list pages
+           + classes        // the controllers
+           + kResourceFolders.size() + kResourceFiles.size();
+}
+
+std::string TAutoCode::StoppedLine(std::size_t written, std::size_t total) {
+    return "代码生成已停止：已写入" + std::to_string(written) + "个文件，共" + std::to_string(total) + "个。";
 }
 
 bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check) {
@@ -112,7 +136,7 @@ bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck chec
     return true;
 }
 
-void TAutoCode::CopyResources() {
+void TAutoCode::CopyResources(RunProgress& progress) {
     const std::string logPrefix = "移动projects/" + projectName_ + "/";
 
     reporter_.AddLine("正在移动资源文件。。。");
@@ -121,15 +145,19 @@ void TAutoCode::CopyResources() {
         auto layers = folders_.ResourceLayers(resource);
         if (layers.empty())
             layers.push_back(folders_.Resources() / resource); // reported as missing by the copy
+        progress.Begin();
         plan_->CopyFolder(layers, folder, true);
+        progress.Done("projects/" + projectName_ + "/" + folder);
         reporter_.AddLine(logPrefix + folder + ending);
     }
     for (const auto& [file, ending] : kResourceFiles) {
         // A resource file missing from bak/ is skipped: sites may drop pages.
         std::error_code ec;
         const fs::path source = folders_.Resource(fs::path("bak") / file);
+        progress.Begin();
         if (fs::is_regular_file(source, ec))
             plan_->CopyFile(source, file);
+        progress.Done("projects/" + projectName_ + "/" + file);
         reporter_.AddLine(logPrefix + file + ending);
     }
     // The web server's access rules for the site's own folder ship with it

@@ -6,42 +6,97 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <algorithm>
+
 namespace quorrel {
 namespace {
 
 // Runs fn on the form's thread and waits for it; called on that thread
-// itself (a run driven without a worker), it simply runs fn.
+// itself (a run driven without a worker), it simply runs fn. The window
+// first takes every report still waiting, so its log is complete before
+// any box appears.
 template <class Fn>
 void RunAndWait(TFormMain& form, Fn fn) {
-    if (QThread::currentThread() == form.thread())
+    auto withLog = [&form, fn] {
+        form.FetchRunReports(static_cast<std::size_t>(-1));
         fn();
+    };
+    if (QThread::currentThread() == form.thread())
+        withLog();
     else
-        QMetaObject::invokeMethod(&form, fn, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(&form, withLog, Qt::BlockingQueuedConnection);
 }
 
 } // namespace
 
-void GuiRunReporter::AddLine(const std::string& line) {
-    QString text = ToQ(line);
-    TFormMain* form = &form_;
-    QMetaObject::invokeMethod(form, [form, text] { form->RunLine(text); }, Qt::AutoConnection);
+void GuiRunReporter::Queue(RunReport report) {
+    bool ask = false;
+    {
+        std::lock_guard lock(mutex_);
+        waiting_.push_back(std::move(report));
+        ask = !fetchAsked_;
+        fetchAsked_ = true;
+    }
+    if (ask) {
+        TFormMain* form = &form_;
+        QMetaObject::invokeMethod(form, [form] { form->FetchRunReports(kBatch); }, Qt::QueuedConnection);
+    }
+}
+
+std::vector<RunReport> GuiRunReporter::Take(std::size_t most, bool& more) {
+    std::lock_guard lock(mutex_);
+    const std::size_t count = std::min(most, waiting_.size());
+    std::vector<RunReport> taken(std::make_move_iterator(waiting_.begin()),
+                                 std::make_move_iterator(waiting_.begin() + static_cast<std::ptrdiff_t>(count)));
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(count));
+    more = !waiting_.empty();
+    // With nothing left the next report asks again; with reports left the
+    // window asks itself.
+    fetchAsked_ = more;
+    if (!more)
+        taken_.notify_all();
+    return taken;
+}
+
+void GuiRunReporter::WaitUntilTaken() {
+    if (QThread::currentThread() == form_.thread())
+        return;
+    std::unique_lock lock(mutex_);
+    taken_.wait(lock, [this] { return waiting_.empty(); });
+}
+
+void GuiRunReporter::AddLine(const std::string& line) { Queue({RunReport::Kind::Line, ToQ(line), 0, 0}); }
+
+void GuiRunReporter::Progress(std::size_t done, std::size_t total, const std::string& file) {
+    if (progressHook_)
+        progressHook_(done);
+    Queue({RunReport::Kind::Progress, ToQ(file), done, total});
 }
 
 void GuiRunReporter::CheckFailed(int classId, const std::string& className, ModelCheck check) {
+    WaitUntilTaken();
     QString name = ToQ(className);
     TFormMain* form = &form_;
     RunAndWait(form_, [form, classId, name, check] { form->RunCheckFailed(classId, name, check); });
 }
 
 void GuiRunReporter::Finished() {
+    WaitUntilTaken();
     TFormMain* form = &form_;
     RunAndWait(form_, [form] { form->RunFinished(); });
 }
 
 void GuiRunReporter::Failed(const std::string& message) {
+    WaitUntilTaken();
     QString text = ToQ(message);
     TFormMain* form = &form_;
     RunAndWait(form_, [form, text] { form->RunFailed(text); });
+}
+
+void GuiRunReporter::Stopped(std::size_t written) {
+    WaitUntilTaken();
+    TFormMain* form = &form_;
+    RunAndWait(form_, [form, written] { form->RunStopped(written); });
 }
 
 } // namespace quorrel

@@ -19,17 +19,25 @@
 #include "ui/Opener.h"
 #include "ui/Prompts.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -54,6 +62,16 @@ constexpr int kMemberColumnCount = static_cast<int>(std::size(kMemberColumns));
 
 QString YesNo(int flag) { return flag == 1 ? QStringLiteral("是") : QStringLiteral("否"); }
 
+// Where the window's size and position are kept between starts.
+QSettings WindowSettings() { return QSettings(QStringLiteral("quorrel"), QStringLiteral("quorrel")); }
+const char* const kGeometryKey = "MainWindow/geometry";
+
+// Lines of a run that begin so are warnings about the model.
+const QString& WarningPrefix() {
+    static const QString prefix = QStringLiteral("警告：");
+    return prefix;
+}
+
 } // namespace
 
 const char* const TFormMain::kCaption = "QuorrelPHP代码生成器2.0版【PHP+Smarty技术】";
@@ -63,10 +81,10 @@ TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     BuildControls();
     BuildMenus();
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    RestoreGeometry();
 
     // FormCreate
     lastProjectIndex_ = -1;
@@ -78,8 +96,11 @@ TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget
 TFormMain::~TFormMain() {
     if (!worker_)
         return;
-    // A run is still going: let its reports through without boxes until it ends.
+    // A run is still going: stop it after the file being written and let
+    // its reports through without boxes until it ends.
     closing_ = true;
+    if (reporter_)
+        reporter_->RequestStop();
     while (worker_ && !worker_->isFinished()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(2);
@@ -138,9 +159,17 @@ void TFormMain::BuildControls() {
     left->addWidget(Label2);
     LB_Object = new QListWidget(GroupBox1);
     LB_Object->setObjectName(QStringLiteral("LB_Object"));
-    LB_Object->setFixedWidth(153);
+    LB_Object->setMinimumWidth(153);
     LB_Object->setSelectionMode(QAbstractItemView::SingleSelection);
     left->addWidget(LB_Object, 1);
+    // Over the empty list of an empty model: how to begin.
+    Label_Start = new QLabel(QStringLiteral("还没有项目。\n请先用菜单“项目操作 → 新建项目”创建一个项目，再添加类和成员。"),
+                             LB_Object->viewport());
+    Label_Start->setObjectName(QStringLiteral("Label_Start"));
+    Label_Start->setWordWrap(true);
+    Label_Start->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label_Start->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label_Start->hide();
 
     LV_Member = new QTableWidget(0, kMemberColumnCount, GroupBox1);
     LV_Member->setObjectName(QStringLiteral("LV_Member"));
@@ -160,11 +189,13 @@ void TFormMain::BuildControls() {
     LV_Member->setSelectionMode(QAbstractItemView::SingleSelection);
     LV_Member->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LV_Member->setWordWrap(false);
-    top->addWidget(LV_Member, 1);
+    // A wider window widens the member table most.
+    top->setStretch(0, 1);
+    top->addWidget(LV_Member, 4);
 
     GroupBox2 = new QGroupBox(QStringLiteral("生成进度"), GroupBox1);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    GroupBox2->setFixedHeight(152);
+    GroupBox2->setMinimumHeight(152);
     auto* group2 = new QVBoxLayout(GroupBox2);
     group2->setContentsMargins(4, 2, 4, 4);
     Memo_State = new QPlainTextEdit(GroupBox2);
@@ -174,8 +205,37 @@ void TFormMain::BuildControls() {
     QPalette silver = Memo_State->palette();
     silver.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     Memo_State->setPalette(silver);
-    group2->addWidget(Memo_State);
-    group1->addWidget(GroupBox2);
+    group2->addWidget(Memo_State, 1);
+
+    // Under the log during a run: files written of the files the run
+    // writes, the last file's name and the stop button.
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setSpacing(6);
+    PB_Progress = new QProgressBar(GroupBox2);
+    PB_Progress->setObjectName(QStringLiteral("PB_Progress"));
+    PB_Progress->setFormat(QStringLiteral("%v / %m"));
+    PB_Progress->setRange(0, 1);
+    PB_Progress->setValue(0);
+    Label_File = new QLabel(GroupBox2);
+    Label_File->setObjectName(QStringLiteral("Label_File"));
+    // A long path never widens the window: it is shortened in the middle.
+    Label_File->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Btn_Stop = new QPushButton(QStringLiteral("停止"), GroupBox2);
+    Btn_Stop->setObjectName(QStringLiteral("Btn_Stop"));
+    Btn_Stop->setToolTip(QStringLiteral("写完当前文件后停止生成（Esc）"));
+    connect(Btn_Stop, &QPushButton::clicked, this, [this] { StopRun(); });
+    progressRow->addWidget(PB_Progress, 2);
+    progressRow->addWidget(Label_File, 3);
+    progressRow->addWidget(Btn_Stop);
+    group2->addLayout(progressRow);
+    ShowRunControls(false);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setSingleShot(true);
+    progressTimer_->setInterval(kProgressIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, [this] { ShowWaitingProgress(); });
+    // A taller window gives the lists two parts of the new room, the log one.
+    group1->setStretch(0, 2);
+    group1->addWidget(GroupBox2, 1);
 
     setCentralWidget(central);
 
@@ -267,6 +327,7 @@ void TFormMain::FillProjectList() {
     filling_ = false;
     for (const auto& project : TProjectDAO().LoadProjects())
         CB_Project->addItem(ToQ(project.name), project.id);
+    UpdateStartHint();
     if (CB_Project->count() == 0)
         return;
     CB_Project->setCurrentIndex(0);
@@ -396,6 +457,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (watched == LB_Object->viewport()) {
+        if (event->type() == QEvent::Resize)
+            Label_Start->setGeometry(LB_Object->viewport()->rect().adjusted(4, 4, -4, -4));
         if (event->type() == QEvent::MouseButtonDblClick &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             Guarded([this] { LB_ObjectDblClick(); });
@@ -596,8 +659,15 @@ void TFormMain::V1Click() {
 
 void TFormMain::StartRun(int projectId, const QString& projectName, bool overwriteEdited) {
     Memo_State->clear();
+    runWarnings_.clear();
+    PB_Progress->setRange(0, 1);
+    PB_Progress->setValue(0);
+    Label_File->clear();
+    Btn_Stop->setEnabled(true);
+    ShowRunControls(true);
 
     reporter_ = std::make_unique<GuiRunReporter>(*this);
+    reporter_->SetProgressHook(progressHook_);
     GuiRunReporter* reporter = reporter_.get();
     const int id = projectId;
     const std::string name = ToStd(projectName);
@@ -616,15 +686,94 @@ void TFormMain::StartRun(int projectId, const QString& projectName, bool overwri
 
 // ---- Generation reports ----
 
-void TFormMain::RunLine(const QString& line) {
-    if (!closing_)
-        Memo_State->appendPlainText(line);
+void TFormMain::RunLine(const QString& line) { AppendLogLines({line}); }
+
+void TFormMain::AppendLogLines(const QStringList& lines) {
+    if (closing_)
+        return;
+    // Warnings stand out from the progress lines around them; the text
+    // itself stays as the run wrote it. Each stretch of lines of one kind is
+    // appended at once: the log lays itself out once per stretch, not once
+    // per line.
+    QTextCharFormat warning;
+    warning.setForeground(QColor(0xA0, 0x00, 0x00));
+    warning.setFontWeight(QFont::Bold);
+    for (qsizetype start = 0; start < lines.size();) {
+        const bool isWarning = lines[start].startsWith(WarningPrefix());
+        qsizetype end = start + 1;
+        while (end < lines.size() && lines[end].startsWith(WarningPrefix()) == isWarning)
+            ++end;
+        const QStringList stretch = lines.mid(start, end - start);
+        if (isWarning) {
+            runWarnings_ << stretch;
+            Memo_State->setCurrentCharFormat(warning);
+        }
+        Memo_State->appendPlainText(stretch.join(QLatin1Char('\n')));
+        if (isWarning)
+            Memo_State->setCurrentCharFormat(QTextCharFormat());
+        start = end;
+    }
+}
+
+void TFormMain::ShowProgress(const RunReport& report) {
+    // The bar repaints at once when its value changes: a few times a second
+    // is what the eye follows, and keeps the event loop free.
+    progressDone_ = report.done;
+    progressTotal_ = report.total;
+    progressFile_ = report.text;
+    progressWaiting_ = true;
+    if (!progressTimer_->isActive())
+        ShowWaitingProgress();
+}
+
+void TFormMain::ShowWaitingProgress() {
+    if (!progressWaiting_)
+        return;
+    progressWaiting_ = false;
+    const int total = static_cast<int>(progressTotal_);
+    if (PB_Progress->maximum() != total)
+        PB_Progress->setRange(0, total);
+    PB_Progress->setValue(static_cast<int>(progressDone_));
+    Label_File->setText(Label_File->fontMetrics().elidedText(progressFile_, Qt::ElideMiddle, Label_File->width()));
+    Label_File->setToolTip(progressFile_);
+    progressTimer_->start();
+}
+
+void TFormMain::FetchRunReports(std::size_t most) {
+    if (!reporter_)
+        return;
+    bool more = false;
+    const std::vector<RunReport> reports = reporter_->Take(most, more);
+    const RunReport* progress = nullptr;
+    QStringList lines;
+    for (const RunReport& report : reports) {
+        if (report.kind == RunReport::Kind::Line)
+            lines << report.text;
+        else
+            progress = &report;
+    }
+    AppendLogLines(lines);
+    if (progress && !closing_)
+        ShowProgress(*progress);
+    if (more)
+        QMetaObject::invokeMethod(this, [this] { FetchRunReports(GuiRunReporter::kBatch); }, Qt::QueuedConnection);
+}
+
+void TFormMain::StopRun() {
+    if (!reporter_ || !worker_)
+        return;
+    reporter_->RequestStop();
+    Btn_Stop->setEnabled(false);
 }
 
 void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck check) {
     errorClassId_ = classId;
     if (closing_)
         return;
+    if (askingToClose_) {
+        heldRunEnd_ = {[this, classId, className, check] { RunCheckFailed(classId, className, check); }, true};
+        return;
+    }
     // The class as the run saw it, even if it was renamed since.
     prompts_.Information(check == ModelCheck::Key
                              ? className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
@@ -632,17 +781,43 @@ void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck
 }
 
 void TFormMain::RunFinished() {
-    if (closing_)
+    if (closing_ || closeAfterRun_)
         return;
-    prompts_.Notice(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
+    if (askingToClose_) {
+        heldRunEnd_ = {[this] { RunFinished(); }, false};
+        return;
+    }
+    QString text = QStringLiteral("所有代码生成完毕!");
+    if (!runWarnings_.isEmpty()) {
+        // A warning (a name the site cannot use, an edit kept beside the
+        // new text) must not hide behind a finished run: they come with the
+        // completion notice.
+        text += QStringLiteral("\n\n但有%1条警告：").arg(runWarnings_.size());
+        for (int i = 0; i < runWarnings_.size() && i < kWarningsInBox; ++i)
+            text += QStringLiteral("\n") + runWarnings_[i];
+        if (runWarnings_.size() > kWarningsInBox)
+            text += QStringLiteral("\n……");
+        text += QStringLiteral("\n\n全部警告见“生成进度”中的红色行。");
+    }
+    prompts_.Notice(QStringLiteral("任务提示"), text);
     // The folder of the site just generated, even if the selection changed
     // while the run was going.
-    opener_.Open(LocalUrl(folders_.Site(runProjectName_)));
+    OpenOrSay(LocalUrl(folders_.Site(runProjectName_)), QStringLiteral("生成的网站所在的文件夹"));
 }
 
 void TFormMain::RunFailed(const QString& message) {
-    if (!closing_)
-        prompts_.Information(message);
+    if (closing_ || closeAfterRun_)
+        return;
+    if (askingToClose_) {
+        heldRunEnd_ = {[this, message] { RunFailed(message); }, true};
+        return;
+    }
+    prompts_.Information(message);
+}
+
+void TFormMain::RunStopped(std::size_t /*written*/) {
+    // The log's last line says the run stopped and how many files it wrote;
+    // the user asked for it, so no box.
 }
 
 void TFormMain::RunEnded() {
@@ -651,7 +826,86 @@ void TFormMain::RunEnded() {
     worker_->wait();
     worker_->deleteLater();
     worker_ = nullptr;
+    FetchRunReports(static_cast<std::size_t>(-1));
     reporter_.reset();
+    progressTimer_->stop();
+    progressWaiting_ = false;
+    ShowRunControls(false);
+    if (closeAfterRun_)
+        close();
+}
+
+// ---- Window ----
+
+void TFormMain::keyPressEvent(QKeyEvent* event) {
+    // Esc that no control of the window has taken stops the run.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && worker_) {
+        StopRun();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (worker_) {
+        // Closed again while the run stops: it closes by itself once stopped.
+        if (closeAfterRun_) {
+            event->ignore();
+            return;
+        }
+        // The run goes on while the question is open; should it end
+        // meanwhile, its box waits for the answer instead of covering it.
+        askingToClose_ = true;
+        const bool stop =
+            prompts_.Confirm(QStringLiteral("退出提示"), QStringLiteral("代码正在生成，要停止生成并关闭窗口吗？"));
+        askingToClose_ = false;
+        const HeldRunEnd held = std::exchange(heldRunEnd_, HeldRunEnd{});
+        // Kept open: the box of a run that ended meanwhile. Closing: only a
+        // failure is still worth saying.
+        if (held.show && (!stop || held.failure))
+            held.show();
+        if (!stop) {
+            event->ignore();
+            return;
+        }
+        if (worker_) {
+            closeAfterRun_ = true;
+            StopRun();
+            event->ignore();
+            return;
+        }
+    }
+    SaveGeometry();
+    event->accept();
+}
+
+void TFormMain::RestoreGeometry() {
+    const QByteArray geometry = WindowSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+void TFormMain::SaveGeometry() const {
+    QSettings settings = WindowSettings();
+    settings.setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+}
+
+void TFormMain::ShowRunControls(bool shown) {
+    PB_Progress->setVisible(shown);
+    Label_File->setVisible(shown);
+    Btn_Stop->setVisible(shown);
+}
+
+void TFormMain::UpdateStartHint() { Label_Start->setVisible(CB_Project->count() == 0); }
+
+void TFormMain::OpenOrSay(const QUrl& url, const QString& what) {
+    const QString path = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    QPointer<TFormMain> self(this);
+    opener_.Open(url, [self, what, path](const QString& reason) {
+        if (self && !self->closing_)
+            self->prompts_.OpenFailed(QStringLiteral("无法打开%1（%2）。请自己打开它：").arg(what, reason), path);
+    });
 }
 
 // ---- About ----
@@ -665,7 +919,7 @@ void TFormMain::About1Click() {
 
 // ---- Home page ----
 
-void TFormMain::OpenHomePage() { opener_.Open(LocalUrl(folders_.Resources() / kHomePagePath)); }
+void TFormMain::OpenHomePage() { OpenOrSay(LocalUrl(folders_.Resources() / kHomePagePath), QStringLiteral("帮助页面")); }
 
 void TFormMain::Image1Click() { OpenHomePage(); }
 

@@ -3,7 +3,9 @@
 #include "base/RunReporter.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
+#include <cstddef>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -19,6 +21,8 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class QTableWidget;
 class QThread;
 class QTimer;
@@ -28,6 +32,7 @@ namespace quorrel {
 class Banner;
 class GuiRunReporter;
 class Opener;
+struct RunReport;
 class Prompts;
 class SchemaReader;
 
@@ -40,6 +45,8 @@ public:
     static constexpr int kClientWidth = 770;
     static constexpr int kClientHeight = 547;
     static constexpr int kHomePageDelayMs = 5000;
+    // Warnings of a run quoted in its completion box; the log holds them all.
+    static constexpr int kWarningsInBox = 3;
 
     TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget* parent = nullptr);
     ~TFormMain() override;
@@ -98,6 +105,9 @@ public:
     void A1Click();   // generate project
     void V1Click();   // preview the run's changes, and start it from there
     void About1Click(); // version and folders
+    // Stops the run going on after the file being written (the 停止 button
+    // and Esc).
+    void StopRun();
 
     // Selection handlers.
     void CB_ProjectChange();
@@ -113,9 +123,21 @@ public:
     void RunCheckFailed(int classId, const QString& className, ModelCheck check);
     void RunFinished();
     void RunFailed(const QString& message);
+    void RunStopped(std::size_t written);
+    // Takes up to `most` reports the run has queued and shows them: lines in
+    // the log, the count on the progress bar. Asks itself again while more
+    // are waiting, so the event loop turns between batches.
+    void FetchRunReports(std::size_t most);
+    // Called on the worker thread after each file of later runs is counted;
+    // tests hold a run there.
+    void SetRunProgressHook(std::function<void(std::size_t done)> hook) { progressHook_ = std::move(hook); }
+    // The warning lines of the current or last run, in order.
+    const QStringList& RunWarnings() const { return runWarnings_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
@@ -123,9 +145,20 @@ private:
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TFormMain::*handler)());
     void ClearMembers();
     void OpenHomePage();
+    // Opens a folder or an address; when the desktop cannot, a box says so
+    // with the path to copy.
+    void OpenOrSay(const QUrl& url, const QString& what);
     void RunEnded();
     // Starts the generation run of a project on the worker thread.
     void StartRun(int projectId, const QString& projectName, bool overwriteEdited);
+    void AppendLogLines(const QStringList& lines);
+    void ShowProgress(const RunReport& report);
+    void ShowWaitingProgress();
+    // The progress bar, the file's name and the stop button, shown during a run.
+    void ShowRunControls(bool shown);
+    void UpdateStartHint();
+    void RestoreGeometry();
+    void SaveGeometry() const;
 
     TFolders folders_;
     Prompts& prompts_;
@@ -147,12 +180,35 @@ private:
     QTableWidget* LV_Member = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QPlainTextEdit* Memo_State = nullptr;
+    QProgressBar* PB_Progress = nullptr;
+    QLabel* Label_File = nullptr;
+    QPushButton* Btn_Stop = nullptr;
+    QLabel* Label_Start = nullptr;  // how to begin, over the empty class list
     QTimer* Timer1 = nullptr;
 
     // Set while the window fills its lists, so that the class list's
     // selection handler runs only for the user's own choices.
     bool filling_ = false;
     bool closing_ = false;
+    // The user chose to close the window during a run: it closes once the
+    // run has stopped.
+    bool closeAfterRun_ = false;
+    // The close question is open; a run that ends meanwhile holds its box.
+    bool askingToClose_ = false;
+    struct HeldRunEnd {
+        std::function<void()> show;
+        bool failure = false;
+    };
+    HeldRunEnd heldRunEnd_;
+    QStringList runWarnings_;
+    // The count last reported, shown at most every kProgressIntervalMs.
+    static constexpr int kProgressIntervalMs = 40;
+    QTimer* progressTimer_ = nullptr;
+    std::size_t progressDone_ = 0;
+    std::size_t progressTotal_ = 0;
+    QString progressFile_;
+    bool progressWaiting_ = false;
+    std::function<void(std::size_t)> progressHook_;
 
     std::unique_ptr<GuiRunReporter> reporter_;
     QThread* worker_ = nullptr;

@@ -1,5 +1,8 @@
 #pragma once
+#include <QString>
 #include <QUrl>
+
+#include <functional>
 
 namespace quorrel {
 
@@ -7,8 +10,12 @@ namespace quorrel {
 // Tests record what would be opened instead.
 class Opener {
 public:
+    // Told, on the GUI thread and possibly later, that the desktop could not
+    // open the address; the reason in a few words.
+    using FailureHandler = std::function<void(const QString& reason)>;
+
     virtual ~Opener() = default;
-    virtual void Open(const QUrl& url) = 0;
+    virtual void Open(const QUrl& url, FailureHandler onFailure) = 0;
 };
 
 } // namespace quorrel

@@ -19,6 +19,9 @@ public:
     virtual QString Input(const QString& caption, const QString& prompt, const QString& initial) = 0;
     // A failed command: shows the error text.
     virtual void ErrorBox(const QString& text) = 0;
+    // Something could not be opened: the text, then the path, which the user
+    // can select and copy with a button.
+    virtual void OpenFailed(const QString& text, const QString& path) = 0;
 };
 
 } // namespace quorrel

@@ -1,9 +1,17 @@
 #include "ui/QtPrompts.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
 
 #include <utility>
 
@@ -84,6 +92,52 @@ QString QtPrompts::Input(const QString& caption, const QString& prompt, const QS
 
 void QtPrompts::ErrorBox(const QString& text) {
     ShowBox(Owner(), QMessageBox::Critical, title_, text, QMessageBox::Ok);
+}
+
+void QtPrompts::OpenFailed(const QString& text, const QString& path) {
+    QWidget* owner = Owner();
+    QDialog box(owner);
+    box.setObjectName(QStringLiteral("OpenFailedBox"));
+    box.setWindowTitle(title_);
+    auto* layout = new QVBoxLayout(&box);
+    auto* message = new QHBoxLayout;
+    auto* icon = new QLabel(&box);
+    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, &box).pixmap(iconSize, iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    message->addWidget(icon);
+    auto* label = new QLabel(text, &box);
+    label->setObjectName(QStringLiteral("Label_Text"));
+    label->setWordWrap(true);
+    message->addWidget(label, 1);
+    layout->addLayout(message);
+
+    // The path in a read-only field: selectable, and copied whole by the button.
+    auto* row = new QHBoxLayout;
+    auto* field = new QLineEdit(path, &box);
+    field->setObjectName(QStringLiteral("Edt_Path"));
+    field->setReadOnly(true);
+    field->setMinimumWidth(360);
+    field->setCursorPosition(0);
+    auto* copy = new QPushButton(QStringLiteral("复制路径"), &box);
+    copy->setObjectName(QStringLiteral("Btn_Copy"));
+    copy->setAutoDefault(false);
+    QObject::connect(copy, &QPushButton::clicked, &box, [field, copy] {
+        QGuiApplication::clipboard()->setText(field->text());
+        field->selectAll();
+        copy->setText(QStringLiteral("已复制"));
+    });
+    row->addWidget(field, 1);
+    row->addWidget(copy);
+    layout->addLayout(row);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    buttons->button(QDialogButtonBox::Ok)->setText(OkText());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    box.exec();
+    ReturnFocus(owner);
 }
 
 } // namespace quorrel

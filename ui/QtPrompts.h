@@ -20,6 +20,7 @@ public:
     void Notice(const QString& caption, const QString& text) override;
     QString Input(const QString& caption, const QString& prompt, const QString& initial) override;
     void ErrorBox(const QString& text) override;
+    void OpenFailed(const QString& text, const QString& path) override;
 
 private:
     QWidget* Owner() const;

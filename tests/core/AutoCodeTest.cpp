@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace quorrel {
 namespace {
@@ -30,6 +31,23 @@ public:
     void CheckFailed(int classId, const std::string&, ModelCheck check) override { failedChecks.emplace_back(classId, check); }
     void Finished() override { ++finished; }
     void Failed(const std::string& message) override { failures.push_back(message); }
+    void Progress(std::size_t done, std::size_t total, const std::string& file) override {
+        progress.push_back({done, total, file});
+        if (stopAt && done == *stopAt)
+            stopAsked = true;
+    }
+    bool StopRequested() const override { return stopAsked; }
+    void Stopped(std::size_t written) override { stopped.push_back(written); }
+
+    struct Report {
+        std::size_t done, total;
+        std::string file;
+    };
+    std::vector<Report> progress;
+    // The user asks the run to stop once this many files are written.
+    std::optional<std::size_t> stopAt;
+    bool stopAsked = false;
+    std::vector<std::size_t> stopped;
 
     std::vector<std::string> lines;
     std::vector<std::pair<int, ModelCheck>> failedChecks;
@@ -427,6 +445,73 @@ TEST_F(GenerationRun, WritesTheModelAsItWasWhenTheRunStarted) {
     EXPECT_TRUE(after.count("admin/person.php"));
     EXPECT_TRUE(after.count("admin/later.php"));
     EXPECT_NE(after.at("admin/post.php"), before.at("admin/post.php"));
+}
+
+class StoppableRun : public GenerationRun {
+protected:
+    void SetUp() override {
+        GenerationRun::SetUp();
+        AddUserClass();
+        classes.AddClass(1, "Post", "文章");
+        members.AddMember(Member(2, "pid", kTypeInteger, true, true));
+        members.AddMember(Member(2, "author", "User", false, false));
+    }
+    std::size_t Total() const { return TAutoCode::FileCount(*TProjectSnapshot::Take(1)); }
+};
+
+TEST_F(StoppableRun, CountsEveryFileUpToTheNumberKnownBeforeTheRunStarts) {
+    const std::size_t total = Total();
+    ASSERT_EQ(total, 2 + 2 * 4 + std::size(SiteHome::kFolders) + std::size(SiteHome::kFiles));
+    const auto run = Run();
+    ASSERT_EQ(run.finished, 1) << (run.failures.empty() ? "" : run.failures[0]);
+    ASSERT_EQ(run.progress.size(), total);
+    for (std::size_t i = 0; i < total; ++i) {
+        EXPECT_EQ(run.progress[i].done, i + 1);
+        EXPECT_EQ(run.progress[i].total, total);
+        EXPECT_TRUE(fs::exists(home.home() / run.progress[i].file)) << run.progress[i].file;
+    }
+    EXPECT_EQ(run.progress[1].file, "projects/shop/admin/include/site_model.php");
+    EXPECT_EQ(run.progress[2].file, "projects/shop/admin/templates/admin/user_add.html");
+    EXPECT_EQ(run.progress.back().file, "projects/shop/user.php");
+    EXPECT_TRUE(run.stopped.empty());
+}
+
+TEST_F(StoppableRun, StopsAfterTheFileBeingWrittenAndSaysHowManyWereWritten) {
+    RecordingReporter reporter;
+    reporter.stopAt = 3;  // asked while the third file is written
+    TAutoCode(1, "shop", "php_", home.home(), reporter).Execute();
+    EXPECT_EQ(reporter.finished, 0);
+    EXPECT_TRUE(reporter.failures.empty());
+    EXPECT_EQ(reporter.stopped, std::vector<std::size_t>{3});
+    ASSERT_EQ(reporter.progress.size(), 3u);
+    ASSERT_GE(reporter.lines.size(), 2u);
+    EXPECT_EQ(reporter.lines.back(), "代码生成已停止：已写入3个文件，共" + std::to_string(Total()) + "个。");
+    EXPECT_EQ(reporter.lines[reporter.lines.size() - 2],
+              "projects/shop/admin/templates/admin/user_add.html生成完毕!");
+    EXPECT_EQ(GeneratedFiles(home.site("shop")).size(), 3u);
+    EXPECT_FALSE(fs::exists(home.site("shop") / "admin/templates/admin/user_edit.html"));
+    EXPECT_FALSE(fs::exists(home.site("shop") / "cache"));
+}
+
+TEST_F(StoppableRun, StopsBetweenTheResourcesToo) {
+    const std::size_t total = Total();
+    RecordingReporter reporter;
+    reporter.stopAt = total - 1;  // the last resource file is not copied
+    TAutoCode(1, "shop", "php_", home.home(), reporter).Execute();
+    EXPECT_EQ(reporter.stopped, std::vector<std::size_t>{total - 1});
+    EXPECT_EQ(reporter.lines.back(), TAutoCode::StoppedLine(total - 1, total));
+    EXPECT_EQ(reporter.lines[reporter.lines.size() - 2], "移动projects/shop/ucenter.php完毕!");
+    EXPECT_TRUE(fs::exists(home.site("shop") / "ucenter.php"));
+    EXPECT_FALSE(fs::exists(home.site("shop") / "user.php"));
+}
+
+TEST_F(StoppableRun, AStopAskedBeforeTheFirstFileWritesNothing) {
+    RecordingReporter reporter;
+    reporter.stopAsked = true;
+    TAutoCode(1, "shop", "php_", home.home(), reporter).Execute();
+    EXPECT_EQ(reporter.stopped, std::vector<std::size_t>{0});
+    EXPECT_EQ(reporter.lines, std::vector<std::string>{TAutoCode::StoppedLine(0, Total())});
+    EXPECT_FALSE(fs::exists(home.home() / "projects"));
 }
 
 TEST_F(GenerationRun, LockedOrDamagedModelFailsAtTheStartWritingNothing) {

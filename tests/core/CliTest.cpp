@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <csignal>
 #include <cstdio>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorrel {
 namespace {
@@ -195,6 +197,71 @@ TEST_F(CommandLine, GenerateReportsProgressAndExitStatus) {
     EXPECT_NE(unknown.err.find("nope"), std::string::npos);
     EXPECT_EQ(Cli(home.home(), {"generate"}).status, 2);
     EXPECT_EQ(Cli(home.home(), {"frobnicate"}).status, 2);
+}
+
+// A model of one project "big" with `classes` classes of a key and a display member.
+std::string BigModel(int classes) {
+    const std::string member = R"("memberLength":0,"memberComment":"","memberIsMust":1,"memberIsInteger":1,)"
+                               R"("memberIsFloat":0,"queryFlag":0,"memberQueryDisplay":1)";
+    std::string json = R"({"projects":[{"projectName":"big","classes":[)";
+    for (int c = 1; c <= classes; ++c) {
+        json += (c > 1 ? "," : "");
+        json += R"({"className":"Entity)" + std::to_string(c) + R"(","friendName":"实体","members":[)";
+        json += R"({"memberName":"id","memberType":"整型","memberIsPri":1,"memberIsDisplay":0,)" + member + "},";
+        json += R"({"memberName":"code","memberType":"整型","memberIsPri":0,"memberIsDisplay":1,)" + member + "}]}";
+    }
+    return json + "]}]}";
+}
+
+TEST_F(CommandLine, CtrlCStopsTheRunAfterTheFileBeingWrittenWithStatus130) {
+    // 1,000 classes print far more than a pipe holds: the run cannot end
+    // before the test reads on, whenever the signal arrives.
+    constexpr int kClasses = 1000;
+    WriteFile(home.home() / "big.json", BigModel(kClasses));
+    ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "big.json").string()}).status, 0);
+
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string homeArg = home.home().string();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl(QUORREL_CLI, QUORREL_CLI, "--home", homeArg.c_str(), "generate", "big", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    FILE* stream = fdopen(out[0], "r");
+    ASSERT_NE(stream, nullptr);
+    std::vector<std::string> lines;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, stream)) {
+        std::string line(buffer);
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        lines.push_back(line);
+        if (lines.size() == 1)
+            kill(pid, SIGINT);  // after the first progress line has been read
+    }
+    fclose(stream);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.front(), "projects/big/admin/templates/fream.tpl菜单页生成完毕!");
+    // Every line but the last names a file written; the last says how many.
+    const std::size_t written = lines.size() - 1;
+    const std::size_t total = 2 + 4 * kClasses + 8 + 20;
+    EXPECT_LT(written, 4u * kClasses);
+    EXPECT_EQ(lines.back(), "代码生成已停止：已写入" + std::to_string(written) + "个文件，共" + std::to_string(total) + "个。");
+    std::size_t onDisk = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(home.site("big") / "admin"))
+        onDisk += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(onDisk, written) << "no file beyond the last line is written";
 }
 
 TEST_F(CommandLine, FailedCheckExitsWithThreeAndTheWindowText) {

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QSettings>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -40,13 +41,13 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace quorrel::test {
 
-enum class BoxKind { Information, Confirm, Notice, Input, Error };
+enum class BoxKind { Information, Confirm, Notice, Input, Error, OpenFailed };
 
 struct Box {
     BoxKind kind;
     QString caption;  // empty for information and error boxes (the application's title)
     QString text;     // the prompt line for input boxes
-    QString initial;  // input boxes only
+    QString initial;  // input boxes: the initial text; open failures: the path
     bool onGuiThread = true;
 };
 
@@ -83,6 +84,9 @@ public:
         return answer ? *answer : initial;
     }
     void ErrorBox(const QString& text) override { Record({BoxKind::Error, {}, text, {}}); }
+    void OpenFailed(const QString& text, const QString& path) override {
+        Record({BoxKind::OpenFailed, {}, text, path});
+    }
 
     // The texts of the boxes of one kind, in order.
     std::vector<QString> Texts(BoxKind kind) const {
@@ -107,7 +111,13 @@ private:
 class FakeOpener : public Opener {
 public:
     std::vector<QUrl> opened;
-    void Open(const QUrl& url) override { opened.push_back(url); }
+    // When set, every address fails to open with this reason.
+    std::optional<QString> failWith;
+    void Open(const QUrl& url, FailureHandler onFailure) override {
+        opened.push_back(url);
+        if (failWith)
+            onFailure(*failWith);
+    }
 };
 
 // Runs the event loop until cond holds or the time is up.
@@ -230,6 +240,10 @@ protected:
     std::unique_ptr<TFormMain> form;
     std::deque<Driver> drivers;
     std::vector<ShownDialog> dialogs;
+
+    // Every test starts without remembered window settings (the test
+    // program keeps them in a temporary folder of its own).
+    GuiTest() { QSettings(QStringLiteral("quorrel"), QStringLiteral("quorrel")).clear(); }
 
     void TearDown() override {
         if (form) {
