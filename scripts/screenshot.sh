@@ -60,6 +60,8 @@ JSON
 
 mkdir -p docs
 out=$PWD/docs/main-window.png
+# The window at its usual size, whatever size the user's own window keeps.
+export XDG_CONFIG_HOME="$home/config"
 if command -v xvfb-run >/dev/null 2>&1; then
   xvfb-run -a -s "-screen 0 1024x768x24" "$bin/quorrel" --home "$home" --screenshot "$out" 2>/dev/null
 else

@@ -163,7 +163,7 @@ void TFormMain::BuildControls() {
     LB_Object->setSelectionMode(QAbstractItemView::SingleSelection);
     left->addWidget(LB_Object, 1);
     // Over the empty list of an empty model: how to begin.
-    Label_Start = new QLabel(QStringLiteral("还没有项目。\n请先用菜单“项目操作 → 新建项目”创建一个项目，再添加类和成员。"),
+    Label_Start = new QLabel(QStringLiteral("还没有项目。\n请先用菜单\n项目操作 → 新建项目\n创建一个项目，再添加类和成员。"),
                              LB_Object->viewport());
     Label_Start->setObjectName(QStringLiteral("Label_Start"));
     Label_Start->setWordWrap(true);
