@@ -1,4 +1,4 @@
-#include "tests/support/SiteHome.h"
+#include "tests/support/CliRunner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -16,29 +16,10 @@ using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = test::CliResult;
 
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs quorrel-cli with a home folder, capturing both streams.
 Result Cli(const fs::path& home, const std::vector<std::string>& args) {
-    TempFolder scratch;
-    std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.string());
-    for (const auto& arg : args)
-        command += " " + Quote(arg);
-    const fs::path out = scratch.path() / "out", err = scratch.path() / "err";
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    return test::RunCli(home, args);
 }
 
 const char* kModel = R"({"projects":[{"projectId":7,"projectName":"shop","classes":[
@@ -150,9 +131,9 @@ TEST_F(CommandLine, FailuresAreMessagesAndUnwrittenOutputIsAnError) {
     ASSERT_EQ(Cli(home.home(), {"import", (home.home() / "model.json").string()}).status, 0);
     for (const auto& args : {std::vector<std::string>{"export", "shop"},
                                                 {"sql", "shop"}, {"projects"}, {"generate", "shop"}}) {
-        std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.home().string());
+        std::string command = test::ShellQuote(QUORREL_CLI) + " --home " + test::ShellQuote(home.home().string());
         for (const auto& arg : args)
-            command += " " + Quote(arg);
+            command += " " + test::ShellQuote(arg);
         const int raw = std::system((command + " >/dev/full 2>/dev/null").c_str());
         EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << args[0] << " to a full disk";
     }
@@ -164,7 +145,7 @@ TEST_F(CommandLine, FailuresAreMessagesAndUnwrittenOutputIsAnError) {
 
 TEST_F(CommandLine, ImportsOfOneFileAtOnceAddTheProjectOnceAndWhole) {
     // Four processes started together; each waits for the model's lock.
-    std::string command = "cd " + Quote(home.home().string()) + " && for i in 1 2 3 4; do " + Quote(QUORREL_CLI) +
+    std::string command = "cd " + test::ShellQuote(home.home().string()) + " && for i in 1 2 3 4; do " + test::ShellQuote(QUORREL_CLI) +
                           " --home . import model.json >out$i 2>&1; echo $? >status$i & done; wait";
     ASSERT_EQ(std::system(command.c_str()), 0);
     int succeeded = 0;

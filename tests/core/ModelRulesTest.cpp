@@ -6,7 +6,7 @@
 #include "generation/ModelValidator.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
-#include "tests/support/SiteHome.h"
+#include "tests/support/CliRunner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -86,19 +86,14 @@ const std::vector<Rule>& Rules() {
     return rules;
 }
 
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using test::ShellQuote;
 
 // Runs quorrel-cli with the home folder; the exit status and what it wrote
 // to standard error.
 std::pair<int, std::string> Cli(const fs::path& home, const std::string& args) {
     const fs::path err = home / "cli.err";
-    const int raw = std::system((Quote(QUORREL_CLI) + " --home " + Quote(home.string()) + " " + args + " >/dev/null 2>" +
-                                 Quote(err.string()))
+    const int raw = std::system((ShellQuote(QUORREL_CLI) + " --home " + ShellQuote(home.string()) + " " + args + " >/dev/null 2>" +
+                                 ShellQuote(err.string()))
                                     .c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(err)};
 }
@@ -141,7 +136,7 @@ public:
 TEST(ModelRules, TheValidModelIsImportedAndGenerated) {
     test::SiteHome home;
     test::WriteFile(home.home() / "model.json", kModel);
-    const auto [status, err] = Cli(home.home(), "import " + Quote((home.home() / "model.json").string()));
+    const auto [status, err] = Cli(home.home(), "import " + ShellQuote((home.home() / "model.json").string()));
     ASSERT_EQ(status, 0) << err;
     RecordingReporter reporter;
     TAutoCode(TProjectDAO().LoadProjects().back().id, "shop", "php_", home.home(), reporter).Execute();
@@ -158,7 +153,7 @@ TEST_P(EachRule, IsRefusedByTheImportAndByTheRunNamingTheRule) {
     // The import refuses the whole file and stores nothing.
     test::SiteHome home;
     test::WriteFile(home.home() / "model.json", model.dump());
-    const auto [status, err] = Cli(home.home(), "import " + Quote((home.home() / "model.json").string()));
+    const auto [status, err] = Cli(home.home(), "import " + ShellQuote((home.home() / "model.json").string()));
     EXPECT_EQ(status, 1) << err;
     for (const std::string& piece : rule.said)
         EXPECT_NE(err.find(piece), std::string::npos) << "import: " << piece << " not in " << err;

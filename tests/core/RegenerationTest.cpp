@@ -6,7 +6,7 @@
 #include "model/ClassDAO.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
-#include "tests/support/SiteHome.h"
+#include "tests/support/CliRunner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -25,28 +25,10 @@ using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using Result = test::CliResult;
 
 Result Cli(const fs::path& home, const std::vector<std::string>& args) {
-    TempFolder scratch;
-    std::string command = Quote(QUORREL_CLI) + " --home " + Quote(home.string());
-    for (const auto& arg : args)
-        command += " " + Quote(arg);
-    const fs::path out = scratch.path() / "out", err = scratch.path() / "err";
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    return test::RunCli(home, args);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

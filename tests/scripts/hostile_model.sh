@@ -21,15 +21,7 @@ cli=$home_in/quorrel-cli
 [ -x "$cli" ] || abort "no quorrel-cli in $home_in"
 [ -d "$home_in/bak" ] && [ -d "$home_in/template" ] || abort "no laid-out bak/ and template/ in $home_in"
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/hostile-model.XXXXXX")
-MARIADB_PID=""
-cleanup() {
-  stop_pid "$MARIADB_PID"
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
+make_scratch hostile-model
 
 # --- the two models, imported and generated ----------------------------------
 home=$tmp/home

@@ -22,15 +22,7 @@ cli=$home/quorrel-cli
 [ -x "$cli" ] || { echo "no quorrel-cli in $home (build it first)" >&2; exit 1; }
 data=$src/tests/scripts/support/import_db
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/import-db.XXXXXX")
-MARIADB_PID=""
-cleanup() {
-  stop_pid "$MARIADB_PID"
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
+make_scratch import-db
 
 start_mariadb "$tmp/server" || abort "MariaDB did not start"
 sock=$MARIADB_SOCKET

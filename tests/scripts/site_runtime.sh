@@ -13,15 +13,7 @@ home=$(cd "${2:?usage: site_runtime.sh SOURCE_DIR HOME_DIR}" && pwd) || exit 2
 require_tools php mariadbd mariadb-install-db mariadb
 [ -f "$home/bak/smarty/Smarty.class.php" ] || { echo "no laid-out bak/ with Smarty in $home (build the 'home' target)" >&2; exit 1; }
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-runtime.XXXXXX")
-MARIADB_PID=""
-cleanup() {
-  stop_pid "$MARIADB_PID"
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
+make_scratch site-runtime
 
 cp -a "$home/bak" "$tmp/site"
 mkdir -p "$tmp/site/admin/templates/admin"

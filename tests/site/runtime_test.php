@@ -753,7 +753,9 @@ if ($socket === '') {
                 'title' => array('type' => 'string', 'length' => 50, 'required' => false, 'label' => '名称', 'picture' => false, 'reference' => null))),
             'Note' => array('table' => 't_note', 'label' => '笔记', 'key' => 'id', 'display' => 'id', 'members' => array(
                 'id' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '编号', 'picture' => false, 'reference' => null),
-                'category' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '分类', 'picture' => false, 'reference' => 'Category'))),
+                'category' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '分类', 'picture' => false, 'reference' => 'Category'),
+                // The field the picture chooser below fills in.
+                'photo' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '图片', 'picture' => true, 'reference' => null))),
         ), true) . ';');
         $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket);
         $db->link->query('CREATE TABLE t_category (code varchar(30) COLLATE utf8_bin NOT NULL, title varchar(50) COLLATE utf8_bin NULL,'

@@ -90,3 +90,13 @@ start_mariadb() {
   cat "$dir/mysqld.err" >&2
   return 1
 }
+
+# A scratch folder in $tmp for a test whose only server is a private MariaDB
+# (start_mariadb sets MARIADB_PID): on any exit the server is stopped and the
+# folder removed.
+make_scratch() {
+  tmp=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+  MARIADB_PID=""
+  trap 'stop_pid "$MARIADB_PID"; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+  trap 'exit 130' INT TERM HUP
+}

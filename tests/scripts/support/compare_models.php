@@ -6,9 +6,8 @@
 // list flags; the friendly name (the script writes no table comments, so
 // the table name comes back); an image member comes back as a text column;
 // every column but a text one is NOT NULL, so only text members keep an
-// optional flag; an empty comment comes back as the column's name, and
-// "$dbprefix" in a comment as the prefix (the script replaces it all
-// through its text); the script puts the key column first. Classes
+// optional flag; an empty comment comes back as the column's name; the
+// script puts the key column first. Classes
 // named after the command line are expected to be missing (their names are
 // refused), and references to them come back as the referenced key's type.
 // Prints one line per difference; exit status 1 when there is one.
@@ -70,8 +69,7 @@ foreach ($original['classes'] as $class) {
             'memberLength' => $length,
             'memberIsPri' => (int)$m['memberIsPri'],
             'memberIsMust' => $optional ? 0 : 1,
-            'memberComment' => $m['memberComment'] === '' ? $m['memberName']
-                : str_replace('$dbprefix', $prefix, $m['memberComment']),
+            'memberComment' => $m['memberComment'] === '' ? $m['memberName'] : $m['memberComment'],
         );
     }
     // Stable since PHP 8.0: the other members keep their order.

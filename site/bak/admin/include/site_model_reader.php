@@ -64,3 +64,11 @@ function site_model_class($class)
     $model = site_model();
     return $model !== null && (is_string($class) || is_int($class)) && isset($model[$class]) ? $model[$class] : null;
 }
+
+/* A class name with its first letter lowered when that is an ASCII
+   capital: the stem of the class's controller and page names. */
+function site_lower_first($name)
+{
+    $name = (string)$name;
+    return $name !== '' && $name[0] >= 'A' && $name[0] <= 'Z' ? strtolower($name[0]) . substr($name, 1) : $name;
+}

@@ -22,14 +22,6 @@ const SITE_REFERENCE_LIST_MAX = 300;
 const SITE_REFERENCE_SEARCH_DEFAULT = 20;
 const SITE_REFERENCE_SEARCH_MAX = 50;
 
-/* A class name with its first letter lowered, as the controllers and
-   templates name it. */
-function site_lower_first($name)
-{
-    $name = (string)$name;
-    return $name !== '' && $name[0] >= 'A' && $name[0] <= 'Z' ? strtolower($name[0]) . substr($name, 1) : $name;
-}
-
 /* The table of a class, named as the controllers name it. */
 function site_class_table($className)
 {

@@ -173,14 +173,6 @@ function site_require_model()
     return $model;
 }
 
-/* A class name with its first letter lowered when that is an ASCII
-   capital: the stem of the class's controller and page names. */
-function site_lower_first($name)
-{
-    $name = (string)$name;
-    return $name !== '' && $name[0] >= 'A' && $name[0] <= 'Z' ? strtolower($name[0]) . substr($name, 1) : $name;
-}
-
 /**
  * The class a generated controller serves, found in the description by
  * the controller's file stem (as the run names the file: the class's name
