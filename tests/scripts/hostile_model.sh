@@ -5,7 +5,8 @@
 # every PHP file of the site passes "php -l"; every controller has the same
 # PHP tokens as the plain model's; every page compiles and renders in Smarty 4
 # to the same code and elements as the plain model's, showing each text as it
-# is; the database script loads and stores each comment as it is.
+# is, in Chromium too; the database script loads and stores each comment as
+# it is.
 #   hostile_model.sh SOURCE_DIR HOME_DIR
 # Starts a private MariaDB on a Unix socket in a scratch folder and stops it.
 set -uo pipefail
@@ -15,7 +16,8 @@ home_in=$(cd "${2:?usage: hostile_model.sh SOURCE_DIR HOME_DIR}" && pwd) || exit
 smarty_dir=${QUORREL_SMARTY_DIR:-/usr/share/php/smarty4}
 
 . "$src/tests/scripts/support/common.sh"
-require_tools php mariadbd mariadb-install-db mariadb
+require_tools php mariadbd mariadb-install-db mariadb node chromium
+[ -d "$src/tests/e2e/node_modules/playwright-core" ] || skip "playwright-core is not installed (npm ci in tests/e2e)"
 [ -f "$smarty_dir/bootstrap.php" ] || skip "Smarty 4 is not installed in $smarty_dir"
 cli=$home_in/quorrel-cli
 [ -x "$cli" ] || abort "no quorrel-cli in $home_in"
@@ -67,6 +69,14 @@ if php -d error_reporting=-1 "$src/tests/scripts/support/hostile_check.php" "$sm
   pass "the generated site shows every hostile text as it is and runs no text as code"
 else
   fail "the generated site shows every hostile text as it is and runs no text as code"
+fi
+
+# --- the same pages in a browser --------------------------------------------
+if NODE_PATH="$src/tests/e2e/node_modules" node "$src/tests/scripts/support/hostile_browser.js" \
+    "$tmp/compiled/browser.json"; then
+  pass "Chromium shows every hostile text as it is and runs none of it"
+else
+  fail "Chromium shows every hostile text as it is and runs none of it"
 fi
 
 summary

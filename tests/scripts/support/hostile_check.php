@@ -99,6 +99,17 @@ function render($site, $compileDir, $page) {
     return array(file_get_contents($file), $file, $html);
 }
 
+// The rendered pages of both sites saved for the browser check
+// (hostile_browser.js), with what it must find in them.
+function saved_pages($compileDir, $page, $html, $plainHtml) {
+    @mkdir("$compileDir/pages", 0777, true);
+    $files = array('file' => "$compileDir/pages/hostile-$page.html", 'plainFile' => "$compileDir/pages/plain-$page.html");
+    file_put_contents($files['file'], $html);
+    file_put_contents($files['plainFile'], $plainHtml);
+    return $files;
+}
+$browserPages = array();
+
 $model = json_decode(file_get_contents("$modelDir/hostile.json"), true)['projects'][0];
 $plainModel = json_decode(file_get_contents("$modelDir/plain.json"), true)['projects'][0];
 @mkdir("$compileDir/hostile", 0777, true);
@@ -163,6 +174,8 @@ foreach ($model['classes'] as $c => $class) {
         $missing = array_filter($shown, function ($comment) use ($dom) {
             return strpos($dom['text'], lines($comment)) === false;
         });
+        $browserPages[] = array('page' => $page, 'title' => $expectedTitle, 'texts' => array_map('lines', $shown),
+            'calls' => array()) + saved_pages($compileDir, $page, $html, $plainHtml);
         check(!$missing, "$page shows every member comment as it is",
             'missing: ' . json_encode(array_values($missing), JSON_UNESCAPED_UNICODE));
     }
@@ -180,6 +193,14 @@ try {
     check($dom['elements'] === $plainDom['elements'], 'fream.tpl renders the elements of the plain model\'s menu',
         first_difference($dom['elements'], $plainDom['elements']));
     $links = $dom['links'];
+    $calls = array();
+    foreach ($model['classes'] as $class) {
+        $calls[] = $class['friendName'];
+        $calls[] = $class['friendName'] . '管理';
+        $calls[] = '添加' . $class['friendName'];
+    }
+    $browserPages[] = array('page' => 'fream.tpl', 'title' => null, 'texts' => array(), 'calls' => $calls)
+        + saved_pages($compileDir, 'fream.tpl', $html, $plainHtml);
     foreach ($model['classes'] as $class) {
         $lower = lower_first($class['className']);
         $friend = $class['friendName'];
@@ -219,5 +240,6 @@ try {
     check(false, 'the database holds the tables of the script', get_class($e) . ': ' . $e->getMessage());
 }
 
+file_put_contents("$compileDir/browser.json", json_encode($browserPages, JSON_UNESCAPED_UNICODE));
 echo ($failed === 0 ? 'all checks passed' : "$failed checks failed") . "\n";
 exit($failed === 0 ? 0 : 1);
