@@ -8,6 +8,8 @@
 //      about 50 MB), whose time should grow in step with the file size.
 //   generation_bench [HOME_WITH_BAK [CLI]]   (default: the build's home folder
 //   and quorrel-cli)
+#include "bench/BenchSupport.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using quorrel::bench::Median;
 
 namespace {
 
@@ -136,11 +139,6 @@ fs::path MakeHome(const fs::path& root, const std::string& name, const fs::path&
     return home;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // The medians of one model's rounds: a fresh generation run followed by a
 // copy of what it wrote.
 struct RunFigures {
@@ -169,11 +167,9 @@ struct RunFigures {
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path source = argc > 1 ? fs::path(argv[1]) : fs::path(QUORREL_HOME_DIR);
-    if (!fs::is_directory(source / "bak") || !fs::is_directory(source / "template")) {
-        std::cerr << source.string() << " holds no bak/ and template/; build the project first\n";
+    const fs::path source = quorrel::bench::SourceHome(argc, argv, QUORREL_HOME_DIR);
+    if (source.empty())
         return 1;
-    }
     if (argc > 2)
         cli = argv[2];
     const fs::path root = fs::temp_directory_path() / ("quorrel-bench-" + std::to_string(getpid()));

@@ -9,6 +9,8 @@
 //   3. in-process, once connected: reading information_schema and mapping.
 //   import_db_bench [HOME_WITH_BAK [CLI]]   (default: the build's home folder
 //   and quorrel-cli)
+#include "bench/BenchSupport.h"
+
 #include "dbimport/MariaDbSchemaReader.h"
 #include "dbimport/SchemaMapper.h"
 
@@ -30,6 +32,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using quorrel::bench::Median;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -37,11 +40,6 @@ namespace {
 std::string cli = QUORREL_CLI;
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Starts a program; its output goes to the file (or /dev/null).
 pid_t Spawn(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
@@ -178,11 +176,9 @@ Figures Measure(const fs::path& root, const fs::path& source, const std::string&
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path source = argc > 1 ? fs::path(argv[1]) : fs::path(QUORREL_HOME_DIR);
-    if (!fs::is_directory(source / "bak") || !fs::is_directory(source / "template")) {
-        std::cerr << source.string() << " holds no bak/ and template/; build the project first\n";
+    const fs::path source = quorrel::bench::SourceHome(argc, argv, QUORREL_HOME_DIR);
+    if (source.empty())
         return 1;
-    }
     if (argc > 2)
         cli = argv[2];
     const fs::path root = fs::temp_directory_path() / ("quorrel-import-bench-" + std::to_string(getpid()));
