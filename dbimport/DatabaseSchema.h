@@ -23,6 +23,8 @@ struct TDatabaseSchema {
         std::optional<long long> maxLength;  // CHARACTER_MAXIMUM_LENGTH
         bool nullable = false;
         std::string comment;
+        std::string extra;                   // EXTRA, e.g. "auto_increment"
+        std::optional<std::string> defaultValue;  // COLUMN_DEFAULT as the server writes it
     };
     // One column of a primary key, unique key or foreign key.
     struct KeyColumn {

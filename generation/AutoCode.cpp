@@ -1,6 +1,7 @@
 #include "generation/AutoCode.h"
 
 #include "base/FileOperate.h"
+#include "generation/ModelHistory.h"
 #include "generation/ModelValidator.h"
 #include "base/OutputTree.h"
 #include "generation/RunProgress.h"
@@ -109,6 +110,10 @@ void TAutoCode::Run() {
         return;
     }
     plan.Finish(tablePrefix_);
+    // The structure this model gives the database, with its identities: what
+    // a later migration pairs the site's database with.
+    if (!plan.GetOptions().preview)
+        ModelHistory::Keep(plan.Site(), TSchemaModel::Of(*project));
     reporter_.Finished();
 }
 

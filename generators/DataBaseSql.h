@@ -6,6 +6,9 @@
 
 namespace quorrel {
 
+// A comment as the inside of a single-quoted SQL literal, on one line.
+std::string SqlCommentText(const std::string& comment);
+
 // Builds the MySQL script of a project: one CREATE TABLE per class with its
 // primary key, then one ALTER TABLE per reference member for its foreign
 // key, put into the script template (template/admin/mysql.sql).

@@ -3,11 +3,12 @@
 namespace quorrel {
 
 TClassSnapshot::TClassSnapshot(int classId, std::string className, std::string friendName,
-                               std::vector<TMember> members)
+                               std::vector<TMember> members, std::string classUid)
     : classId_(classId),
       className_(std::move(className)),
       friendName_(std::move(friendName)),
-      members_(std::move(members)) {}
+      members_(std::move(members)),
+      classUid_(std::move(classUid)) {}
 
 const TMember* TClassSnapshot::KeyMember() const {
     for (const TMember& m : members_)

@@ -13,12 +13,15 @@ using TMemberRefs = std::vector<std::reference_wrapper<const TMember>>;
 // One class of a project snapshot with its members in id order.
 class TClassSnapshot {
 public:
-    TClassSnapshot(int classId, std::string className, std::string friendName, std::vector<TMember> members);
+    TClassSnapshot(int classId, std::string className, std::string friendName, std::vector<TMember> members,
+                   std::string classUid = {});
 
     int ClassId() const { return classId_; }
     const std::string& ClassName() const { return className_; }
     const std::string& FriendName() const { return friendName_; }
     const std::vector<TMember>& Members() const { return members_; }
+    // The class's identity: kept through renames, carried by export and import.
+    const std::string& ClassUid() const { return classUid_; }
 
     // The first member flagged as primary key / display member, if any.
     const TMember* KeyMember() const;
@@ -41,6 +44,7 @@ private:
     std::string className_;
     std::string friendName_;
     std::vector<TMember> members_;
+    std::string classUid_;
 };
 
 } // namespace quorrel

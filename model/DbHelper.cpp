@@ -19,6 +19,21 @@ constexpr const char* kIndexes =
     "CREATE INDEX IF NOT EXISTS t_member_classId ON t_member(classId);"
     "CREATE INDEX IF NOT EXISTS t_class_projectId ON t_class(projectId);";
 
+// Every class and member carries an identity that no rename changes and
+// that export and import carry from one model file to another: 32 random
+// hex digits. A row inserted without one (every insert of the dialogs) gets
+// a new one from the trigger; rows of a file made before identities get
+// theirs when the file is first opened.
+constexpr const char* kIdentityTriggers =
+    "CREATE TRIGGER IF NOT EXISTS t_class_uid AFTER INSERT ON t_class WHEN NEW.classUid = '' BEGIN "
+    "UPDATE t_class SET classUid = lower(hex(randomblob(16))) WHERE classId = NEW.classId; END;"
+    "CREATE TRIGGER IF NOT EXISTS t_member_uid AFTER INSERT ON t_member WHEN NEW.memberUid = '' BEGIN "
+    "UPDATE t_member SET memberUid = lower(hex(randomblob(16))) WHERE memberId = NEW.memberId; END;";
+
+constexpr const char* kIdentityFill =
+    "UPDATE t_class SET classUid = lower(hex(randomblob(16))) WHERE classUid = '';"
+    "UPDATE t_member SET memberUid = lower(hex(randomblob(16))) WHERE memberUid = '';";
+
 // The shared connection and the lock that keeps operations of different
 // threads from interleaving on it.
 struct SharedConnection {
@@ -55,6 +70,41 @@ void Close(SharedConnection& shared) {
     }
 }
 
+// Gives a model file made before identities its two identity columns, the
+// triggers and an identity for every row, in one transaction. Once the file
+// has the columns and the triggers, every row inserted later (by any
+// version of the program) gets its identity from them, so one statement
+// tells that nothing is to do. A file that cannot be changed (read-only,
+// locked) is left as it is: what needs identities reports the missing column.
+void AddIdentities(sqlite3* db) {
+    const char* state =
+        "SELECT (SELECT count(*) FROM pragma_table_info('t_class') WHERE name IN ('classId', 'classUid')), "
+        "(SELECT count(*) FROM pragma_table_info('t_member') WHERE name IN ('memberId', 'memberUid')), "
+        "(SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name IN ('t_class_uid', 't_member_uid'))";
+    sqlite3_stmt* stmt = nullptr;
+    int classColumns = 0, memberColumns = 0, triggers = 0;
+    if (sqlite3_prepare_v2(db, state, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+        classColumns = sqlite3_column_int(stmt, 0);
+        memberColumns = sqlite3_column_int(stmt, 1);
+        triggers = sqlite3_column_int(stmt, 2);
+    }
+    sqlite3_finalize(stmt);
+    if (classColumns == 0 || memberColumns == 0)
+        return;  // not a model file, or unreadable: the statements that need the tables say so
+    if (classColumns == 2 && memberColumns == 2 && triggers == 2)
+        return;
+    std::string script = "BEGIN IMMEDIATE;";
+    if (classColumns == 1)
+        script += "ALTER TABLE t_class ADD COLUMN classUid TEXT NOT NULL DEFAULT '';";
+    if (memberColumns == 1)
+        script += "ALTER TABLE t_member ADD COLUMN memberUid TEXT NOT NULL DEFAULT '';";
+    script += kIdentityTriggers;
+    script += kIdentityFill;
+    script += "COMMIT;";
+    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 // Opens the shared connection when it is not open yet (caller holds the lock).
 // A failed open leaves it closed, so the next operation tries again.
 sqlite3* Connection(SharedConnection& shared) {
@@ -77,6 +127,7 @@ sqlite3* Connection(SharedConnection& shared) {
     // table, a locked file), the statements that need the table report the
     // real error.
     sqlite3_exec(db, kIndexes, nullptr, nullptr, nullptr);
+    AddIdentities(db);
     shared.db = db;
     return db;
 }
@@ -215,7 +266,8 @@ constexpr const char* kSchema[] = {
     "classId INTEGER PRIMARY KEY AUTOINCREMENT, "
     "projectId INTEGER NOT NULL DEFAULT 0, "
     "className TEXT NOT NULL DEFAULT '', "
-    "friendName TEXT NOT NULL DEFAULT '')",
+    "friendName TEXT NOT NULL DEFAULT '', "
+    "classUid TEXT NOT NULL DEFAULT '')",
     "CREATE TABLE t_member ("
     "memberId INTEGER PRIMARY KEY AUTOINCREMENT, "
     "projectId INTEGER NOT NULL DEFAULT 0, "
@@ -230,7 +282,8 @@ constexpr const char* kSchema[] = {
     "memberIsFloat INTEGER NOT NULL DEFAULT 0, "
     "queryFlag INTEGER NOT NULL DEFAULT 0, "
     "memberIsDisplay INTEGER NOT NULL DEFAULT 0, "
-    "memberQueryDisplay INTEGER NOT NULL DEFAULT 1)",
+    "memberQueryDisplay INTEGER NOT NULL DEFAULT 1, "
+    "memberUid TEXT NOT NULL DEFAULT '')",
 };
 
 } // namespace
@@ -267,6 +320,7 @@ void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
         for (const char* statement : kSchema)
             script += std::string(statement) + ";";
         script += kIndexes;
+        script += kIdentityTriggers;
         script += "COMMIT;";
         char* message = nullptr;
         if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {

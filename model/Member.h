@@ -19,6 +19,9 @@ struct TMember {
     int queryFlag = 0;
     int memberIsDisplay = 0;
     int memberQueryDisplay = 1;  // a new member is shown on the list page
+    // The member's identity: kept through renames and carried by export and
+    // import; empty until the model store gives it one.
+    std::string memberUid;
 
     bool operator==(const TMember&) const = default;
 };

@@ -58,6 +58,7 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
         int classId;
         std::string className, friendName;
         std::vector<TMember> members;
+        std::string classUid;
     };
     std::vector<ClassRow> rows;
     std::unordered_map<int, std::size_t> indexOf;
@@ -70,14 +71,15 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
                                found = true;
                                projectName = row.Text(0);
                            });
-        session.ForEachRow("select classId,className,friendName from t_class where projectId=? order by classId",
+        session.ForEachRow("select classId,className,friendName,classUid from t_class where projectId=? order by classId",
                            {projectId}, [&](const TDbRow& row) {
                                indexOf.emplace(static_cast<int>(row.Int(0)), rows.size());
-                               rows.push_back({static_cast<int>(row.Int(0)), row.Text(1), row.Text(2), {}});
+                               rows.push_back({static_cast<int>(row.Int(0)), row.Text(1), row.Text(2), {},
+                                               row.Text(3)});
                            });
         session.ForEachRow(
             "select memberId,projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment,"
-            "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay "
+            "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay,memberUid "
             "from t_member where classId in (select classId from t_class where projectId=?) order by memberId",
             {projectId}, [&](const TDbRow& row) {
                 TMember m;
@@ -95,6 +97,7 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
                 m.queryFlag = static_cast<int>(row.Int(11));
                 m.memberIsDisplay = static_cast<int>(row.Int(12));
                 m.memberQueryDisplay = static_cast<int>(row.Int(13));
+                m.memberUid = row.Text(14);
                 rows[indexOf.at(m.classId)].members.push_back(std::move(m));
             });
     });
@@ -104,7 +107,8 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
     std::vector<TClassSnapshot> classes;
     classes.reserve(rows.size());
     for (auto& row : rows)
-        classes.emplace_back(row.classId, std::move(row.className), std::move(row.friendName), std::move(row.members));
+        classes.emplace_back(row.classId, std::move(row.className), std::move(row.friendName), std::move(row.members),
+                             std::move(row.classUid));
     return std::make_shared<const TProjectSnapshot>(projectId, std::move(projectName), std::move(classes));
 }
 
