@@ -6,7 +6,9 @@
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -16,19 +18,30 @@ using std::to_string;
 
 namespace {
 
+// Keys in a fixed order, no row ids: the ids are numbered anew in every
+// model file, so they would make the text differ from one machine to the
+// next. The uid, where the model has one, stands for the row instead.
 json MemberToJson(const TMember& m) {
-    return json{{"memberId", m.memberId},
-                {"memberName", m.memberName},
-                {"memberType", m.memberType},
-                {"memberLength", m.memberLength},
-                {"memberIsPri", m.memberIsPri},
-                {"memberComment", m.memberComment},
-                {"memberIsMust", m.memberIsMust},
-                {"memberIsInteger", m.memberIsInteger},
-                {"memberIsFloat", m.memberIsFloat},
-                {"queryFlag", m.queryFlag},
-                {"memberIsDisplay", m.memberIsDisplay},
-                {"memberQueryDisplay", m.memberQueryDisplay}};
+    json object = json::object();
+    if (!m.memberUid.empty())
+        object["memberUid"] = m.memberUid;
+    object["memberName"] = m.memberName;
+    object["memberType"] = m.memberType;
+    object["memberLength"] = m.memberLength;
+    object["memberIsPri"] = m.memberIsPri;
+    object["memberComment"] = m.memberComment;
+    object["memberIsMust"] = m.memberIsMust;
+    object["memberIsInteger"] = m.memberIsInteger;
+    object["memberIsFloat"] = m.memberIsFloat;
+    object["queryFlag"] = m.queryFlag;
+    object["memberIsDisplay"] = m.memberIsDisplay;
+    object["memberQueryDisplay"] = m.memberQueryDisplay;
+    return object;
+}
+
+bool IsUid(const std::string& text) {
+    return text.size() == 32 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // Reads one field of an object, refusing a value of the wrong kind.
@@ -65,6 +78,16 @@ public:
         return static_cast<int>(value.get<std::int64_t>());
     }
     int Flag(const char* key, int fallback) const { return Int(key, fallback, 0, 1); }
+    // A uid, or empty when the field is left out (a new identity is made).
+    std::string Uid(const char* key) const {
+        if (!object_.contains(key))
+            return {};
+        const json& value = object_[key];
+        if (!value.is_string() || !IsUid(value.get<std::string>()))
+            throw Error(where_ + ": \"" + key + "\" must be 32 lower-case hex digits (leave it out for a new one), not " +
+                        value.dump());
+        return value.get<std::string>();
+    }
     const json& List(const char* key) const {
         if (!object_.contains(key) || !object_[key].is_array())
             throw Error(where_ + " lacks the list \"" + key + "\"");
@@ -92,7 +115,53 @@ TMember MemberFromJson(const json& object, const std::string& where) {
     m.queryFlag = r.Flag("queryFlag", 0);
     m.memberIsDisplay = r.Flag("memberIsDisplay", 0);
     m.memberQueryDisplay = r.Flag("memberQueryDisplay", 1);
+    m.memberUid = r.Uid("memberUid");
     return m;
+}
+
+// One project of a document, `number` counting from 1, checked as a model
+// taken in must be: fields of the right kinds, no two classes of one name,
+// no uid given twice, the rules of ModelValidator.
+TProjectSnapshot ProjectFromJson(const json& object, std::size_t number) {
+    Reader project(object, "project " + to_string(number));
+    const std::string name = project.Text("projectName");
+    if (name.empty())
+        throw Error("project " + to_string(number) + " has an empty name");
+
+    std::set<std::string> classNames;
+    // Each uid with what holds it, to name both holders of a repeated one.
+    std::map<std::string, std::string> classUids, memberUids;
+    std::vector<TClassSnapshot> classList;
+    const json& classes = project.List("classes");
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const std::string where = "class " + to_string(c + 1) + " of project \"" + name + "\"";
+        Reader cls(classes[c], where);
+        const std::string className = cls.Text("className");
+        if (!classNames.insert(className).second)
+            throw Error("project \"" + name + "\" holds two classes named \"" + className + "\"");
+        const std::string classUid = cls.Uid("classUid");
+        if (!classUid.empty())
+            if (auto [at, added] = classUids.emplace(classUid, className); !added)
+                throw Error("project \"" + name + "\" holds two classes with the classUid " + classUid + ": \"" +
+                            at->second + "\" and \"" + className + "\"");
+        std::vector<TMember> memberList;
+        const json& members = cls.List("members");
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            memberList.push_back(MemberFromJson(members[m], "member " + to_string(m + 1) + " of " + where));
+            const std::string& memberUid = memberList.back().memberUid;
+            const std::string holder = className + "." + memberList.back().memberName;
+            if (!memberUid.empty())
+                if (auto [at, added] = memberUids.emplace(memberUid, holder); !added)
+                    throw Error("project \"" + name + "\" holds two members with the memberUid " + memberUid +
+                                ": " + at->second + " and " + holder);
+        }
+        classList.emplace_back(0, className, cls.Text("friendName", false), std::move(memberList), classUid);
+    }
+    TProjectSnapshot parsed(0, name, std::move(classList));
+    // The rules of names and texts that the dialogs and the run hold to:
+    // a model that breaks one is not taken in, nothing of it is stored.
+    ModelValidator(parsed).CheckLengths();
+    return parsed;
 }
 
 } // namespace
@@ -128,12 +197,15 @@ json ExportProject(int projectId, const std::string& projectName) {
         json memberList = json::array();
         for (const TMember& m : cls.Members())
             memberList.push_back(MemberToJson(m));
-        classList.push_back({{"classId", cls.ClassId()},
-                             {"className", cls.ClassName()},
-                             {"friendName", cls.FriendName()},
-                             {"members", memberList}});
+        json object = json::object();
+        if (!cls.ClassUid().empty())
+            object["classUid"] = cls.ClassUid();
+        object["className"] = cls.ClassName();
+        object["friendName"] = cls.FriendName();
+        object["members"] = std::move(memberList);
+        classList.push_back(std::move(object));
     }
-    json project = {{"projectId", projectId}, {"projectName", projectName}, {"classes", classList}};
+    json project = {{"projectName", projectName}, {"classes", classList}};
     return json{{"projects", json::array({project})}};
 }
 
@@ -146,34 +218,12 @@ std::vector<std::string> ImportProjects(const json& document) {
     std::vector<TProjectSnapshot> parsed;
     std::vector<std::string> names;
     for (std::size_t p = 0; p < projects.size(); ++p) {
-        Reader project(projects[p], "project " + to_string(p + 1));
-        const std::string name = project.Text("projectName");
-        if (name.empty())
-            throw Error("project " + to_string(p + 1) + " has an empty name");
+        parsed.push_back(ProjectFromJson(projects[p], p + 1));
+        const std::string& name = parsed.back().ProjectName();
         for (const auto& other : names)
             if (other == name)
                 throw Error("the document holds two projects named \"" + name + "\"");
         names.push_back(name);
-
-        std::set<std::string> classNames;
-        std::vector<TClassSnapshot> classList;
-        const json& classes = project.List("classes");
-        for (std::size_t c = 0; c < classes.size(); ++c) {
-            const std::string where = "class " + to_string(c + 1) + " of project \"" + name + "\"";
-            Reader cls(classes[c], where);
-            const std::string className = cls.Text("className");
-            if (!classNames.insert(className).second)
-                throw Error("project \"" + name + "\" holds two classes named \"" + className + "\"");
-            std::vector<TMember> memberList;
-            const json& members = cls.List("members");
-            for (std::size_t m = 0; m < members.size(); ++m)
-                memberList.push_back(MemberFromJson(members[m], "member " + to_string(m + 1) + " of " + where));
-            classList.emplace_back(0, className, cls.Text("friendName", false), std::move(memberList));
-        }
-        parsed.emplace_back(0, name, std::move(classList));
-        // The rules of names and texts that the dialogs and the run hold to:
-        // a model that breaks one is not taken in, nothing of it is stored.
-        ModelValidator(parsed.back()).CheckLengths();
     }
     TProjectDAO().AddProjects(parsed);
     return names;

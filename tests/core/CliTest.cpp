@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,16 +61,29 @@ TEST_F(CommandLine, ImportThenExportKeepsTheModelAndItsReferences) {
     ASSERT_EQ(exported.status, 0) << exported.err;
     auto original = nlohmann::json::parse(kModel);
     auto again = nlohmann::json::parse(exported.out);
-    // Ids are assigned anew; everything else is the same.
-    original["projects"][0]["projectId"] = 1;
-    original["projects"][0]["classes"][0]["classId"] = 1;
-    original["projects"][0]["classes"][1]["classId"] = 2;
-    int id = 1;
-    for (auto& cls : original["projects"][0]["classes"])
+    // The file's row ids are not kept, nor written: every class and member
+    // carries a new uid instead; everything else is the same.
+    original["projects"][0].erase("projectId");
+    for (auto& cls : original["projects"][0]["classes"]) {
+        cls.erase("classId");
         for (auto& member : cls["members"])
-            member["memberId"] = id++;
+            member.erase("memberId");
+    }
+    std::set<std::string> uids;
+    for (auto& cls : again["projects"][0]["classes"]) {
+        uids.insert(cls["classUid"].get<std::string>());
+        cls.erase("classUid");
+        for (auto& member : cls["members"]) {
+            uids.insert(member["memberUid"].get<std::string>());
+            member.erase("memberUid");
+        }
+    }
+    EXPECT_EQ(uids.size(), 6u);
+    for (const auto& uid : uids)
+        EXPECT_TRUE(uid.size() == 32 && uid.find_first_not_of("0123456789abcdef") == std::string::npos) << uid;
     EXPECT_EQ(again, original);
-    EXPECT_LT(exported.out.find("\"memberId\""), exported.out.find("\"memberName\""));
+    EXPECT_EQ(exported.out.find("Id\""), std::string::npos) << "no row id is exported";
+    EXPECT_LT(exported.out.find("\"memberUid\""), exported.out.find("\"memberName\""));
 }
 
 TEST_F(CommandLine, ImportRefusesDuplicatesAndMalformedFilesLeavingTheModelAlone) {
