@@ -229,4 +229,27 @@ std::vector<std::string> ImportProjects(const json& document) {
     return names;
 }
 
+std::string UpdateProject(int projectId, const std::string& projectName, const json& document) {
+    Reader top(document, "the document");
+    const json& projects = top.List("projects");
+    if (projects.size() != 1)
+        throw Error("the document holds " + to_string(projects.size()) +
+                    " projects; an update takes the export of one project");
+    const TProjectSnapshot wanted = ProjectFromJson(projects[0], 1);
+    if (wanted.ProjectName() != projectName)
+        throw Error("the document holds project \"" + wanted.ProjectName() + "\", not \"" + projectName +
+                    "\"; an update applies an export of a project to that project (rename the project itself "
+                    "in the program)");
+    const TProjectChanges c = TProjectDAO().UpdateProject(
+        projectId, wanted, [](const TProjectSnapshot& result) { ModelValidator(result).CheckLengths(); });
+    const auto count = [](int n, const char* one, const char* many) {
+        return to_string(n) + " " + (n == 1 ? one : many);
+    };
+    return "updated project " + projectName + ": " + count(c.classesAdded, "class", "classes") + " added, " +
+           to_string(c.classesRenamed) + " renamed, " + to_string(c.classesRemoved) + " removed, " +
+           to_string(c.classesChanged) + " changed; " + count(c.membersAdded, "member", "members") + " added, " +
+           to_string(c.membersRenamed) + " renamed, " + to_string(c.membersRemoved) + " removed, " +
+           to_string(c.membersChanged) + " changed";
+}
+
 } // namespace quorrel

@@ -30,4 +30,11 @@ nlohmann::ordered_json ParseModelDocument(std::istream& in);
 // imported projects.
 std::vector<std::string> ImportProjects(const nlohmann::ordered_json& document);
 
+// Applies the document, an edited export of the project, to the project in
+// place in one transaction (TProjectDAO::UpdateProject: matched by uid,
+// kept rows keep their ids). Reads the document as ImportProjects does and
+// refuses the same; refuses too a document of more than one project or of
+// another project name. Returns the line that counts the changes.
+std::string UpdateProject(int projectId, const std::string& projectName, const nlohmann::ordered_json& document);
+
 } // namespace quorrel

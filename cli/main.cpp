@@ -196,7 +196,12 @@ int Export(const std::string& project) {
     return kOk;
 }
 
-int Import(const std::string& file) {
+// Without an update project, adds the projects of the file; with one,
+// applies the file to that project in place.
+int Import(const std::string& file, const std::optional<std::string>& update) {
+    // An unknown project is a usage error, found before the file is read.
+    const int projectId = update ? FindProject(*update) : 0;
+    const std::string unchanged = update ? "; nothing was changed" : "; nothing was imported";
     if (fs::is_directory(file))
         throw Error(file + " is a folder; give the path of a JSON file made by 'quorrel-cli export'");
     std::ifstream in(file, std::ios::binary);
@@ -206,15 +211,18 @@ int Import(const std::string& file) {
     try {
         document = ParseModelDocument(in);
     } catch (const nlohmann::json::exception& e) {
-        throw Error(file + " is not valid JSON (" + e.what() + "); nothing was imported");
+        throw Error(file + " is not valid JSON (" + e.what() + ")" + unchanged);
     } catch (const Error& e) {
-        throw Error(file + ": " + e.what() + "; nothing was imported");
+        throw Error(file + ": " + e.what() + unchanged);
     }
     try {
-        for (const auto& name : ImportProjects(document))
-            std::cout << "imported project " << name << "\n";
+        if (update)
+            std::cout << UpdateProject(projectId, *update, document) << "\n";
+        else
+            for (const auto& name : ImportProjects(document))
+                std::cout << "imported project " << name << "\n";
     } catch (const Error& e) {
-        throw Error(file + ": " + e.what() + "; nothing was imported");
+        throw Error(file + ": " + e.what() + unchanged);
     }
     return kOk;
 }
@@ -266,8 +274,15 @@ int main(int argc, char** argv) {
     auto* exportCmd = app.add_subcommand("export", "print the model of a project as JSON");
     exportCmd->add_option("PROJECT", project, "project name")->required();
 
-    auto* import = app.add_subcommand("import", "add the project(s) of a JSON file made by export as new projects");
+    auto* import = app.add_subcommand("import", "add the project(s) of a JSON file made by export as new projects, "
+                                                "or with --update apply an edited export to its project in place");
     import->add_option("FILE", file, "JSON file")->required();
+    std::string updateProject;
+    auto* updateOption = import->add_option(
+        "--update", updateProject,
+        "apply FILE, an edited export of PROJECT, to PROJECT in one transaction: classes and members matched by "
+        "their uids are changed in place, those without a match are added, those the file lacks are deleted");
+    updateOption->option_text("PROJECT");
 
     ImportDbOptions importDbOptions;
     auto* importDb = AddImportDbCommand(app, importDbOptions);
@@ -302,7 +317,7 @@ int main(int argc, char** argv) {
         if (*exportCmd)
             return Export(project);
         if (*import)
-            return Import(file);
+            return Import(file, updateOption->count() > 0 ? std::optional<std::string>(updateProject) : std::nullopt);
         if (*importDb)
             return ImportDb(importDbOptions);
         return kUsage;
