@@ -31,18 +31,27 @@ std::string ReadPassword(const std::string& file) {
 
 } // namespace
 
+void AddConnectionOptions(CLI::App* command, TConnectionSettings& connection, std::string& passwordFile) {
+    command->add_option("--database", connection.database, "the database to read")->required();
+    auto* socket = command->add_option("--socket", connection.socket, "the server's Unix socket");
+    auto* host = command->add_option("--host", connection.host, "the server's host name or address");
+    auto* port = command->add_option("--port", connection.port, "the server's TCP port (default 3306)")
+                     ->check(CLI::Range(1, 65535));
+    socket->excludes(host)->excludes(port);
+    command->add_option("--user", connection.user, "the user to log in as")->required();
+    command->add_option("--password-file", passwordFile,
+                        "a file whose first line is the password ('-': standard input); without it, no password");
+}
+
+void ReadPasswordInto(TConnectionSettings& connection, const std::string& passwordFile) {
+    if (!passwordFile.empty())
+        connection.password = ReadPassword(passwordFile);
+}
+
 CLI::App* AddImportDbCommand(CLI::App& app, ImportDbOptions& options) {
     auto* command = app.add_subcommand(
         "import-db", "add a new project read from the structure of a MySQL/MariaDB database (one class per table)");
-    command->add_option("--database", options.connection.database, "the database to read")->required();
-    auto* socket = command->add_option("--socket", options.connection.socket, "the server's Unix socket");
-    auto* host = command->add_option("--host", options.connection.host, "the server's host name or address");
-    auto* port = command->add_option("--port", options.connection.port, "the server's TCP port (default 3306)")
-                     ->check(CLI::Range(1, 65535));
-    socket->excludes(host)->excludes(port);
-    command->add_option("--user", options.connection.user, "the user to log in as")->required();
-    command->add_option("--password-file", options.passwordFile,
-                        "a file whose first line is the password ('-': standard input); without it, no password");
+    AddConnectionOptions(command, options.connection, options.passwordFile);
     command->add_option("--table-prefix", options.tablePrefix,
                         "import only the tables whose names start with it, and strip it from the class names");
     command->add_option("--project", options.project, "the new project's name (default: the database's name)");
@@ -50,8 +59,7 @@ CLI::App* AddImportDbCommand(CLI::App& app, ImportDbOptions& options) {
 }
 
 int ImportDb(ImportDbOptions options) {
-    if (!options.passwordFile.empty())
-        options.connection.password = ReadPassword(options.passwordFile);
+    ReadPasswordInto(options.connection, options.passwordFile);
     TMariaDbSchemaReader reader;
     const TDbImportResult result =
         TDatabaseImport(reader).Run(options.connection, options.tablePrefix, options.project);

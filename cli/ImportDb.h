@@ -15,6 +15,13 @@ struct ImportDbOptions {
     std::string project;
 };
 
+// Declares the options that say where and as whom to connect (--database,
+// --socket or --host/--port, --user, --password-file).
+void AddConnectionOptions(CLI::App* command, TConnectionSettings& connection, std::string& passwordFile);
+// The password of the connection: the first line of the file ("-":
+// standard input), none without a file.
+void ReadPasswordInto(TConnectionSettings& connection, const std::string& passwordFile);
+
 // Declares the import-db command and its options on the program's parser.
 CLI::App* AddImportDbCommand(CLI::App& app, ImportDbOptions& options);
 

@@ -1,6 +1,7 @@
 // quorrel-cli: the model store and the generators from the command line.
 #include "cli/ConsoleReporter.h"
 #include "cli/ImportDb.h"
+#include "cli/Migrate.h"
 #include "cli/ModelJson.h"
 #include "cli/PlanCommands.h"
 #include "generation/AutoCode.h"
@@ -232,6 +233,7 @@ int Import(const std::string& file, const std::optional<std::string>& update) {
 int main(int argc, char** argv) {
     CLI::App app{"quorrel-cli: edit the site model and generate PHP + Smarty administration sites.\n"
                  "Exit status: 0 done, 1 error, 2 usage error or unknown project, 3 a model check failed,\n"
+                 "4 migrate left data-losing changes out of its script,\n"
                  "130 generation stopped by Ctrl+C (after the file being written)."};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("quorrel-cli ") + QUORREL_VERSION);
@@ -287,6 +289,9 @@ int main(int argc, char** argv) {
     ImportDbOptions importDbOptions;
     auto* importDb = AddImportDbCommand(app, importDbOptions);
 
+    MigrateOptions migrateOptions;
+    auto* migrate = AddMigrateCommand(app, migrateOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -320,6 +325,8 @@ int main(int argc, char** argv) {
             return Import(file, updateOption->count() > 0 ? std::optional<std::string>(updateProject) : std::nullopt);
         if (*importDb)
             return ImportDb(importDbOptions);
+        if (*migrate)
+            return Migrate(folders, FindProject(migrateOptions.project), migrateOptions);
         return kUsage;
     };
     int status = kUsage;
