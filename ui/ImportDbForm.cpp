@@ -6,7 +6,6 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -46,17 +45,13 @@ TImportDbForm::TImportDbForm(TFormMain& form, std::shared_ptr<SchemaReader> read
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
-    Edt_Host = AddField(fields, this, "Edt_Host", QStringLiteral("服务器地址："));
-    Edt_Host->setPlaceholderText(QStringLiteral("localhost"));
-    Edt_Port = AddField(fields, this, "Edt_Port", QStringLiteral("端口："));
-    Edt_Port->setPlaceholderText(QStringLiteral("3306"));
-    Edt_Port->setValidator(new QIntValidator(1, 65535, Edt_Port));
-    Edt_Socket = AddField(fields, this, "Edt_Socket", QStringLiteral("或套接字文件："));
-    Edt_Socket->setPlaceholderText(QStringLiteral("填写后不用地址和端口"));
-    Edt_User = AddField(fields, this, "Edt_User", QStringLiteral("用户名："));
-    Edt_Password = AddField(fields, this, "Edt_Password", QStringLiteral("密码："));
-    Edt_Password->setEchoMode(QLineEdit::Password);
-    Edt_Database = AddField(fields, this, "Edt_Database", QStringLiteral("数据库名："));
+    connection_ = std::make_unique<TConnectionFields>(*fields, *this);
+    Edt_Host = connection_->host;
+    Edt_Port = connection_->port;
+    Edt_Socket = connection_->socket;
+    Edt_User = connection_->user;
+    Edt_Password = connection_->password;
+    Edt_Database = connection_->database;
     Edt_TablePrefix = AddField(fields, this, "Edt_TablePrefix", QStringLiteral("表名前缀："));
     Edt_TablePrefix->setPlaceholderText(QStringLiteral("只导入以它开头的表，类名去掉它"));
     Edt_ProjectName = AddField(fields, this, "Edt_ProjectName", QStringLiteral("项目名称："));
@@ -100,23 +95,7 @@ void TImportDbForm::reject() {
 }
 
 bool TImportDbForm::ReadSettings(TConnectionSettings& settings) const {
-    settings.host = ToStd(Edt_Host->text());
-    settings.socket = ToStd(Edt_Socket->text());
-    settings.user = ToStd(Edt_User->text());
-    settings.password = ToStd(Edt_Password->text());
-    settings.database = ToStd(Edt_Database->text());
-    settings.port = 0;
-    if (!Edt_Port->text().isEmpty())
-        settings.port = Edt_Port->text().toUInt();
-    if (settings.database.empty()) {
-        form_.Boxes().Information(QStringLiteral("数据库名不能为空!"));
-        return false;
-    }
-    if (settings.user.empty()) {
-        form_.Boxes().Information(QStringLiteral("用户名不能为空!"));
-        return false;
-    }
-    return true;
+    return connection_->Read(settings, form_.Boxes());
 }
 
 void TImportDbForm::Start(const QString& state, std::function<void()> work) {

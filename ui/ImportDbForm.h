@@ -1,5 +1,6 @@
 #pragma once
 #include "dbimport/DatabaseImport.h"
+#include "ui/ConnectionFields.h"
 
 #include <QDialog>
 
@@ -64,6 +65,7 @@ private:
 
     TFormMain& form_;
     std::shared_ptr<SchemaReader> reader_;
+    std::unique_ptr<TConnectionFields> connection_;
     QThread* worker_ = nullptr;
 };
 
