@@ -496,7 +496,7 @@ private:
         change.reason = renamed ? "成员已改名，" + reason : reason;
         if (c.nullable && !column.nullable) {
             const std::string empty = DefaultFor(column);
-            change.before.push_back("UPDATE " + Name(table.name) + " SET " + Name(c.name) + " = " + empty +
+            change.before.push_back("UPDATE " + Name(name) + " SET " + Name(c.name) + " = " + empty +
                                     " WHERE " + Name(c.name) + " IS NULL");
             change.note = "改为必填，为空的行取" + empty;
         }
@@ -510,11 +510,14 @@ private:
         if (!Holds(c.columnType, column.type)) {
             change.losesData = true;
             const SqlType to = ParseType(column.type);
-            if (to.kind == "varchar" && IsTextKind(ParseType(c.columnType).kind))
-                Count(change,
-                      "SELECT COUNT(*) FROM " + Name(table.name) + " WHERE CHAR_LENGTH(" + Name(c.name) + ") > " +
-                          std::to_string(to.length),
+            if (to.kind == "varchar" && IsTextKind(ParseType(c.columnType).kind)) {
+                const std::string tooLong = "CHAR_LENGTH(" + Name(c.name) + ") > " + std::to_string(to.length);
+                Count(change, "SELECT COUNT(*) FROM " + Name(table.name) + " WHERE " + tooLong,
                       "超出新的长度，会被截断");
+                // Cut as asked, not refused by the server's strict mode.
+                change.before.push_back("UPDATE " + Name(name) + " SET " + Name(c.name) + " = LEFT(" +
+                                        Name(c.name) + ", " + std::to_string(to.length) + ") WHERE " + tooLong);
+            }
             else
                 Count(change, NonEmptyCount(table.name, c), "的值不一定能保留");
             change.reason += "：新的类型不能容纳所有现有的值";
