@@ -158,6 +158,16 @@ migrate "$h2" second >"$tmp/colleague.script" 2>&1
 check "the colleague's program writes the same script, renames included" \
   eval 'cmp -s "$tmp/second.script" "$tmp/colleague.script" && grep -qF "RENAME TABLE" "$tmp/colleague.script"'
 
+# The help's account for changes applies it (a table rename needs DROP).
+grep -F "site_admin_changes" "$home/help/index.html" | sed -e 's/<[^>]*>//g' -e 's/ON site\.\*/ON second.*/' \
+  -e 's/change-this-other-password/changes-pw/' | sql 2>"$tmp/changes.err" || { cat "$tmp/changes.err"; fail "the help's account"; }
+echo changes-pw >"$tmp/changes.pw"
+"$cli" --home "$h2" migrate shop --socket "$sock" --user site_admin_changes --password-file "$tmp/changes.pw" \
+  --database second --apply >/dev/null 2>"$tmp/changes.out"
+st=$?
+check "the help's account for changes applies a migration with a table rename" \
+  eval '[ $st = 0 ] && [ "$(sql second -N -e "SHOW TABLES LIKE \"php_section\"")" = php_section ]'
+
 # ---- 3. The regenerated site on the migrated database ----
 h=$tmp/every
 "$cli" --home "$h" generate shop --overwrite-edited >"$tmp/all.regen" 2>&1 || { cat "$tmp/all.regen"; fail "regenerate"; }
