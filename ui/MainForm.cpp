@@ -16,6 +16,7 @@
 #include "ui/FormUpdateMember.h"
 #include "ui/GuiRunReporter.h"
 #include "ui/ImportDbForm.h"
+#include "ui/MigrationForm.h"
 #include "ui/Opener.h"
 #include "ui/Prompts.h"
 
@@ -290,6 +291,7 @@ void TFormMain::BuildMenus() {
     AddCommand(code, "sql1", QStringLiteral("生成建表sql语句(&M)"), &TFormMain::sql1Click);
     AddCommand(code, "A1", QStringLiteral("生成项目代码(&M)"), &TFormMain::A1Click);
     AddCommand(code, "V1", QStringLiteral("预览代码变化(&V)"), &TFormMain::V1Click);
+    AddCommand(code, "D2", QStringLiteral("数据库变更(&D)"), &TFormMain::D2Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("Menu_Help"));
@@ -655,6 +657,23 @@ void TFormMain::V1Click() {
         return;
     }
     StartRun(*projectId, projectName, dialog.OverwriteEdited());
+}
+
+void TFormMain::D2Click() {
+    auto projectId = SelectedProjectId();
+    if (!projectId) {
+        prompts_.Information(QStringLiteral("当前未有任何项目被选中!"));
+        return;
+    }
+    // A run rewrites the site's records of its model, which the change reads.
+    if (worker_) {
+        prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
+        return;
+    }
+    std::shared_ptr<MigrationService> service =
+        migrationServices_ ? migrationServices_() : std::make_shared<TMariaDbMigrationService>();
+    TMigrationForm dialog(*this, std::move(service), *projectId, CB_Project->currentText(), tablePrefix_);
+    ShowModal(dialog);
 }
 
 void TFormMain::StartRun(int projectId, const QString& projectName, bool overwriteEdited) {

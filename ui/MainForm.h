@@ -31,6 +31,7 @@ namespace quorrel {
 
 class Banner;
 class GuiRunReporter;
+class MigrationService;
 class Opener;
 struct RunReport;
 class Prompts;
@@ -86,6 +87,10 @@ public:
     void SetSchemaReaderFactory(std::function<std::shared_ptr<SchemaReader>()> factory) {
         schemaReaders_ = std::move(factory);
     }
+    // Where the database change connects to; tests put a fake in place of the server.
+    void SetMigrationServiceFactory(std::function<std::shared_ptr<MigrationService>()> factory) {
+        migrationServices_ = std::move(factory);
+    }
     // Selects the project of that name, if listed, and shows its classes.
     void SelectProject(const QString& name);
 
@@ -104,6 +109,7 @@ public:
     void sql1Click(); // MySQL script
     void A1Click();   // generate project
     void V1Click();   // preview the run's changes, and start it from there
+    void D2Click();   // change the site's database to the model
     void About1Click(); // version and folders
     // Stops the run going on after the file being written (the 停止 button
     // and Esc).
@@ -165,6 +171,7 @@ private:
     Opener& opener_;
     std::function<void(QDialog&)> modalRunner_;
     std::function<std::shared_ptr<SchemaReader>()> schemaReaders_;
+    std::function<std::shared_ptr<MigrationService>()> migrationServices_;
 
     int lastProjectIndex_ = -1;
     QString tablePrefix_ = QStringLiteral("php_");
