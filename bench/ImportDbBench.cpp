@@ -6,13 +6,18 @@
 //      model from its JSON file: both make the same project, so the ratio
 //      is the cost of reading the server;
 //   2. the same against 900 tables: the time should grow with the tables;
-//   3. in-process, once connected: reading information_schema and mapping.
+//   3. in-process, once connected: reading information_schema and mapping;
+//   4. quorrel-cli migrate of the 300-table database after ten changes of
+//      its model (member and class renames, widened strings, new members)
+//      against quorrel-cli import-db of the same database: both read the
+//      whole structure, so the ratio is the cost of pairing and planning.
 //   import_db_bench [HOME_WITH_BAK [CLI]]   (default: the build's home folder
 //   and quorrel-cli)
 #include "bench/BenchSupport.h"
 
 #include "dbimport/MariaDbSchemaReader.h"
 #include "dbimport/SchemaMapper.h"
+#include "model/DbHelper.h"
 
 #include <mysql.h>
 #include <signal.h>
@@ -26,6 +31,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -252,6 +258,49 @@ int main(int argc, char** argv) {
         }
         std::printf("in-process, %d tables: connect and read information_schema %.3f s, map %.4f s\n", classes,
                     Median(reads), Median(maps));
+    }
+
+    // Ten changes of a generated model, then the script that follows them.
+    {
+        const fs::path home = MakeHome(root, "migrate", source);
+        WriteModel(root / "model.json", 300);
+        Run({cli, "--home", home.string(), "import", (root / "model.json").string()});
+        Run({cli, "--home", home.string(), "generate", "bench"});
+        quorrel::TDbHelper::SetModelFile(home / "projects.mdb");
+        const quorrel::TDbHelper db;
+        for (int c : {11, 12, 13, 14})  // four member renames
+            db.ExecSql("update t_member set memberName='renamed' where memberName='field1' and classId=?", {c});
+        for (int c : {21, 22}) {  // two class renames, the references follow
+            const std::string from = "Entity" + std::to_string(c), to = "Moved" + std::to_string(c);
+            db.ExecSql("update t_class set className=? where className=?", {to, from});
+            db.ExecSql("update t_member set memberType=? where memberType=?", {to, from});
+        }
+        for (int c : {31, 32})  // two longer strings
+            db.ExecSql("update t_member set memberLength=60 where memberName='field0' and classId=?", {c});
+        for (int c : {41, 42})  // two new members
+            db.ExecSql("insert into t_member(projectId,classId,memberName,memberType,memberLength,memberComment,"
+                       "memberIsMust) values (1,?,'extra','字符串',10,'新字段',1)",
+                       {c});
+        quorrel::TDbHelper::CloseConnection();
+        const std::vector<std::string> migrate = {cli, "--home", home.string(), "migrate", "bench", "--socket",
+                                                  socket, "--user", "root", "--database", "tables300"};
+        Run(migrate, (root / "migrate.sql").string());
+        std::ifstream in(root / "migrate.sql");
+        const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (script.find("改名表2，改名列4，新增列2，修改列2") == std::string::npos) {
+            std::cerr << "the script does not hold the ten changes:\n" << script;
+            return 1;
+        }
+        std::vector<double> times, imports;
+        for (int round = 0; round < 5; ++round) {
+            times.push_back(Run(migrate));
+            const fs::path a = MakeHome(root, "a", source);
+            imports.push_back(Run({cli, "--home", a.string(), "import-db", "--socket", socket, "--user", "root",
+                                   "--database", "tables300", "--table-prefix", "php_", "--project", "bench"}));
+        }
+        std::printf("migrate of 300 tables after 10 model changes (medians of 5 rounds)\n");
+        std::printf("  quorrel-cli migrate: %.3f s; quorrel-cli import-db of the same database: %.3f s; ratio %.2f\n",
+                    Median(times), Median(imports), Median(times) / Median(imports));
     }
     std::fflush(stdout);
 

@@ -132,12 +132,12 @@ std::vector<std::string> TMigrationPlan::Summary() const {
     }
     if (!leftOut.empty()) {
         lines.push_back("会丢失数据的变更" + std::to_string(leftOut.size()) +
-                        "项，没有写入脚本（确认后加 --allow-data-loss 再生成脚本）：");
+                        "项，没有写入脚本（确认后允许会丢失数据的变更再生成脚本：命令行加 --allow-data-loss，窗口中勾选“允许会丢失数据的变更”）：");
         for (const auto& line : leftOut)
             lines.push_back("  " + line);
     }
     if (!losing.empty()) {
-        lines.push_back("会丢失数据的变更" + std::to_string(losing.size()) + "项，已按 --allow-data-loss 写入脚本：");
+        lines.push_back("会丢失数据的变更" + std::to_string(losing.size()) + "项，已按选择写入脚本：");
         for (const auto& line : losing)
             lines.push_back("  " + line);
     }

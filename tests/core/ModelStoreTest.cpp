@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <set>
 #include <thread>
 
 namespace quorrel {
@@ -414,6 +415,69 @@ TEST(ModelFile, LockedDatabaseFailsAfterABriefWait) {
     sqlite3_close(other);
     TProjectDAO().AddProject("x");
     EXPECT_EQ(TProjectDAO().LoadProjects().size(), 1u);
+}
+
+} // namespace
+} // namespace quorrel
+
+namespace quorrel {
+namespace {
+
+// A model file as versions before identities wrote it: the three tables
+// without classUid and memberUid, and rows in them.
+TEST(ModelFile, AnOlderFileGainsIdentitiesThatRenamesAndUpdatesKeep) {
+    test::TempFolder folder;
+    const auto file = folder.path() / "projects.mdb";
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE t_project (projectId INTEGER PRIMARY KEY AUTOINCREMENT, projectName TEXT);"
+                           "CREATE TABLE t_class (classId INTEGER PRIMARY KEY AUTOINCREMENT, projectId INTEGER, "
+                           "className TEXT, friendName TEXT);"
+                           "CREATE TABLE t_member (memberId INTEGER PRIMARY KEY AUTOINCREMENT, projectId INTEGER, "
+                           "classId INTEGER, memberName TEXT, memberType TEXT, memberLength INTEGER, memberIsPri "
+                           "INTEGER, memberComment TEXT, memberIsMust INTEGER, memberIsInteger INTEGER, memberIsFloat "
+                           "INTEGER, queryFlag INTEGER, memberIsDisplay INTEGER, memberQueryDisplay INTEGER);"
+                           "INSERT INTO t_project(projectName) VALUES ('shop');"
+                           "INSERT INTO t_class(projectId,className,friendName) VALUES (1,'Goods','商品'),(1,'Tag','标签');"
+                           "INSERT INTO t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
+                           "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
+                           "memberQueryDisplay) VALUES (1,1,'id','整型',0,1,'',1,1,0,0,0,1),"
+                           "(1,1,'title','字符串',20,0,'',1,0,0,0,1,1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+
+    TDbHelper::SetModelFile(file);
+    const auto first = TProjectSnapshot::Take(1);
+    std::set<std::string> uids;
+    for (const auto& cls : first->Classes()) {
+        uids.insert(cls.ClassUid());
+        for (const auto& m : cls.Members())
+            uids.insert(m.memberUid);
+    }
+    EXPECT_EQ(uids.size(), 4u) << "two classes and two members, each its own identity";
+    for (const auto& uid : uids)
+        EXPECT_EQ(uid.size(), 32u) << uid;
+
+    // A rename, a member change and reopening the file keep every identity;
+    // a new row gets a new one.
+    TClassDAO().UpdateClass(1, 1, "Product", "产品");
+    auto title = *TMemberDAO().GetMemberById(2);
+    title.memberName = "name";
+    title.memberLength = 40;
+    TMemberDAO().UpdateMember(title);
+    TDbHelper::CloseConnection();
+    TClassDAO().AddClass(1, "Brand", "品牌");
+    const auto second = TProjectSnapshot::Take(1);
+    EXPECT_EQ(second->Classes().at(0).ClassName(), "Product");
+    EXPECT_EQ(second->Classes().at(0).ClassUid(), first->Classes().at(0).ClassUid());
+    EXPECT_EQ(second->Classes().at(0).Members().at(1).memberUid, first->Classes().at(0).Members().at(1).memberUid);
+    EXPECT_EQ(second->Classes().at(1).ClassUid(), first->Classes().at(1).ClassUid());
+    const std::string& added = second->Classes().at(2).ClassUid();
+    EXPECT_EQ(added.size(), 32u);
+    EXPECT_FALSE(uids.count(added));
+    TDbHelper::CloseConnection();
 }
 
 } // namespace

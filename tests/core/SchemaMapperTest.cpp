@@ -28,7 +28,7 @@ public:
     SchemaBuilder& Column(const std::string& name, const std::string& dataType, const std::string& columnType,
                           bool nullable = false, const std::string& comment = "",
                           std::optional<long long> maxLength = std::nullopt) {
-        schema_.columns.push_back({table_, name, ++position_, dataType, columnType, maxLength, nullable, comment});
+        schema_.columns.push_back({table_, name, ++position_, dataType, columnType, maxLength, nullable, comment, "", std::nullopt});
         return *this;
     }
     SchemaBuilder& Varchar(const std::string& name, int length, bool nullable = false, const std::string& comment = "") {

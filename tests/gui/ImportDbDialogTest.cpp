@@ -88,7 +88,7 @@ void AddTable(TDatabaseSchema& schema, const std::string& table, bool view = fal
 }
 void AddColumn(TDatabaseSchema& schema, const std::string& table, const std::string& name, int position,
                const std::string& type, std::optional<long long> length = std::nullopt) {
-    schema.columns.push_back({table, name, position, type, type, length, false, ""});
+    schema.columns.push_back({table, name, position, type, type, length, false, "", "", std::nullopt});
 }
 
 TEST_F(ImportDbDialog, ImportsOnAWorkerSelectsTheNewProjectAndListsGuessesAndWarnings) {
