@@ -62,17 +62,14 @@ std::vector<std::string> TMigrationPlan::Statements() const {
             ++i;
             continue;
         }
-        if (change.clause.empty() && change.before.empty() && change.after.empty()) {
+        if (change.table.empty()) {
             statements.push_back(change.statement);
             ++i;
             continue;
         }
         std::vector<std::string> before, clauses, after;
         std::size_t j = i;
-        for (; j < changes.size() && (changes[j].table == change.table &&
-                                      (!changes[j].clause.empty() || !changes[j].before.empty() ||
-                                       !changes[j].after.empty()));
-             ++j) {
+        for (; j < changes.size() && changes[j].table == change.table; ++j) {
             if (!changes[j].included)
                 continue;
             before.insert(before.end(), changes[j].before.begin(), changes[j].before.end());

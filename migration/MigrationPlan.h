@@ -28,7 +28,8 @@ struct TMigrationChange {
     std::string rowsWhat;           // what those rows are
     std::string note;     // what the script does that the reader should know (a default)
 
-    // The table whose ALTER TABLE takes the clause (its name after renames).
+    // The table whose ALTER TABLE takes the clause (its name after renames);
+    // empty for a change made by a statement of its own.
     std::string table;
     std::vector<std::string> before;  // statements before the table's ALTER TABLE
     std::string clause;               // one clause of it

@@ -4,6 +4,7 @@
 #include "generators/DataBaseSql.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <optional>
 #include <set>
@@ -53,7 +54,13 @@ bool IsTextKind(const std::string& kind) {
 bool Holds(const std::string& from, const std::string& to) {
     if (from == to)
         return true;
-    const SqlType a = ParseType(from), b = ParseType(to);
+    // Attributes after the type ("unsigned", "zerofill") widen or change the
+    // values it holds: only the same type is known to hold them.
+    if (from.find(' ') != std::string::npos || to.find(' ') != std::string::npos)
+        return false;
+    SqlType a = ParseType(from), b = ParseType(to);
+    if (a.kind == "char")
+        a.kind = "varchar";
     // utf8 text: a text column holds 65535 bytes, 21845 characters.
     const long long textChars = 21845;
     auto fitsIn = [&](long long chars) {
@@ -84,6 +91,24 @@ std::string DefaultFor(const TColumnModel& column) {
     return "''";
 }
 
+// Column names are the same whatever their case: MariaDB compares them so.
+bool SameColumnName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A recorded column by its name: the same name first, then one that differs
+// only in case.
+const TColumnModel* ColumnNamed(const TTableModel& table, const std::string& name) {
+    if (const TColumnModel* exact = table.Column(name))
+        return exact;
+    for (const auto& column : table.columns)
+        if (SameColumnName(column.name, name))
+            return &column;
+    return nullptr;
+}
+
 struct LiveColumn {
     const Column* column;
     std::string uid;            // empty: no record explains it
@@ -106,7 +131,7 @@ struct LiveTable {
     }
     const LiveColumn* ByName(const std::string& name) const {
         for (const auto& c : columns)
-            if (c.column->name == name)
+            if (SameColumnName(c.column->name, name))
                 return &c;
         return nullptr;
     }
@@ -235,7 +260,7 @@ private:
             if (const TTableModel* t = record.Table(Unprefixed(table.name))) {
                 score += 1;
                 for (const auto& c : table.columns)
-                    if (const TColumnModel* m = t->Column(c.column->name))
+                    if (const TColumnModel* m = ColumnNamed(*t, c.column->name))
                         score += 2 + (m->type == c.column->columnType ? 1 : 0);
             }
         return score;
@@ -274,7 +299,7 @@ private:
                 for (auto& c : table.columns) {
                     if (!c.uid.empty())
                         continue;
-                    const TColumnModel* m = t->Column(c.column->name);
+                    const TColumnModel* m = ColumnNamed(*t, c.column->name);
                     if (m && !m->uid.empty() && takenColumns.insert(m->uid).second) {
                         c.uid = m->uid;
                         c.source = record;
@@ -418,6 +443,23 @@ private:
         PushColumnChange(change, table, column.uid, {});
     }
 
+    bool InForeignKeyOutsideModel(const LiveTable& table, const Column& c) {
+        for (const auto& fk : foreignKeys_) {
+            const bool from = fk.table == table.name &&
+                              std::any_of(fk.columns.begin(), fk.columns.end(),
+                                          [&](const std::string& n) { return SameColumnName(n, c.name); });
+            const bool to = fk.referencedTable == table.name &&
+                            std::any_of(fk.referencedColumns.begin(), fk.referencedColumns.end(),
+                                        [&](const std::string& n) { return SameColumnName(n, c.name); });
+            if (!from && !to)
+                continue;
+            const LiveTable* other = Live(from ? fk.referencedTable : fk.table);
+            if (fk.columns.size() != 1 || !other || other->uid.empty())
+                return true;
+        }
+        return false;
+    }
+
     // What a live column refers to now: its foreign key says it; without one
     // (dropped by a migration that stopped), the records of earlier runs.
     struct CurrentReference {
@@ -478,7 +520,23 @@ private:
         }
         if (!changed) {
             change.clause = "RENAME COLUMN " + Name(c.name) + " TO " + Name(column.name);
-            PushColumnChange(change, table, live.uid, {c.name});
+            PushColumnChange(change, table, live.uid, {c.name}, column.name);
+            return;
+        }
+        // A column of a foreign key the model does not know (to or from a
+        // table no record explains, or over several columns) must keep its
+        // type, or the key no longer fits: it is renamed at most.
+        if (InForeignKeyOutsideModel(table, c) && changed) {
+            change.blocked = true;
+            change.reason = "它属于一个模型之外的外键（指向或来自没有记录说明的表，或由几列组成），改变它的定义（连同字符集和排序规则）会使外键失效";
+            PushColumnChange(change, table, live.uid, {});
+            if (renamed) {
+                TMigrationChange rename = Make(Kind::RenameColumn, subject);
+                rename.table = name;
+                rename.reason = "成员已改名";
+                rename.clause = "RENAME COLUMN " + Name(c.name) + " TO " + Name(column.name);
+                PushColumnChange(rename, table, live.uid, {c.name}, column.name);
+            }
             return;
         }
         std::vector<std::string> what;
@@ -540,7 +598,7 @@ private:
         }
         change.clause = (renamed ? "CHANGE COLUMN " + Name(c.name) + " " : "MODIFY COLUMN ") + Name(column.name) + " " +
                         Definition(column);
-        PushColumnChange(change, table, live.uid, {c.name});
+        PushColumnChange(change, table, live.uid, {c.name}, renamed ? column.name : std::string());
     }
 
     void ChangeKey(LiveTable& table, const std::string& name, const TTableModel& target) {
@@ -561,6 +619,17 @@ private:
               "的新主键值重复");
         change.clause = table.primary.empty() ? "ADD PRIMARY KEY (" + Name(key.name) + ")"
                                               : "DROP PRIMARY KEY, ADD PRIMARY KEY (" + Name(key.name) + ")";
+        // The key column stands first, as the creation script puts it: moved
+        // there by its own change, or by one made for it here.
+        bool moved = false;
+        for (std::size_t i = 0; i < columnChanges_.size(); ++i)
+            if (columnOwners_[i].table == table.name && columnOwners_[i].memberUid == key.uid &&
+                !columnChanges_[i].clause.empty()) {
+                columnChanges_[i].clause += " FIRST";
+                moved = true;
+            }
+        if (!moved)
+            change.clause = "MODIFY COLUMN " + Name(key.name) + " " + Definition(key) + " FIRST, " + change.clause;
         std::vector<std::string> touched = table.primary;
         touched.push_back(live->column->name);
         touched.push_back("");  // the key itself: foreign keys that reference the table
@@ -570,9 +639,9 @@ private:
     // A column change, with the member it serves and the live columns it
     // touches (an empty name: the table's key).
     void PushColumnChange(const TMigrationChange& change, const LiveTable& table, const std::string& memberUid,
-                          std::vector<std::string> touches) {
+                          std::vector<std::string> touches, std::string renamedTo = {}) {
         columnChanges_.push_back(change);
-        columnOwners_.push_back({table.name, table.uid, memberUid, std::move(touches)});
+        columnOwners_.push_back({table.name, table.uid, memberUid, std::move(touches), std::move(renamedTo)});
     }
 
     // ---- foreign keys ----
@@ -590,6 +659,10 @@ private:
                 else
                     touchedColumns_.insert({owner.table, column});
             }
+            if (!owner.renamedTo.empty() && !owner.touches.empty())
+                columnRenames_[{owner.table, owner.touches.front()}] = owner.renamedTo;
+            if (columnChanges_[i].kind == Kind::DropColumn)
+                droppedColumns_.insert({owner.table, owner.touches.front()});
         }
         for (const auto& change : tableRenames_)
             if (change.included)
@@ -622,6 +695,7 @@ private:
                 change.reason = "它的表或列有变化";
                 change.statement = "ALTER TABLE " + Name(fk.table) + " DROP FOREIGN KEY " + Name(fk.name);
                 fkDrops_.push_back(change);
+                restore_.push_back(&fk);
             }
         }
         for (const auto& target : in_.target.tables)
@@ -658,7 +732,50 @@ private:
                     change.reason = "要与它的列的变更一起写入";
                 }
                 fkAdds_.push_back(change);
+                if (change.included)
+                    replaced_.insert({target.uid, column.uid});
             }
+        // A dropped key the model does not make again (to a table or over
+        // columns it does not know) comes back as it was, under its own name
+        // and the new names of its table and columns.
+        for (const LiveForeignKey* fk : restore_) {
+            LiveTable* table = Live(fk->table);
+            const LiveColumn* column =
+                table && fk->columns.size() == 1 ? table->ByName(fk->columns.front()) : nullptr;
+            if (column && replaced_.count({table->uid, column->uid}))
+                continue;
+            bool survives = !droppedTables_.count(fk->table) && !droppedTables_.count(fk->referencedTable);
+            for (const auto& c : fk->columns)
+                survives = survives && !droppedColumns_.count({fk->table, c});
+            for (const auto& c : fk->referencedColumns)
+                survives = survives && !droppedColumns_.count({fk->referencedTable, c});
+            // A reference the model turned into a plain value goes for good.
+            const TTableModel* wanted = table ? in_.target.TableByUid(table->uid) : nullptr;
+            const TColumnModel* model = wanted && column ? wanted->ColumnByUid(column->uid) : nullptr;
+            if (!survives || (model && !model->IsReference()))
+                continue;
+            TMigrationChange change = Make(Kind::AddForeignKey, NewTable(fk->table) + "." + fk->name);
+            change.reason = "恢复模型之外的外键";
+            change.statement = "ALTER TABLE " + Name(NewTable(fk->table)) + " ADD CONSTRAINT " + Name(fk->name) +
+                               " FOREIGN KEY (" + NewColumns(fk->table, fk->columns) + ") REFERENCES " +
+                               Name(NewTable(fk->referencedTable)) + " (" +
+                               NewColumns(fk->referencedTable, fk->referencedColumns) + ")";
+            change.note = "先删除再按原样加回（它指向模型之外的表或列）";
+            fkAdds_.push_back(change);
+        }
+    }
+
+    std::string NewTable(const std::string& live) const {
+        const auto found = renames_.find(live);
+        return found != renames_.end() && renamedTables_.count(live) ? found->second : live;
+    }
+    std::string NewColumns(const std::string& table, const std::vector<std::string>& columns) const {
+        std::string text;
+        for (const auto& c : columns) {
+            const auto found = columnRenames_.find({table, c});
+            text += (text.empty() ? "" : ", ") + Name(found != columnRenames_.end() ? found->second : c);
+        }
+        return text;
     }
 
     bool Touched(const LiveForeignKey& fk) const {
@@ -757,11 +874,16 @@ private:
     struct ColumnOwner {
         std::string table, tableUid, memberUid;
         std::vector<std::string> touches;
+        std::string renamedTo;  // the column's new name, when renamed
     };
     std::vector<ColumnOwner> columnOwners_;  // one per columnChanges_
     std::set<std::string> renamedTables_, droppedTables_, keyChanged_;
     std::set<std::pair<std::string, std::string>> touchedColumns_;  // (live table, live column)
     std::set<std::pair<std::string, std::string>> leftOutColumns_;  // (table uid, member uid)
+    std::map<std::pair<std::string, std::string>, std::string> columnRenames_;  // (live table, column) -> new name
+    std::set<std::pair<std::string, std::string>> droppedColumns_;  // (live table, column)
+    std::set<std::pair<std::string, std::string>> replaced_;        // (table uid, member uid) with a new key
+    std::vector<const LiveForeignKey*> restore_;
     std::vector<TMigrationChange> fkDrops_, tableDrops_, tableRenames_, columnChanges_, tableCreates_, fkAdds_;
 };
 

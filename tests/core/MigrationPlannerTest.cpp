@@ -277,3 +277,42 @@ TEST(MigrationPlanner, PairsAPartlyMigratedDatabaseAndPrefersTheRecordThatExplai
 
 } // namespace
 } // namespace quorrel
+
+namespace quorrel {
+namespace {
+
+TEST(MigrationPlanner, AChangedKeyAndAnUnsignedColumnAreDataLosingWithTheirReason) {
+    TSchemaModel before = Before();
+    TDatabaseSchema live = LiveOf(before, "php_");
+    for (auto& c : live.columns)
+        if (c.table == "php_product" && c.name == "category")
+            c.columnType = "int(10) unsigned";  // as another tool made it: values above int(11)'s range
+    // The model now keys products by their name; the old key stays a plain member.
+    TSchemaModel after = before;
+    auto& product = after.tables[1];
+    std::swap(product.columns[0], product.columns[1]);
+    product.keyUid = "p1n";
+    product.columns[1].autoIncrement = false;
+    product.columns[0].type = "varchar(40)";
+
+    const TMigrationPlan refused = TMigrationPlanner::Plan({live, "php_", {}, after, false, nullptr});
+    EXPECT_EQ(Joined(refused.Statements()).find("PRIMARY KEY"), std::string::npos) << refused.Script();
+    EXPECT_NE(refused.Script().find("类的主键换成了另一个成员"), std::string::npos) << refused.Script();
+    EXPECT_NE(refused.Script().find("修改列 php_product.category：类型int(10) unsigned → int(11)"), std::string::npos)
+        << refused.Script();
+    EXPECT_EQ(Joined(refused.Statements()).find("AUTO_INCREMENT"), std::string::npos)
+        << "losing AUTO_INCREMENT goes with the key";
+
+    const TMigrationPlan allowed = TMigrationPlanner::Plan({live, "php_", {}, after, true, nullptr});
+    const std::string script = Joined(allowed.Statements());
+    EXPECT_NE(script.find("MODIFY COLUMN `id` int(11) NOT NULL COMMENT"), std::string::npos) << script;
+    EXPECT_NE(script.find("DROP PRIMARY KEY, ADD PRIMARY KEY (`name`)"), std::string::npos) << script;
+    // One ALTER TABLE for the table, so the key is never without its column.
+    const auto statements = allowed.Statements();
+    EXPECT_EQ(std::count_if(statements.begin(), statements.end(),
+                            [](const std::string& s) { return s.rfind("ALTER TABLE `php_product` MODIFY", 0) == 0; }),
+              1);
+}
+
+} // namespace
+} // namespace quorrel

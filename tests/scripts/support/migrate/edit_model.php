@@ -59,6 +59,12 @@ foreach (array_slice($argv, 3) as $change) {
     case 'move-reference':
         $m = &member(cls($classes, 'Product'), 'brand'); $m['memberType'] = 'Maker'; unset($m);
         break;
+    case 'change-key':
+        $c = &cls($classes, 'Maker');
+        $m = &member($c, 'code'); $m['memberIsPri'] = 0; unset($m);
+        $m = &member($c, 'title'); $m['memberIsPri'] = 1; unset($m);
+        unset($c);
+        break;
     default:
         fwrite(STDERR, "unknown change $change\n"); exit(1);
     }
