@@ -1,6 +1,7 @@
 #include "generation/RunPlan.h"
 
 #include "base/Error.h"
+#include "base/UtcTime.h"
 #include "base/FileOperate.h"
 
 #include <chrono>
@@ -12,19 +13,6 @@
 
 namespace quorrel {
 namespace fs = std::filesystem;
-namespace {
-
-// The time of the run in UTC, as ISO 8601.
-std::string UtcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-} // namespace
 
 const char* StatusName(FileStatus status) {
     switch (status) {

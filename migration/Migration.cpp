@@ -1,6 +1,7 @@
 #include "migration/Migration.h"
 
 #include "base/Error.h"
+#include "base/UtcTime.h"
 #include "dbimport/MariaDbSchemaReader.h"
 #include "generation/ModelHistory.h"
 #include "migration/MigrationPlanner.h"
@@ -27,14 +28,6 @@ bool StartsWith(const std::string& text, const char* start) { return text.rfind(
 
 std::string FirstLine(const std::string& statement) { return statement.substr(0, statement.find('\n')); }
 
-std::string UtcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 // Releases the named lock of the migration when the apply ends, however.
 class MigrationLock {

@@ -51,6 +51,26 @@ const TMember* TProjectSnapshot::DisplayMemberOfClass(const std::string& classNa
     return nullptr;
 }
 
+TMember TProjectSnapshot::MemberFromRow(const TDbRow& row) {
+    TMember m;
+    m.memberId = static_cast<int>(row.Int(0));
+    m.projectId = static_cast<int>(row.Int(1));
+    m.classId = static_cast<int>(row.Int(2));
+    m.memberName = row.Text(3);
+    m.memberType = row.Text(4);
+    m.memberLength = static_cast<int>(row.Int(5));
+    m.memberIsPri = static_cast<int>(row.Int(6));
+    m.memberComment = row.Text(7);
+    m.memberIsMust = static_cast<int>(row.Int(8));
+    m.memberIsInteger = static_cast<int>(row.Int(9));
+    m.memberIsFloat = static_cast<int>(row.Int(10));
+    m.queryFlag = static_cast<int>(row.Int(11));
+    m.memberIsDisplay = static_cast<int>(row.Int(12));
+    m.memberQueryDisplay = static_cast<int>(row.Int(13));
+    m.memberUid = row.Text(14);
+    return m;
+}
+
 std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
     bool found = false;
     std::string projectName;
@@ -78,26 +98,10 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(int projectId) {
                                                row.Text(3)});
                            });
         session.ForEachRow(
-            "select memberId,projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment,"
-            "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay,memberUid "
-            "from t_member where classId in (select classId from t_class where projectId=?) order by memberId",
+            std::string("select ") + kMemberColumns +
+                " from t_member where classId in (select classId from t_class where projectId=?) order by memberId",
             {projectId}, [&](const TDbRow& row) {
-                TMember m;
-                m.memberId = static_cast<int>(row.Int(0));
-                m.projectId = static_cast<int>(row.Int(1));
-                m.classId = static_cast<int>(row.Int(2));
-                m.memberName = row.Text(3);
-                m.memberType = row.Text(4);
-                m.memberLength = static_cast<int>(row.Int(5));
-                m.memberIsPri = static_cast<int>(row.Int(6));
-                m.memberComment = row.Text(7);
-                m.memberIsMust = static_cast<int>(row.Int(8));
-                m.memberIsInteger = static_cast<int>(row.Int(9));
-                m.memberIsFloat = static_cast<int>(row.Int(10));
-                m.queryFlag = static_cast<int>(row.Int(11));
-                m.memberIsDisplay = static_cast<int>(row.Int(12));
-                m.memberQueryDisplay = static_cast<int>(row.Int(13));
-                m.memberUid = row.Text(14);
+                TMember m = MemberFromRow(row);
                 rows[indexOf.at(m.classId)].members.push_back(std::move(m));
             });
     });

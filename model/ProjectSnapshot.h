@@ -16,8 +16,17 @@ namespace quorrel {
 // database in one read transaction, so it never mixes two states of the
 // file; it does not change afterwards and reads nothing more, whatever
 // happens to the model meanwhile.
+class TDbRow;
+
 class TProjectSnapshot {
 public:
+    // The t_member columns a whole member is read from, in TMember's order,
+    // and the member of one row selected with them.
+    static constexpr const char* kMemberColumns =
+        "memberId,projectId,classId,memberName,memberType,memberLength,memberIsPri,memberComment,"
+        "memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,memberQueryDisplay,memberUid";
+    static TMember MemberFromRow(const TDbRow& row);
+
     TProjectSnapshot(int projectId, std::string projectName, std::vector<TClassSnapshot> classes);
 
     // Reads the project from the model database with a fixed number of

@@ -28,15 +28,6 @@ start_mariadb "$tmp/server" || abort "MariaDB did not start"
 sock=$MARIADB_SOCKET
 sql() { mariadb --no-defaults --socket="$sock" -uroot "$@"; }
 
-# A home of its own per model: the resources of the build, a fresh model.
-new_home() {
-  local h=$tmp/$1
-  mkdir -p "$h"
-  ln -s "$home/bak" "$h/bak"
-  ln -s "$home/template" "$h/template"
-  "$cli" --home "$h" init >/dev/null || abort "init of $h"
-  echo "$h"
-}
 
 # ---- 1. Round trip of the sample models ----
 # name, model file, classes whose names the model refuses (they must be missing)

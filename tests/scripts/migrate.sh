@@ -35,17 +35,8 @@ sql() { mariadb --no-defaults --socket="$sock" -uroot "$@"; }
 
 # The model every scenario starts from: the end-to-end model and a class
 # Maker that a reference can move to.
-"$cli" --home "$tmp/seed" init >/dev/null 2>&1 || { mkdir -p "$tmp/seed"; "$cli" --home "$tmp/seed" init >/dev/null; }
 php "$support/edit_model.php" "$src/tests/e2e/model.json" "$tmp/base.json" base || abort "the base model"
 
-new_home() {
-  local h=$tmp/$1
-  mkdir -p "$h"
-  ln -s "$home/bak" "$h/bak"
-  ln -s "$home/template" "$h/template"
-  "$cli" --home "$h" init >/dev/null || abort "init of $h"
-  echo "$h"
-}
 
 rows="INSERT INTO php_category(id,name) VALUES (1,'书籍'),(2,'文具用品类');
 INSERT INTO php_brand VALUES ('b1','牌一'),('b2','牌二');

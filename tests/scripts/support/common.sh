@@ -100,3 +100,14 @@ make_scratch() {
   trap 'stop_pid "$MARIADB_PID"; wait 2>/dev/null; rm -rf "$tmp"' EXIT
   trap 'exit 130' INT TERM HUP
 }
+
+# new_home NAME: a home folder of its own in $tmp, with the resources of the
+# build in $home and a fresh model (uses $cli); prints its path.
+new_home() {
+  local h=$tmp/$1
+  mkdir -p "$h"
+  ln -s "$home/bak" "$h/bak"
+  ln -s "$home/template" "$h/template"
+  "$cli" --home "$h" init >/dev/null || abort "init of $h"
+  echo "$h"
+}
