@@ -2,19 +2,15 @@
 
 #include "ui/Convert.h"
 #include "ui/MainForm.h"
-#include "ui/Prompts.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMetaObject>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
-#include <exception>
 #include <utility>
 
 namespace quorrel {
@@ -27,31 +23,19 @@ QLineEdit* AddField(QFormLayout* layout, QWidget* parent, const char* name, cons
     return edit;
 }
 
-QPushButton* AddButton(QHBoxLayout* layout, QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    layout->addWidget(button);
-    return button;
-}
-
 } // namespace
 
 TImportDbForm::TImportDbForm(TFormMain& form, std::shared_ptr<SchemaReader> reader)
-    : QDialog(&form), form_(form), reader_(std::move(reader)) {
+    : TDatabaseDialog(form, QStringLiteral("ImportDb"),
+                      [reader](const TConnectionSettings& settings) { return reader->TestConnection(settings); }),
+      reader_(std::move(reader)) {
     setObjectName(QStringLiteral("ImportDbForm"));
     setWindowTitle(QStringLiteral("从数据库导入项目"));
 
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
-    connection_ = std::make_unique<TConnectionFields>(*fields, *this);
-    Edt_Host = connection_->host;
-    Edt_Port = connection_->port;
-    Edt_Socket = connection_->socket;
-    Edt_User = connection_->user;
-    Edt_Password = connection_->password;
-    Edt_Database = connection_->database;
+    AddConnectionFields(*fields);
     Edt_TablePrefix = AddField(fields, this, "Edt_TablePrefix", QStringLiteral("表名前缀："));
     Edt_TablePrefix->setPlaceholderText(QStringLiteral("只导入以它开头的表，类名去掉它"));
     Edt_ProjectName = AddField(fields, this, "Edt_ProjectName", QStringLiteral("项目名称："));
@@ -59,17 +43,12 @@ TImportDbForm::TImportDbForm(TFormMain& form, std::shared_ptr<SchemaReader> read
 
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
-    Btn_Test = AddButton(buttons, this, "Btn_Test", QStringLiteral("测试连接"));
-    Btn_Import = AddButton(buttons, this, "Btn_Import", QStringLiteral("导入"));
-    Btn_Close = AddButton(buttons, this, "Btn_Close", QStringLiteral("关闭"));
-    connect(Btn_Test, &QPushButton::clicked, this, [this] { TestClick(); });
+    AddTestButton(*buttons);
+    Btn_Import = AddButton(*buttons, "Btn_Import", QStringLiteral("导入"));
+    AddCloseButton(*buttons);
     connect(Btn_Import, &QPushButton::clicked, this, [this] { ImportClick(); });
-    connect(Btn_Close, &QPushButton::clicked, this, &TImportDbForm::reject);
 
-    Lbl_State = new QLabel(this);
-    Lbl_State->setObjectName(QStringLiteral("Lbl_State"));
-    Lbl_State->setWordWrap(true);
-    layout->addWidget(Lbl_State);
+    AddStateLine(*layout);
     LB_Warnings = new QListWidget(this);
     LB_Warnings->setObjectName(QStringLiteral("LB_Warnings"));
     LB_Warnings->setWordWrap(true);
@@ -77,73 +56,11 @@ TImportDbForm::TImportDbForm(TFormMain& form, std::shared_ptr<SchemaReader> read
     resize(560, 520);
 }
 
-TImportDbForm::~TImportDbForm() {
-    // The reader gives up within its timeouts; the worker must not outlive
-    // the dialog it reports to.
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
-}
-
-void TImportDbForm::reject() {
-    if (IsBusy()) {
-        Lbl_State->setText(QStringLiteral("请等待当前操作结束"));
-        return;
-    }
-    QDialog::reject();
-}
-
-bool TImportDbForm::ReadSettings(TConnectionSettings& settings) const {
-    return connection_->Read(settings, form_.Boxes());
-}
-
-void TImportDbForm::Start(const QString& state, std::function<void()> work) {
-    Btn_Test->setEnabled(false);
-    Btn_Import->setEnabled(false);
-    Btn_Close->setEnabled(false);
-    Lbl_State->setText(state);
-    worker_ = QThread::create(std::move(work));
-    worker_->setObjectName(QStringLiteral("ImportDb"));
-    worker_->start();
-}
-
-void TImportDbForm::Ended() {
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-        worker_ = nullptr;
-    }
-    Btn_Test->setEnabled(true);
-    Btn_Import->setEnabled(true);
-    Btn_Close->setEnabled(true);
-}
-
-void TImportDbForm::Failed(const QString& message) {
-    Ended();
-    Lbl_State->setText(QStringLiteral("失败：") + message);
-    form_.Boxes().ErrorBox(message);
-    emit workEnded();
-}
-
-void TImportDbForm::TestClick() {
-    TConnectionSettings settings;
-    if (IsBusy() || !ReadSettings(settings))
-        return;
-    std::shared_ptr<SchemaReader> reader = reader_;
-    Start(QStringLiteral("正在连接……"), [this, reader, settings] {
-        try {
-            const QString version = ToQ(reader->TestConnection(settings));
-            QMetaObject::invokeMethod(this, [this, version] {
-                Ended();
-                Lbl_State->setText(QStringLiteral("连接成功，服务器版本：") + version);
-                emit workEnded();
-            }, Qt::QueuedConnection);
-        } catch (const std::exception& e) {
-            const QString message = QString::fromUtf8(e.what());
-            QMetaObject::invokeMethod(this, [this, message] { Failed(message); }, Qt::QueuedConnection);
-        }
-    });
+void TImportDbForm::UpdateButtons() {
+    const bool idle = !IsBusy();
+    Btn_Test->setEnabled(idle);
+    Btn_Import->setEnabled(idle);
+    Btn_Close->setEnabled(idle);
 }
 
 void TImportDbForm::ImportClick() {
@@ -154,19 +71,14 @@ void TImportDbForm::ImportClick() {
     std::shared_ptr<SchemaReader> reader = reader_;
     const std::string prefix = ToStd(Edt_TablePrefix->text());
     const std::string project = ToStd(Edt_ProjectName->text());
-    Start(QStringLiteral("正在导入……"), [this, reader, settings, prefix, project] {
-        try {
-            TDbImportResult result = TDatabaseImport(*reader).Run(settings, prefix, project);
-            QMetaObject::invokeMethod(this, [this, result] { Imported(result); }, Qt::QueuedConnection);
-        } catch (const std::exception& e) {
-            const QString message = QString::fromUtf8(e.what());
-            QMetaObject::invokeMethod(this, [this, message] { Failed(message); }, Qt::QueuedConnection);
-        }
-    });
+    Start(
+        QStringLiteral("正在导入……"),
+        [reader, settings, prefix, project] { return TDatabaseImport(*reader).Run(settings, prefix, project); },
+        [this](const TDbImportResult& result) { Imported(result); });
 }
 
 void TImportDbForm::Imported(const TDbImportResult& result) {
-    Ended();
+    UpdateButtons();
     for (const auto& line : result.guesses)
         LB_Warnings->addItem(ToQ(line));
     for (const auto& line : result.warnings)
