@@ -17,10 +17,8 @@
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
-#include <exception>
 #include <utility>
 
 namespace quorrel {
@@ -48,14 +46,6 @@ void TMariaDbMigrationService::Apply(const TConnectionSettings& settings, const 
 // ---- The dialog ----
 
 namespace {
-
-QPushButton* AddButton(QHBoxLayout* layout, QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    layout->addWidget(button);
-    return button;
-}
 
 // Hands each line of a run, from the worker, to the main window's log on
 // the GUI thread, in order.
@@ -111,8 +101,9 @@ struct TMigrationForm::Planned {
 
 TMigrationForm::TMigrationForm(TFormMain& form, std::shared_ptr<MigrationService> service, int projectId,
                                const QString& projectName, const QString& tablePrefix)
-    : QDialog(&form), form_(form), service_(std::move(service)), projectId_(projectId), projectName_(projectName),
-      tablePrefix_(tablePrefix) {
+    : TDatabaseDialog(form, QStringLiteral("Migration"),
+                      [service](const TConnectionSettings& settings) { return service->TestConnection(settings); }),
+      service_(std::move(service)), projectId_(projectId), projectName_(projectName), tablePrefix_(tablePrefix) {
     setObjectName(QStringLiteral("MigrationForm"));
     setWindowTitle(QStringLiteral("数据库变更"));
 
@@ -126,13 +117,7 @@ TMigrationForm::TMigrationForm(TFormMain& form, std::shared_ptr<MigrationService
 
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
-    connection_ = std::make_unique<TConnectionFields>(*fields, *this);
-    Edt_Host = connection_->host;
-    Edt_Port = connection_->port;
-    Edt_Socket = connection_->socket;
-    Edt_User = connection_->user;
-    Edt_Password = connection_->password;
-    Edt_Database = connection_->database;
+    AddConnectionFields(*fields);
     for (QLineEdit* edit : connection_->Edits())
         connect(edit, &QLineEdit::textChanged, this, [this] { DropPlan(); });
 
@@ -143,14 +128,12 @@ TMigrationForm::TMigrationForm(TFormMain& form, std::shared_ptr<MigrationService
 
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
-    Btn_Test = AddButton(buttons, this, "Btn_Test", QStringLiteral("测试连接"));
-    Btn_Plan = AddButton(buttons, this, "Btn_Plan", QStringLiteral("生成变更脚本"));
-    Btn_Apply = AddButton(buttons, this, "Btn_Apply", QStringLiteral("执行变更"));
-    Btn_Close = AddButton(buttons, this, "Btn_Close", QStringLiteral("关闭"));
-    connect(Btn_Test, &QPushButton::clicked, this, [this] { TestClick(); });
+    AddTestButton(*buttons);
+    Btn_Plan = AddButton(*buttons, "Btn_Plan", QStringLiteral("生成变更脚本"));
+    Btn_Apply = AddButton(*buttons, "Btn_Apply", QStringLiteral("执行变更"));
+    AddCloseButton(*buttons);
     connect(Btn_Plan, &QPushButton::clicked, this, [this] { PlanClick(); });
     connect(Btn_Apply, &QPushButton::clicked, this, [this] { ApplyClick(); });
-    connect(Btn_Close, &QPushButton::clicked, this, &TMigrationForm::reject);
 
     Memo_Script = new QPlainTextEdit(this);
     Memo_Script->setObjectName(QStringLiteral("Memo_Script"));
@@ -173,33 +156,13 @@ TMigrationForm::TMigrationForm(TFormMain& form, std::shared_ptr<MigrationService
     warning.setColor(QPalette::WindowText, QColor(0xA0, 0x00, 0x00));
     Lbl_LeftOut->setPalette(warning);
     layout->addWidget(Lbl_LeftOut);
-    Lbl_State = new QLabel(this);
-    Lbl_State->setObjectName(QStringLiteral("Lbl_State"));
-    Lbl_State->setWordWrap(true);
-    layout->addWidget(Lbl_State);
+    AddStateLine(*layout);
 
     UpdateButtons();
     resize(720, 600);
 }
 
-TMigrationForm::~TMigrationForm() {
-    // The connection gives up within its timeouts; the worker must not
-    // outlive the dialog it reports to.
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
-}
-
 const TMigrationPlan* TMigrationForm::ShownPlan() const { return planned_ ? &planned_->plan : nullptr; }
-
-void TMigrationForm::reject() {
-    if (IsBusy()) {
-        Lbl_State->setText(QStringLiteral("请等待当前操作结束"));
-        return;
-    }
-    QDialog::reject();
-}
 
 bool TMigrationForm::eventFilter(QObject* watched, QEvent* event) {
     // Ctrl+A selects the whole script; the key goes on to the editor as well.
@@ -208,7 +171,7 @@ bool TMigrationForm::eventFilter(QObject* watched, QEvent* event) {
         if ((key->modifiers() & Qt::ControlModifier) && key->key() == Qt::Key_A)
             Memo_Script->selectAll();
     }
-    return QDialog::eventFilter(watched, event);
+    return TDatabaseDialog::eventFilter(watched, event);
 }
 
 void TMigrationForm::UpdateButtons() {
@@ -231,53 +194,9 @@ void TMigrationForm::DropPlan() {
     UpdateButtons();
 }
 
-void TMigrationForm::Start(const QString& state, std::function<void()> work) {
-    Lbl_State->setText(state);
-    worker_ = QThread::create(std::move(work));
-    worker_->setObjectName(QStringLiteral("Migration"));
-    UpdateButtons();
-    worker_->start();
-}
-
-void TMigrationForm::Ended() {
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-        worker_ = nullptr;
-    }
-    UpdateButtons();
-}
-
-void TMigrationForm::Failed(const QString& message) {
-    Ended();
-    Lbl_State->setText(QStringLiteral("失败：") + message);
-    form_.Boxes().ErrorBox(message);
-    emit workEnded();
-}
-
-void TMigrationForm::TestClick() {
-    TConnectionSettings settings;
-    if (IsBusy() || !connection_->Read(settings, form_.Boxes()))
-        return;
-    std::shared_ptr<MigrationService> service = service_;
-    Start(QStringLiteral("正在连接……"), [this, service, settings] {
-        try {
-            const QString version = ToQ(service->TestConnection(settings));
-            QMetaObject::invokeMethod(this, [this, version] {
-                Ended();
-                Lbl_State->setText(QStringLiteral("连接成功，服务器版本：") + version);
-                emit workEnded();
-            }, Qt::QueuedConnection);
-        } catch (const std::exception& e) {
-            const QString message = QString::fromUtf8(e.what());
-            QMetaObject::invokeMethod(this, [this, message] { Failed(message); }, Qt::QueuedConnection);
-        }
-    });
-}
-
 void TMigrationForm::PlanClick() {
     TConnectionSettings settings;
-    if (IsBusy() || !connection_->Read(settings, form_.Boxes()))
+    if (IsBusy() || !ReadSettings(settings))
         return;
     planned_.reset();
     Memo_Script->clear();
@@ -287,29 +206,25 @@ void TMigrationForm::PlanClick() {
     const int projectId = projectId_;
     const std::string prefix = ToStd(tablePrefix_);
     const bool allowDataLoss = Chk_AllowDataLoss->isChecked();
-    Start(QStringLiteral("正在读取数据库并生成变更脚本……"),
-          [this, service, settings, folders, projectId, prefix, allowDataLoss] {
-              try {
-                  // The model as it is now, checked as the script dialog
-                  // checks it: its names go into the statements as they are.
-                  const auto snapshot = TProjectSnapshot::Take(projectId);
-                  ModelValidator(*snapshot).CheckNamesAndTexts(prefix);
-                  auto planned = std::make_shared<Planned>();
-                  planned->settings = settings;
-                  planned->target = {folders.Site(snapshot->ProjectName()), TSchemaModel::Of(*snapshot), prefix};
-                  planned->plan = service->Plan(settings, planned->target, allowDataLoss);
-                  std::shared_ptr<const Planned> result = std::move(planned);
-                  QMetaObject::invokeMethod(this, [this, result] { ShowPlan(result); }, Qt::QueuedConnection);
-              } catch (const std::exception& e) {
-                  const QString message = QString::fromUtf8(e.what());
-                  QMetaObject::invokeMethod(this, [this, message] { Failed(message); }, Qt::QueuedConnection);
-              }
-          });
+    Start(
+        QStringLiteral("正在读取数据库并生成变更脚本……"),
+        [service, settings, folders, projectId, prefix, allowDataLoss] {
+            // The model as it is now, checked as the script dialog checks
+            // it: its names go into the statements as they are.
+            const auto snapshot = TProjectSnapshot::Take(projectId);
+            ModelValidator(*snapshot).CheckNamesAndTexts(prefix);
+            auto planned = std::make_shared<Planned>();
+            planned->settings = settings;
+            planned->target = {folders.Site(snapshot->ProjectName()), TSchemaModel::Of(*snapshot), prefix};
+            planned->plan = service->Plan(settings, planned->target, allowDataLoss);
+            return std::shared_ptr<const Planned>(std::move(planned));
+        },
+        [this](std::shared_ptr<const Planned> planned) { ShowPlan(std::move(planned)); });
 }
 
 void TMigrationForm::ShowPlan(std::shared_ptr<const Planned> planned) {
     planned_ = std::move(planned);
-    Ended();
+    UpdateButtons();
     const TMigrationPlan& plan = planned_->plan;
     // The memo holds lines; copied text gets the desktop's own line ends.
     Memo_Script->setPlainText(ToQ(plan.Script()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -346,22 +261,19 @@ void TMigrationForm::ApplyClick() {
                   ToQ(plan.database) + QStringLiteral("，%1条语句").arg(statements));
     std::shared_ptr<MigrationService> service = service_;
     TFormMain* form = &form_;
-    Start(QStringLiteral("正在执行数据库变更……"), [this, service, planned, form] {
-        try {
+    Start(
+        QStringLiteral("正在执行数据库变更……"),
+        [service, planned, form] {
             MainLogSink log(*form);
             service->Apply(planned->settings, planned->target, planned->plan, log);
-            QMetaObject::invokeMethod(this, [this] { Applied(); }, Qt::QueuedConnection);
-        } catch (const std::exception& e) {
-            const QString message = QString::fromUtf8(e.what());
-            QMetaObject::invokeMethod(this, [this, message] { ApplyFailed(message); }, Qt::QueuedConnection);
-        }
-    });
+        },
+        [this] { Applied(); }, [this](const QString& message) { ApplyFailed(message); });
 }
 
 void TMigrationForm::Applied() {
     // The database has changed: the script shown is history now.
     planned_.reset();
-    Ended();
+    UpdateButtons();
     Lbl_State->setText(QStringLiteral("变更已执行；再次生成变更脚本可查看数据库与模型还有哪些不同"));
     form_.Boxes().Information(QStringLiteral("数据库变更执行完毕!"));
     emit workEnded();

@@ -3,21 +3,16 @@
 #include "dbimport/SchemaReader.h"
 #include "generators/SchemaModel.h"
 #include "migration/MigrationPlan.h"
-#include "ui/ConnectionFields.h"
-
-#include <QDialog>
+#include "ui/DatabaseDialog.h"
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QThread;
 
 namespace quorrel {
 
@@ -63,21 +58,16 @@ public:
 // it leaves out, and running it. Connecting, planning and running happen on
 // a worker thread; the lines of a run go to the main window's progress log.
 // The password stays in the dialog and is never stored.
-class TMigrationForm : public QDialog {
+class TMigrationForm : public TDatabaseDialog {
     Q_OBJECT
 public:
     TMigrationForm(TFormMain& form, std::shared_ptr<MigrationService> service, int projectId,
                    const QString& projectName, const QString& tablePrefix);
-    ~TMigrationForm() override;
 
-    // Connects and reports the server's version, or why it failed.
-    void TestClick();
     // Reads the model and the database and shows the change's script.
     void PlanClick();
     // After the user confirms, runs the script shown.
     void ApplyClick();
-    // True while a test, a plan or a run is under way.
-    bool IsBusy() const { return worker_ != nullptr; }
     // The plan shown, while its settings are those of the fields; none after
     // a run or a change of the fields.
     const TMigrationPlan* ShownPlan() const;
@@ -86,53 +76,30 @@ public:
     const QString& TablePrefix() const { return tablePrefix_; }
 
     QLabel* Lbl_Project = nullptr;
-    QLineEdit* Edt_Host = nullptr;
-    QLineEdit* Edt_Port = nullptr;
-    QLineEdit* Edt_Socket = nullptr;
-    QLineEdit* Edt_User = nullptr;
-    QLineEdit* Edt_Password = nullptr;
-    QLineEdit* Edt_Database = nullptr;
     QCheckBox* Chk_AllowDataLoss = nullptr;
-    QPushButton* Btn_Test = nullptr;
     QPushButton* Btn_Plan = nullptr;
     QPushButton* Btn_Apply = nullptr;
-    QPushButton* Btn_Close = nullptr;
     QPlainTextEdit* Memo_Script = nullptr;
     QLabel* Lbl_LeftOut = nullptr;
-    QLabel* Lbl_State = nullptr;
-
-signals:
-    // A test, a plan or a run has ended and its outcome is shown.
-    void workEnded();
-
-public slots:
-    // The dialog does not close while a worker is connected.
-    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void UpdateButtons() override;
 
 private:
     struct Planned;
 
-    void Start(const QString& state, std::function<void()> work);
-    void Ended();
-    void Failed(const QString& message);
     void ShowPlan(std::shared_ptr<const Planned> planned);
     void Applied();
     void ApplyFailed(const QString& message);
     // The fields or the check box changed: the plan shown no longer holds.
     void DropPlan();
-    void UpdateButtons();
 
-    TFormMain& form_;
     std::shared_ptr<MigrationService> service_;
     int projectId_;
     QString projectName_;
     QString tablePrefix_;
-    std::unique_ptr<TConnectionFields> connection_;
     std::shared_ptr<const Planned> planned_;
-    QThread* worker_ = nullptr;
 };
 
 } // namespace quorrel
