@@ -32,7 +32,7 @@ ConsoleReporter::Outcome PlanCommands::PrintPlan() {
         std::cout << StatusName(file.status) << '\t' << file.path << '\n';
     const char* separator = "";
     for (FileStatus status : {FileStatus::New, FileStatus::Same, FileStatus::Update, FileStatus::Edited,
-                              FileStatus::Conflict, FileStatus::Kept, FileStatus::Orphan}) {
+                              FileStatus::Merge, FileStatus::Conflict, FileStatus::Kept, FileStatus::Orphan}) {
         std::cout << separator << StatusName(status) << ' ' << plan->Count(status);
         separator = ", ";
     }
@@ -41,7 +41,7 @@ ConsoleReporter::Outcome PlanCommands::PrintPlan() {
 }
 
 ConsoleReporter::Outcome PlanCommands::PrintDiffs(const std::vector<std::string>& paths,
-                                                  std::vector<std::string>& unknown) {
+                                                  std::vector<std::string>& unknown, bool threeWay) {
     // Paths as the plan prints them; "projects/<project>/" and "./" may lead.
     const std::string sitePrefix = "projects/" + project_ + "/";
     std::set<std::string> wanted;
@@ -68,6 +68,19 @@ ConsoleReporter::Outcome PlanCommands::PrintDiffs(const std::vector<std::string>
         std::optional<std::string> before;
         if (file.status != FileStatus::New)
             before = TFileOperate::ReadBytes(disk);
+        const bool edited = file.status == FileStatus::Edited || file.status == FileStatus::Merge ||
+                            file.status == FileStatus::Conflict;
+        if (threeWay && edited) {
+            if (const auto base = plan->Base(file.path)) {
+                std::cout << "# " << file.path << "：你的修改（上次生成 → 磁盘上的文件）\n"
+                          << UnifiedDiff::Between(base, *before, "上次生成/" + file.path, "磁盘/" + file.path)
+                          << "# " << file.path << "：模型的修改（上次生成 → 本次生成）\n"
+                          << UnifiedDiff::Between(base, bytes, "上次生成/" + file.path, "本次生成/" + file.path)
+                          << std::flush;
+                return;
+            }
+            std::cerr << file.path << ": 没有上次生成的内容，只能显示磁盘上的文件与本次生成的差别\n";
+        }
         std::cout << UnifiedDiff::Between(before, bytes, before ? "a/" + file.path : "/dev/null", "b/" + file.path)
                   << std::flush;
     });

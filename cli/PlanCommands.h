@@ -21,8 +21,11 @@ public:
     // The unified differences between each file on disk and the text the run
     // would write, for the given paths (relative to the site) or, with none,
     // for every file the run would write differently. Paths the run neither
-    // writes nor once wrote are added to unknown.
-    ConsoleReporter::Outcome PrintDiffs(const std::vector<std::string>& paths, std::vector<std::string>& unknown);
+    // writes nor once wrote are added to unknown. Three-way: for a file the
+    // user edited, the user's edits (last run's text to the disk) and the
+    // model's changes (last run's text to this run's) apart.
+    ConsoleReporter::Outcome PrintDiffs(const std::vector<std::string>& paths, std::vector<std::string>& unknown,
+                                        bool threeWay = false);
 
 private:
     TFolders folders_;

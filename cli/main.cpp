@@ -166,10 +166,10 @@ int Plan(const TFolders& folders, const std::string& project, const std::string&
 }
 
 int Diff(const TFolders& folders, const std::string& project, const std::string& prefix,
-         const std::vector<std::string>& paths) {
+         const std::vector<std::string>& paths, bool threeWay) {
     const int projectId = FindProject(project);
     std::vector<std::string> unknown;
-    const int status = ExitStatus(PlanCommands(folders, projectId, project, prefix).PrintDiffs(paths, unknown));
+    const int status = ExitStatus(PlanCommands(folders, projectId, project, prefix).PrintDiffs(paths, unknown, threeWay));
     if (status != kOk || unknown.empty())
         return status;
     std::string names;
@@ -256,8 +256,8 @@ int main(int argc, char** argv) {
                        "(without it their new text is written beside them as FILE.new)");
 
     auto* planCmd = app.add_subcommand(
-        "plan", "print what generate would do with each file of the site (new, same, update, edited, conflict, "
-                "kept, orphan) and the counts; writes nothing");
+        "plan", "print what generate would do with each file of the site (new, same, update, edited, merge, "
+                "conflict, kept, orphan) and the counts; writes nothing");
     planCmd->add_option("PROJECT", project, "project name")->required();
     planCmd->add_option("--prefix", prefix, "table prefix (default php_)");
 
@@ -268,6 +268,10 @@ int main(int argc, char** argv) {
     diffCmd->add_option("PROJECT", project, "project name")->required();
     diffCmd->add_option("PATH", diffPaths, "files, by their paths in the site as plan prints them (default: all)");
     diffCmd->add_option("--prefix", prefix, "table prefix (default php_)");
+    bool threeWay = false;
+    diffCmd->add_flag("--three-way", threeWay,
+                      "for a file you edited, show your edits (last run's text to the file) and the model's "
+                      "changes (last run's text to this run's) apart");
 
     auto* sql = app.add_subcommand("sql", "print the MySQL CREATE TABLE script of a project");
     sql->add_option("PROJECT", project, "project name")->required();
@@ -316,7 +320,7 @@ int main(int argc, char** argv) {
         if (*planCmd)
             return Plan(folders, project, prefix);
         if (*diffCmd)
-            return Diff(folders, project, prefix, diffPaths);
+            return Diff(folders, project, prefix, diffPaths, threeWay);
         if (*sql)
             return Sql(folders, project, prefix);
         if (*exportCmd)

@@ -109,13 +109,13 @@ Manifest Manifest::Load(const fs::path& site) {
         if (!document.contains("checksum") || !document["checksum"].is_string() ||
             document["checksum"].get<std::string>() != Checksum(document))
             throw Error("its checksum does not match: it was changed by hand");
-        for (const char* key : {"version", "time", "tablePrefix"})
+        for (const char* key : {"version", "tablePrefix"})
             if (!document.contains(key) || !document[key].is_string())
                 throw Error(std::string("it has no ") + key);
         for (const char* key : {"files", "orphans"})
             if (!document.contains(key) || !document[key].is_array())
                 throw Error(std::string("it has no list of ") + key);
-        manifest.SetRun(document["time"], document["tablePrefix"], document["version"]);
+        manifest.SetRun(document["tablePrefix"], document["version"]);
         for (const Json& item : document["files"])
             manifest.AddFile(ReadEntry(item));
         for (const Json& item : document["orphans"])
@@ -134,7 +134,6 @@ std::string Manifest::ToJson() const {
     Json document = Json::object();
     document["format"] = kFormat;
     document["version"] = version_;
-    document["time"] = time_;
     document["tablePrefix"] = tablePrefix_;
     Json files = Json::array();
     for (const auto& entry : files_)
@@ -161,8 +160,7 @@ const Manifest::Entry* Manifest::Find(const std::string& path) const {
     return found->second.first ? &orphans_[found->second.second] : &files_[found->second.second];
 }
 
-void Manifest::SetRun(std::string time, std::string tablePrefix, std::string version) {
-    time_ = std::move(time);
+void Manifest::SetRun(std::string tablePrefix, std::string version) {
     tablePrefix_ = std::move(tablePrefix);
     version_ = std::move(version);
 }

@@ -9,8 +9,9 @@ namespace quorrel {
 // The record a generation run leaves in the site, .quorrel/manifest.json:
 // every file the run wrote or copied, by its path relative to the site, with
 // the SHA-256 of the bytes it produced for that file and whether they were
-// generated or copied from bak/; the time of the run, its table prefix and
-// the program's version. Files the run no longer writes but an earlier run
+// generated or copied from bak/; the run's table prefix and the program's
+// version. It holds nothing that changes when nothing changed (no time), so
+// two runs of one model write the same manifest. Files the run no longer writes but an earlier run
 // did, and which are still on disk, are carried on as orphans. The next run
 // compares the disk with it to tell the user's edits from its own files.
 class Manifest {
@@ -52,12 +53,11 @@ public:
     const Entry* Find(const std::string& path) const;
     const std::vector<Entry>& Files() const { return files_; }
     const std::vector<Entry>& Orphans() const { return orphans_; }
-    const std::string& Time() const { return time_; }
     const std::string& TablePrefix() const { return tablePrefix_; }
     const std::string& Version() const { return version_; }
 
     // Building the manifest of a run.
-    void SetRun(std::string time, std::string tablePrefix, std::string version);
+    void SetRun(std::string tablePrefix, std::string version);
     void AddFile(Entry entry);
     void AddOrphan(Entry entry);
 
@@ -68,7 +68,6 @@ private:
     std::vector<Entry> orphans_;
     // path -> (orphan?, position in files_ or orphans_)
     std::map<std::string, std::pair<bool, std::size_t>> index_;
-    std::string time_;
     std::string tablePrefix_;
     std::string version_;
 };

@@ -3,6 +3,9 @@
 #include "base/Error.h"
 #include "base/UtcTime.h"
 #include "base/FileOperate.h"
+#include "base/ThreeWayMerge.h"
+
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <ctime>
@@ -24,6 +27,8 @@ const char* StatusName(FileStatus status) {
         return "update";
     case FileStatus::Edited:
         return "edited";
+    case FileStatus::Merge:
+        return "merge";
     case FileStatus::Conflict:
         return "conflict";
     case FileStatus::Kept:
@@ -119,11 +124,12 @@ void RunPlan::Place(const std::string& path, const std::string& bytes, bool copi
         if (observer_)
             observer_(file, bytes);
         if (!options_.preview)
-            Apply(file, bytes);
+            Apply(file, bytes, {});
         return;
     }
 
     File file{path, FileStatus::New, sha256, copied, source};
+    std::string merged;
     if (keepExisting) {
         std::error_code ec;
         if (fs::exists(fs::symlink_status(site_ / path, ec)))
@@ -131,15 +137,52 @@ void RunPlan::Place(const std::string& path, const std::string& bytes, bool copi
     } else {
         file.status = Classify(path, bytes, sha256);
     }
+    if (copied && (file.status == FileStatus::Edited || file.status == FileStatus::Conflict)) {
+        // A resource the user changed (the site's settings above all) is
+        // theirs: never replaced, never merged (pictures are not text).
+        file.status = FileStatus::Kept;
+    } else if (file.status == FileStatus::Conflict) {
+        // Edited, and changed by this run too: the user's edits and the
+        // model's changes merged on the text the last run generated.
+        if (const auto base = Base(path)) {
+            TMergeResult merge = MergeThreeWay(TFileOperate::ReadBytes(site_ / path), *base, bytes,
+                                               {"你的修改", "上次生成", "本次生成"});
+            merged = std::move(merge.text);
+            file.status = merge.conflicts ? FileStatus::Conflict : FileStatus::Merge;
+        } else {
+            file.noBase = true;
+        }
+    }
     index_.emplace(path, files_.size());
     files_.push_back(file);
     if (observer_)
         observer_(file, bytes);
     if (!options_.preview)
-        Apply(file, bytes);
+        Apply(file, bytes, merged);
 }
 
-void RunPlan::Apply(const File& file, const std::string& bytes) {
+std::optional<std::string> RunPlan::Base(const std::string& path) const {
+    const Manifest::Entry* last = previous_.Find(path);
+    const fs::path file = site_ / kBaseFolder / path;
+    std::error_code ec;
+    if (!last || !fs::is_regular_file(fs::symlink_status(file, ec)))
+        return std::nullopt;
+    std::string bytes = TFileOperate::ReadBytes(file);
+    if (Manifest::Sha256(bytes) != last->sha256)
+        return std::nullopt;
+    return bytes;
+}
+
+void RunPlan::KeepBase(const std::string& path, const std::string& bytes) {
+    const fs::path file = site_ / kBaseFolder / path;
+    std::error_code ec;
+    if (fs::is_regular_file(fs::symlink_status(file, ec)) && TFileOperate::ReadBytes(file) == bytes)
+        return;
+    TFileOperate::CreateFolder(file.parent_path());
+    TFileOperate::ReplaceFile(file, bytes);
+}
+
+void RunPlan::Apply(const File& file, const std::string& bytes, const std::string& merged) {
     const fs::path target = site_ / file.path;
     std::optional<fs::perms> perms;
     if (file.copied) {
@@ -148,49 +191,87 @@ void RunPlan::Apply(const File& file, const std::string& bytes) {
         if (!ec)
             perms = status.permissions();
     }
+    const auto beside = [&](const char* ending) {
+        fs::path path = target;
+        path += ending;
+        return path;
+    };
     switch (file.status) {
     case FileStatus::Same:
-    case FileStatus::Kept:
     case FileStatus::Orphan:
+        break;
+    case FileStatus::Kept:
+        // A new shipped version of an edited resource goes beside it, once:
+        // the manifest then holds its hash.
+        if (file.copied) {
+            const Manifest::Entry* last = previous_.Find(file.path);
+            if (!last || last->sha256 != file.sha256) {
+                TFileOperate::ReplaceFile(beside(".new"), bytes, perms);
+                log_->AddLine("警告：" + LogName(file.path) + " 已被修改，保留不动（站点设置和资源文件从不覆盖）；" +
+                              "新版本写在 " + LogName(file.path) + ".new");
+            }
+        }
         return;
     case FileStatus::New:
     case FileStatus::Update:
         TFileOperate::CreateFolder(target.parent_path());
         TFileOperate::ReplaceFile(target, bytes, perms);
-        return;
+        break;
+    case FileStatus::Merge:
+        if (options_.overwriteEdited)
+            break;
+        TFileOperate::ReplaceFile(beside(".orig"), TFileOperate::ReadBytes(target));
+        TFileOperate::ReplaceFile(target, merged, perms);
+        log_->AddLine(LogName(file.path) + " 已被修改，本次生成的变化已与你的修改合并；原来的内容保存在 " +
+                      LogName(file.path) + ".orig");
+        break;
     case FileStatus::Edited:
     case FileStatus::Conflict:
-        break;
+        if (options_.overwriteEdited)
+            break;
+        if (file.status == FileStatus::Conflict && !file.noBase) {
+            TFileOperate::ReplaceFile(beside(".new"), merged, perms);
+            log_->AddLine("警告：" + LogName(file.path) +
+                          " 已被修改，本次生成的内容也有变化，两处修改在同样的几行上：文件保持不变，带冲突标记的合并结果"
+                          "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件");
+            return;
+        }
+        TFileOperate::ReplaceFile(beside(".new"), bytes, perms);
+        if (file.status == FileStatus::Conflict)
+            log_->AddLine("警告：" + LogName(file.path) +
+                          " 已被修改，本次生成的内容也有变化，但上次生成的内容已无从得到，不能合并：没有覆盖；新生成的内容"
+                          "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件");
+        else
+            log_->AddLine("警告：" + LogName(file.path) + " 已被修改，没有覆盖；新生成的内容写在 " + LogName(file.path) +
+                          ".new");
+        return;
     }
-    const std::string changed = file.status == FileStatus::Conflict ? " 已被修改，本次生成的内容也有变化，"
-                                                                    : " 已被修改，";
-    if (options_.overwriteEdited) {
-        fs::path orig = target;
-        orig += ".orig";
-        TFileOperate::ReplaceFile(orig, TFileOperate::ReadBytes(target));
+    if (options_.overwriteEdited &&
+        (file.status == FileStatus::Edited || file.status == FileStatus::Conflict || file.status == FileStatus::Merge)) {
+        const std::string changed = file.status == FileStatus::Edited ? " 已被修改，" : " 已被修改，本次生成的内容也有变化，";
+        TFileOperate::ReplaceFile(beside(".orig"), TFileOperate::ReadBytes(target));
         TFileOperate::ReplaceFile(target, bytes, perms);
         log_->AddLine("警告：" + LogName(file.path) + changed + "已按选择覆盖；原来的内容保存在 " +
                       LogName(file.path) + ".orig");
-    } else {
-        fs::path beside = target;
-        beside += ".new";
-        TFileOperate::ReplaceFile(beside, bytes, perms);
-        log_->AddLine("警告：" + LogName(file.path) + changed + "没有覆盖；新生成的内容写在 " + LogName(file.path) +
-                      ".new");
     }
+    // The text this run generated: the base of the next merge.
+    if (!file.copied)
+        KeepBase(file.path, bytes);
 }
 
 void RunPlan::Finish(const std::string& tablePrefix) {
     if (log_ == nullptr)
         throw Error("the run plan was not begun");
     Manifest next;
-    next.SetRun(UtcNow(), tablePrefix, QUORREL_VERSION);
+    next.SetRun(tablePrefix, QUORREL_VERSION);
     for (const File& file : files_) {
-        if (file.status != FileStatus::Kept) {
-            next.AddFile({file.path, file.sha256, file.copied});
-        } else if (const Manifest::Entry* last = previous_.Find(file.path)) {
+        // A file left unmerged keeps the entry (and the base) of the text it
+        // was edited from, so that the next run merges on that text again.
+        const Manifest::Entry* last = previous_.Find(file.path);
+        if (Unmerged(file) && last)
             next.AddFile(*last);
-        }
+        else
+            next.AddFile({file.path, file.sha256, file.copied});
     }
 
     // Files an earlier run wrote that this one does not, while they are still
@@ -212,10 +293,49 @@ void RunPlan::Finish(const std::string& tablePrefix) {
 
     if (options_.preview)
         return;
+    WriteGitAttributes();
+    WriteUnmerged();
     // Last, once every file is in place: a run that stops earlier leaves the
     // manifest of the run before, which names only what that run wrote.
     next.Save(site_);
     log_->AddLine(LogName(Manifest::kRelativePath) + "清单生成完毕!");
+}
+
+bool RunPlan::Unmerged(const File& file) const {
+    return !file.copied && file.status == FileStatus::Conflict && !options_.overwriteEdited;
+}
+
+void RunPlan::WriteGitAttributes() {
+    // Generated files end their lines with CR LF and start with a byte-order
+    // mark; git keeps them as they are, so a checkout is the generated bytes.
+    const std::string text =
+        "# 由生成器写出：生成的文件以 CR LF 结尾、带 UTF-8 字节顺序标记，git 原样保存所有文件\n"
+        "* -text\n";
+    const fs::path file = site_ / ".gitattributes";
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(file, ec)) && TFileOperate::ReadBytes(file) != text) {
+        // The user's own rules stay; the run says what it would have written.
+        return;
+    }
+    if (!fs::exists(fs::symlink_status(file, ec)))
+        TFileOperate::ReplaceFile(file, text);
+    log_->AddLine(LogName(".gitattributes") + "生成完毕!");
+}
+
+void RunPlan::WriteUnmerged() {
+    // What the site's runtime reads to refuse a file that does not fit the
+    // model: each path with the file beside it that holds the merge to make.
+    nlohmann::ordered_json files = nlohmann::ordered_json::object();
+    for (const File& file : files_)
+        if (Unmerged(file))
+            files[file.path] = file.path + ".new";
+    const std::string text = nlohmann::ordered_json{{"unmerged", files}}.dump(1) + "\n";
+    const fs::path record = site_ / kUnmergedPath;
+    std::error_code ec;
+    if (files.empty() && !fs::exists(fs::symlink_status(record, ec)))
+        return;
+    TFileOperate::CreateFolder(record.parent_path());
+    TFileOperate::ReplaceFile(record, text);
 }
 
 std::size_t RunPlan::Count(FileStatus status) const {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,17 @@ enum class FileStatus {
     Update,    // the disk holds what the last run wrote, and the text changed: written
     Edited,    // the disk differs from what the last run wrote (or the last run did
                // not write it): kept, the new text goes beside it as <file>.new
-    Conflict,  // edited on disk, and the run's text changed too: as Edited
+    Merge,     // edited on disk, and the run's text changed too, on other lines:
+               // the run's changes merged into the user's text in place (<file>.orig
+               // keeps what was there)
+    Conflict,  // edited on disk and changed by the run on the same lines (or with no
+               // base to merge on): kept, the merge with conflict markers (or the new
+               // text) beside it as <file>.new, and the site refuses the file until
+               // a later run brings it up to date
     Kept,      // a resource file directly inside a resource folder that the site
-               // already has, in other bytes: kept as it is, never replaced
+               // already has in other bytes, or any resource file the user edited:
+               // kept as it is, never replaced (a changed shipped file goes beside
+               // it as <file>.new)
     Orphan,    // written by an earlier run, no longer by this one: left, never deleted
 };
 
@@ -52,7 +61,14 @@ public:
         std::string sha256;  // of the bytes the run writes (orphans: of what the last run wrote)
         bool copied = false; // copied from bak/, else generated
         std::filesystem::path source;  // the resource file it is copied from
+        bool noBase = false;  // a conflict because the last run's text could not be had
     };
+
+    // Where the site keeps the text the last run generated for each file,
+    // the base of the next merge (.quorrel/base/<path>), and the record of
+    // the files the site must not serve until they are merged.
+    static constexpr const char* kBaseFolder = ".quorrel/base";
+    static constexpr const char* kUnmergedPath = ".quorrel/unmerged.json";
 
     // Receives each file with the bytes the run would write for it, as the
     // plan reaches it (not for orphans): how the differences of files are
@@ -90,6 +106,9 @@ public:
     const std::filesystem::path& Site() const { return site_; }
     // The last run's manifest as read by Begin.
     const Manifest& Previous() const { return previous_; }
+    // The text the last run generated for a file (the base of a merge), when
+    // the site still has it as the manifest describes it.
+    std::optional<std::string> Base(const std::string& path) const;
 
 private:
     // Classifies a file against the disk and the last manifest.
@@ -97,7 +116,13 @@ private:
     // Records a file and, in a run, acts on its status.
     void Place(const std::string& path, const std::string& bytes, bool copied, const std::filesystem::path& source,
                bool keepExisting);
-    void Apply(const File& file, const std::string& bytes);
+    void Apply(const File& file, const std::string& bytes, const std::string& merged);
+    void KeepBase(const std::string& path, const std::string& bytes);
+    // A generated file the run could not bring up to date, which the site
+    // must not serve.
+    bool Unmerged(const File& file) const;
+    void WriteGitAttributes();
+    void WriteUnmerged();
     // The path as the progress log names it: projects/<project>/<path>.
     std::string LogName(const std::string& path) const;
 

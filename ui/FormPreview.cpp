@@ -24,14 +24,14 @@ namespace quorrel {
 namespace {
 
 // The order of the groups: what needs the user's eye first.
-constexpr FileStatus kGroupOrder[] = {FileStatus::Conflict, FileStatus::Edited, FileStatus::Update,
-                                      FileStatus::New,      FileStatus::Orphan, FileStatus::Kept,
-                                      FileStatus::Same};
+constexpr FileStatus kGroupOrder[] = {FileStatus::Conflict, FileStatus::Merge,  FileStatus::Edited,
+                                      FileStatus::Update,   FileStatus::New,    FileStatus::Orphan,
+                                      FileStatus::Kept,     FileStatus::Same};
 
 // The order of the counts: the order the statuses are defined in.
-constexpr FileStatus kCountOrder[] = {FileStatus::New,      FileStatus::Same, FileStatus::Update,
-                                      FileStatus::Edited,   FileStatus::Conflict, FileStatus::Kept,
-                                      FileStatus::Orphan};
+constexpr FileStatus kCountOrder[] = {FileStatus::New,   FileStatus::Same,     FileStatus::Update,
+                                      FileStatus::Edited, FileStatus::Merge,    FileStatus::Conflict,
+                                      FileStatus::Kept,  FileStatus::Orphan};
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kStatusRole = Qt::UserRole + 1;
@@ -104,6 +104,8 @@ QString TPreviewForm::StatusCaption(FileStatus status) {
         return QStringLiteral("更新");
     case FileStatus::Edited:
         return QStringLiteral("已被修改");
+    case FileStatus::Merge:
+        return QStringLiteral("合并");
     case FileStatus::Conflict:
         return QStringLiteral("冲突");
     case FileStatus::Kept:

@@ -65,7 +65,8 @@ std::vector<std::string> ResourceLines(const std::string& project) {
     for (const char* file : SiteHome::kFiles)
         lines.push_back("移动projects/" + project + "/" + file + (std::string(file) == "about.php" ? "完毕" : "完毕!"));
     lines.push_back("移动资源文件完毕!");
-    // The manifest of the run is written last, with its own line.
+    // The git attributes and the manifest of the run come last, a line each.
+    lines.push_back("projects/" + project + "/.gitattributes生成完毕!");
     lines.push_back("projects/" + project + "/.quorrel/manifest.json清单生成完毕!");
     return lines;
 }
@@ -85,9 +86,12 @@ TMember Member(int classId, const std::string& name, const std::string& type, bo
 
 class GenerationRun : public ::testing::Test {
 protected:
-    RecordingReporter Run(const std::string& project = "shop") {
+    RecordingReporter Run(const std::string& project = "shop") { return Run(false, project); }
+    RecordingReporter Run(bool overwriteEdited, const std::string& project = "shop") {
         RecordingReporter reporter;
-        TAutoCode(1, project, "php_", home.home(), reporter).Execute();
+        TAutoCode run(1, project, "php_", home.home(), reporter);
+        run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
+        run.Execute();
         return reporter;
     }
     void AddUserClass() {
@@ -218,11 +222,12 @@ TEST_F(GenerationRun, SecondRunKeepsChangedTopFilesAndReplacesDeeperOnesUnlessTh
     auto run = Run();
     EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(ReadFile(home.site("shop") / "images/top.txt"), "changed by the site owner");
-    // What the user changed stays; the new resource lies beside it.
+    // What the user changed stays; a new shipped version lies beside it,
+    // and nothing lies beside a resource whose shipped file did not change.
     EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt"), "changed too");
     EXPECT_EQ(ReadFile(home.site("shop") / "images/sub/deep.txt.new"), "a new deep file");
     EXPECT_EQ(ReadFile(home.site("shop") / "index.php"), "changed index");
-    EXPECT_EQ(ReadFile(home.site("shop") / "index.php.new"), "file index.php");
+    EXPECT_FALSE(fs::exists(home.site("shop") / "index.php.new"));
     EXPECT_FALSE(fs::exists(home.site("shop") / "images/top.txt.new"));
     // What the user left as the last run wrote it is replaced.
     EXPECT_EQ(ReadFile(home.site("shop") / "include/sub/deep.txt"), "a new deep include");
@@ -236,8 +241,17 @@ TEST_F(GenerationRun, ShipsTheSiteFoldersAccessRulesWithoutAProgressLine) {
     auto run = Run();
     EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess"), "changed");
-    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess.new"), "Options -Indexes\n");
-    // Its only line is the warning about the user's own rules.
+    EXPECT_FALSE(fs::exists(home.site("shop") / ".htaccess.new")) << "the shipped rules did not change";
+    EXPECT_TRUE(std::none_of(run.lines.begin(), run.lines.end(),
+                             [](const std::string& line) { return line.find(".htaccess") != std::string::npos; }))
+        << "no line of its own";
+
+    // A new version of the shipped rules lies beside the user's, with the
+    // one warning about them; also when overwriting edited files is asked.
+    WriteFile(home.bak() / ".htaccess", "Options -Indexes -MultiViews\n");
+    run = Run(true);
+    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess"), "changed");
+    EXPECT_EQ(ReadFile(home.site("shop") / ".htaccess.new"), "Options -Indexes -MultiViews\n");
     std::vector<std::string> lines, warnings;
     for (const auto& line : run.lines)
         (line.rfind("警告：", 0) == 0 ? warnings : lines).push_back(line);
@@ -245,6 +259,10 @@ TEST_F(GenerationRun, ShipsTheSiteFoldersAccessRulesWithoutAProgressLine) {
     EXPECT_TRUE(std::equal(resources.rbegin(), resources.rend(), lines.rbegin()));
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("projects/shop/.htaccess.new"), std::string::npos) << warnings[0];
+    // Once beside it, the same shipped version is not written again.
+    fs::remove(home.site("shop") / ".htaccess.new");
+    Run();
+    EXPECT_FALSE(fs::exists(home.site("shop") / ".htaccess.new"));
 }
 
 TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {

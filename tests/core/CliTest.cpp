@@ -184,7 +184,8 @@ TEST_F(CommandLine, GenerateReportsProgressAndExitStatus) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("projects/shop/admin/templates/fream.tpl菜单页生成完毕!\n", 0), 0u);
     EXPECT_NE(run.out.find("projects/shop/admin/post.php生成完毕!\n"), std::string::npos);
-    EXPECT_TRUE(run.out.ends_with("移动资源文件完毕!\nprojects/shop/.quorrel/manifest.json清单生成完毕!\n"));
+    EXPECT_TRUE(run.out.ends_with("移动资源文件完毕!\nprojects/shop/.gitattributes生成完毕!\n"
+                                  "projects/shop/.quorrel/manifest.json清单生成完毕!\n"));
     EXPECT_TRUE(fs::exists(home.site("shop") / "admin/user.php"));
 
     auto unknown = Cli(home.home(), {"generate", "nope"});

@@ -3,6 +3,7 @@
 // overwrite choice, a damaged manifest and a run that stops half-way. The
 // runs go through quorrel-cli, as a user or a script runs them.
 #include "generation/Manifest.h"
+#include "generation/RunPlan.h"
 #include "model/ClassDAO.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
@@ -77,7 +78,7 @@ std::string CountsOf(const PrintedPlan& plan) {
     for (const auto& [path, status] : plan.status)
         ++counts[status];
     std::string line;
-    for (const char* status : {"new", "same", "update", "edited", "conflict", "kept", "orphan"})
+    for (const char* status : {"new", "same", "update", "edited", "merge", "conflict", "kept", "orphan"})
         line += (line.empty() ? "" : ", ") + std::string(status) + " " + std::to_string(counts[status]);
     return line;
 }
@@ -150,7 +151,8 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
     // it always was, then the manifest's own line.
     const Result first = Generate();
     ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_TRUE(first.out.ends_with("移动资源文件完毕!\nprojects/shop/.quorrel/manifest.json清单生成完毕!\n"));
+    EXPECT_TRUE(first.out.ends_with("移动资源文件完毕!\nprojects/shop/.gitattributes生成完毕!\n"
+                                    "projects/shop/.quorrel/manifest.json清单生成完毕!\n"));
     EXPECT_TRUE(Warnings(first.out).empty()) << first.out;
     const auto manifest = nlohmann::json::parse(ReadFile(Site(".quorrel/manifest.json")));
     EXPECT_EQ(manifest["tablePrefix"], "php_");
@@ -187,11 +189,11 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
 
     PrintedPlan plan = Plan();
     const std::map<std::string, std::string> expected = {
-        {"admin/news.php", "conflict"},
+        {"admin/news.php", "merge"},
         {"admin/templates/admin/news.html", "update"},
         {"admin/templates/admin/news_add.html", "update"},
         {"admin/templates/admin/news_edit.html", "update"},
-        {"admin/templates/admin/category.html", "conflict"},
+        {"admin/templates/admin/category.html", "merge"},
         {"admin/templates/admin/category_add.html", "update"},
         {"admin/templates/admin/category_edit.html", "update"},
         {"admin/category.php", "update"},
@@ -204,14 +206,14 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
         {"admin/templates/admin/brand.html", "orphan"},
         {"admin/templates/admin/brand_add.html", "orphan"},
         {"admin/templates/admin/brand_edit.html", "orphan"},
-        {"images/sub/deep.txt", "edited"},
+        {"images/sub/deep.txt", "kept"},
         {"images/top.txt", "same"},
         {"index.php", "same"},
     };
     for (const auto& [path, status] : expected)
         EXPECT_EQ(plan.status[path], status) << path;
     EXPECT_EQ(plan.counts, CountsOf(plan));
-    EXPECT_EQ(plan.counts, "new 0, same 38, update 8, edited 2, conflict 2, kept 0, orphan 4");
+    EXPECT_EQ(plan.counts, "new 0, same 38, update 8, edited 1, merge 2, conflict 0, kept 1, orphan 4");
 
     // The differences: the user's lines go, the new member comes.
     const Result diff = Cli(home.home(), {"diff", "shop", "admin/news.php", "admin/templates/admin/tag_edit.html"});
@@ -237,30 +239,43 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
     EXPECT_TRUE(Untouched("admin/news.php") && Untouched("admin/templates/admin/news.html"));
     EXPECT_FALSE(fs::exists(Site("admin/news.php.new")));
 
-    // The second run: edited files stay as the user left them, their new
-    // text lies beside them, one warning each; same files keep their time;
-    // orphans are listed and stay.
+    // The three-way difference shows the user's edits and the model's
+    // changes apart.
+    const Result threeWay = Cli(home.home(), {"diff", "shop", "--three-way", "admin/news.php"});
+    ASSERT_EQ(threeWay.status, 0) << threeWay.err;
+    const auto mine = threeWay.out.find("你的修改"), model = threeWay.out.find("模型的修改");
+    ASSERT_TRUE(mine != std::string::npos && model != std::string::npos && mine < model) << threeWay.out;
+    EXPECT_NE(threeWay.out.substr(mine, model - mine).find("\n+// my own code\r\n"), std::string::npos);
+    EXPECT_EQ(threeWay.out.substr(mine, model - mine).find("summary"), std::string::npos);
+    EXPECT_NE(threeWay.out.substr(model).find("summary"), std::string::npos);
+    EXPECT_EQ(threeWay.out.substr(model).find("my own code"), std::string::npos);
+
+    // The second run: an edited file the run also changes on other lines
+    // gets the model's changes merged in, the user's text kept as .orig; an
+    // edited file the run does not change stays with its new text beside it;
+    // an edited resource stays, with no new version to put beside it; same
+    // files keep their time; orphans are listed and stay.
     const Result second = Generate();
     ASSERT_EQ(second.status, 0) << second.err;
     const auto warnings = Warnings(second.out);
-    EXPECT_EQ(warnings.size(), 8u) << second.out;
-    for (const char* path : {"admin/news.php", "admin/templates/admin/category.html",
-                             "admin/templates/admin/tag_edit.html", "images/sub/deep.txt"}) {
-        const std::string beside = "projects/shop/" + std::string(path) + ".new";
-        EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
-                                [&](const std::string& w) { return w.find(beside) != std::string::npos; }),
-                  1)
-            << path;
-        EXPECT_TRUE(fs::exists(Site(path + std::string(".new")))) << path;
-        EXPECT_TRUE(Untouched(path)) << path;
+    EXPECT_EQ(warnings.size(), 5u) << second.out;
+    for (const char* path : {"admin/news.php", "admin/templates/admin/category.html"}) {
+        const std::string orig = "projects/shop/" + std::string(path) + ".orig";
+        EXPECT_NE(second.out.find("projects/shop/" + std::string(path) + " 已被修改，本次生成的变化已与你的修改合并；原来的内容保存在 " + orig),
+                  std::string::npos) << second.out;
+        EXPECT_FALSE(fs::exists(Site(path + std::string(".new")))) << path;
     }
-    EXPECT_EQ(ReadFile(Site("admin/news.php")), editedController);
-    EXPECT_EQ(ReadFile(Site("admin/templates/admin/category.html")), editedPage);
+    EXPECT_EQ(ReadFile(Site("admin/news.php.orig")), editedController);
+    const std::string merged = ReadFile(Site("admin/news.php"));
+    EXPECT_NE(merged.find("// my own code\r\n"), std::string::npos);
+    EXPECT_NE(merged.find("summary"), std::string::npos);
+    EXPECT_EQ(merged.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_NE(ReadFile(Site("admin/templates/admin/category.html")).find("<p>my own footer</p>"), std::string::npos);
+    EXPECT_NE(ReadFile(Site("admin/templates/admin/category.html")).find("商品类别"), std::string::npos);
     EXPECT_EQ(ReadFile(Site("admin/templates/admin/tag_edit.html")), editedTagPage);
+    EXPECT_TRUE(fs::exists(Site("admin/templates/admin/tag_edit.html.new")));
     EXPECT_EQ(ReadFile(Site("images/sub/deep.txt")), "my own picture");
-    EXPECT_NE(ReadFile(Site("admin/news.php.new")).find("summary"), std::string::npos);
-    EXPECT_EQ(ReadFile(Site("admin/news.php.new")).rfind("\xEF\xBB\xBF", 0), 0u);
-    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt.new")), "deep in images");
+    EXPECT_FALSE(fs::exists(Site("images/sub/deep.txt.new"))) << "the shipped file did not change";
     for (const char* path : {"admin/tag.php", "admin/templates/admin/tag.html", "images/top.txt", "index.php"})
         EXPECT_TRUE(Untouched(path)) << path << " was the same and is written again";
     EXPECT_FALSE(Untouched("admin/templates/admin/news.html"));
@@ -271,28 +286,28 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
         EXPECT_NE(second.out.find("警告：projects/shop/" + std::string(path) + " "), std::string::npos) << path;
     }
     EXPECT_TRUE(second.out.ends_with("projects/shop/.quorrel/manifest.json清单生成完毕!\n"));
-    EXPECT_FALSE(fs::exists(Site("admin/news.php.orig")));
+    EXPECT_FALSE(fs::exists(Site(RunPlan::kUnmergedPath))) << "nothing is left unmerged";
     EXPECT_TRUE(TemporaryFiles().empty());
 
-    // The same plan again: the user's files are still edited (their new
-    // text unchanged since the run), the orphans still listed.
+    // The same plan again: the merged file is still the user's (edited), the
+    // orphans still listed.
     PrintedPlan after = Plan();
     EXPECT_EQ(after.status["admin/news.php"], "edited");
     EXPECT_EQ(after.status["admin/templates/admin/news.html"], "same");
     EXPECT_EQ(after.status["admin/brand.php"], "orphan");
 
-    // Overwriting by choice: the new text takes the file's place, the
-    // user's text is kept as .orig.
+    // Overwriting by choice: the generated text takes an edited file's
+    // place, the user's text is kept as .orig; the user's resources stay.
     const Result overwrite = Generate({"--overwrite-edited"});
     ASSERT_EQ(overwrite.status, 0) << overwrite.err;
-    EXPECT_EQ(ReadFile(Site("admin/news.php")), ReadFile(Site("admin/news.php.new")));
-    EXPECT_EQ(ReadFile(Site("admin/news.php.orig")), editedController);
+    EXPECT_EQ(ReadFile(Site("admin/news.php")), ReadFile(Site(".quorrel/base/admin/news.php")));
+    EXPECT_EQ(ReadFile(Site("admin/news.php.orig")), merged);
     EXPECT_EQ(ReadFile(Site("admin/templates/admin/tag_edit.html.orig")), editedTagPage);
-    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt")), "deep in images");
+    EXPECT_EQ(ReadFile(Site("images/sub/deep.txt")), "my own picture");
     EXPECT_NE(overwrite.out.find("projects/shop/admin/news.php.orig"), std::string::npos);
     PrintedPlan clean = Plan();
     for (const auto& [path, status] : clean.status)
-        EXPECT_TRUE(status == "same" || status == "orphan") << path << " " << status;
+        EXPECT_TRUE(status == "same" || status == "orphan" || path == "images/sub/deep.txt") << path << " " << status;
 }
 
 TEST_F(Regeneration, ADamagedManifestIsReportedAndNothingIsOverwritten) {

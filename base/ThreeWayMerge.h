@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+namespace quorrel {
+
+// A three-way merge of texts with diffutils' diff3, line by line: the
+// changes from base to ours and from base to theirs both applied. Where they
+// touch the same or adjacent lines, the text holds both between conflict
+// markers labelled with the three names.
+struct TMergeResult {
+    std::string text;
+    bool conflicts = false;
+};
+
+struct TMergeLabels {
+    std::string ours, base, theirs;
+};
+
+// Raises quorrel::Error when diff3 cannot be run or reports trouble
+// (a binary input, a missing program).
+TMergeResult MergeThreeWay(const std::string& ours, const std::string& base, const std::string& theirs,
+                           const TMergeLabels& labels);
+
+} // namespace quorrel
