@@ -49,7 +49,9 @@ TMergeResult MergeThreeWay(const std::string& ours, const std::string& base, con
     int output[2];
     if (pipe(output) != 0)
         throw Error("cannot run diff3: " + std::string(std::strerror(errno)));
-    std::vector<std::string> args = {"diff3", "--merge", "--text", "-L", labels.ours, "-L", labels.base,
+    // --show-overlap: only changes that overlap are bracketed; the same change
+    // made on both sides is taken once.
+    std::vector<std::string> args = {"diff3", "--merge", "--show-overlap", "--text", "-L", labels.ours, "-L", labels.base,
                                      "-L", labels.theirs, oursFile.string(), baseFile.string(), theirsFile.string()};
     std::vector<char*> argv;
     for (auto& arg : args)

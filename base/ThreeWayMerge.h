@@ -4,9 +4,10 @@
 namespace quorrel {
 
 // A three-way merge of texts with diffutils' diff3, line by line: the
-// changes from base to ours and from base to theirs both applied. Where they
-// touch the same or adjacent lines, the text holds both between conflict
-// markers labelled with the three names.
+// changes from base to ours and from base to theirs both applied, the same
+// change on both sides once. Where different changes touch the same or
+// adjacent lines, the text holds both between conflict markers labelled with
+// the names of the two sides.
 struct TMergeResult {
     std::string text;
     bool conflicts = false;

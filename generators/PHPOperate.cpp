@@ -91,7 +91,7 @@ std::string TPHPOperate::BuildPrologue() const {
     w.Line("/**");
     w.Line("* FILE_NAME : {lower}.php");
     w.Line("* @link {kHomePagePath}", {{"kHomePagePath", kHomePagePath}});
-    w.Line("* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件");
+    w.Line("* @generated QuorrelPHP代码生成器 — 你的修改会保留：重新生成时与模型的修改合并");
     w.Line("* @package {friendInComment}管理");
     w.Line("* @subpackage");
     w.Line("* @version 1.0");

@@ -139,12 +139,12 @@ TEST_F(Controllers, FileIsPrologueThenTheSevenBlocksEachFollowedByAnEmptyLine) {
     }
 }
 
-TEST_F(Controllers, PrologueNamesTheHomePageAndWarnsAgainstEditing) {
+TEST_F(Controllers, PrologueNamesTheHomePageAndSaysEditsAreKept) {
     generator.GenerateControllers("php_", {Entry("Category")});
     const std::vector<std::string> lines = SplitLines(out.files.at(kAdmin + "category.php"));
     ASSERT_GT(lines.size(), 6u);
     EXPECT_EQ(lines[3], std::string("* @link ") + kHomePagePath);
-    EXPECT_EQ(lines[4], "* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件");
+    EXPECT_EQ(lines[4], "* @generated QuorrelPHP代码生成器 — 你的修改会保留：重新生成时与模型的修改合并");
     // An empty friend name leaves "管理" alone after the tag.
     EXPECT_EQ(lines[5], "* @package 管理");
 }

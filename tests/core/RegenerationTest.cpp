@@ -310,6 +310,82 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
         EXPECT_TRUE(status == "same" || status == "orphan" || path == "images/sub/deep.txt") << path << " " << status;
 }
 
+TEST_F(Regeneration, EditsOnTheLinesTheModelChangesAreRefusedUntilMergedAndSettingsAreNeverOverwritten) {
+    ASSERT_EQ(Generate().status, 0);
+    const std::string manifest = ReadFile(Site(".quorrel/manifest.json"));
+    // The user edits the line of the title column's label, which the model
+    // then changes too, and the site's settings.
+    const std::string page = "admin/templates/admin/news.html";
+    const std::string generated = ReadFile(Site(page));
+    std::string edited = generated;
+    const auto label = edited.find(">title<");
+    ASSERT_NE(label, std::string::npos);
+    edited.replace(label, 7, ">my title<");
+    WriteFile(Site(page), edited);
+    WriteFile(Site("config.inc.php"), "my settings");
+    TMember title = *members.GetMemberById(2);
+    title.memberComment = "标题";
+    members.UpdateMember(title);
+
+    EXPECT_EQ(Plan().status[page], "conflict");
+    const Result run = Generate({});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(Site(page)), edited) << "a conflicting file stays as the user left it";
+    const std::string merge = ReadFile(Site(page + ".new"));
+    EXPECT_NE(merge.find("<<<<<<< 你的修改"), std::string::npos) << merge;
+    EXPECT_NE(merge.find(">my title<"), std::string::npos);
+    EXPECT_NE(merge.find(">标题<"), std::string::npos);
+    EXPECT_NE(run.out.find("警告：projects/shop/" + page + " 已被修改，本次生成的内容也有变化，两处修改在同样的几行上"),
+              std::string::npos) << run.out;
+    const auto unmerged = nlohmann::json::parse(ReadFile(Site(RunPlan::kUnmergedPath)));
+    EXPECT_EQ(unmerged["unmerged"], nlohmann::json({{page, page + ".new"}}));
+    EXPECT_EQ(ReadFile(Site("config.inc.php")), "my settings");
+    EXPECT_FALSE(fs::exists(Site("config.inc.php.new"))) << "the shipped settings did not change";
+
+    // Until it is merged, every run finds the same conflict on the same base:
+    // nothing the user has not merged is taken as merged.
+    ASSERT_EQ(Generate().status, 0);
+    EXPECT_EQ(ReadFile(Site(page + ".new")), merge);
+    EXPECT_TRUE(nlohmann::json::parse(ReadFile(Site(RunPlan::kUnmergedPath)))["unmerged"].contains(page));
+
+    // Without the base the file cannot be merged: kept, the new text beside
+    // it, said in one warning, and refused all the same.
+    const std::string base = ReadFile(Site(".quorrel/base/" + page));
+    fs::remove(Site(".quorrel/base/" + page));
+    const Result noBase = Generate();
+    EXPECT_NE(noBase.out.find("上次生成的内容已无从得到，不能合并"), std::string::npos) << noBase.out;
+    EXPECT_EQ(ReadFile(Site(page)), edited);
+    EXPECT_TRUE(nlohmann::json::parse(ReadFile(Site(RunPlan::kUnmergedPath)))["unmerged"].contains(page));
+    WriteFile(Site(".quorrel/base/" + page), base);
+
+    // The user merges by hand (the model's label, and a footer of their
+    // own): the next run merges cleanly and the file is no longer refused.
+    std::string resolved = ReadFile(Site(page + ".new"));
+    resolved = generated;
+    resolved.replace(resolved.find(">title<"), 7, ">标题<");
+    resolved += "<p>footer</p>\r\n";
+    WriteFile(Site(page), resolved);
+    const Result after = Generate();
+    ASSERT_EQ(after.status, 0) << after.err;
+    EXPECT_NE(after.out.find("projects/shop/" + page + " 已被修改，本次生成的变化已与你的修改合并"), std::string::npos)
+        << after.out;
+    EXPECT_EQ(ReadFile(Site(page)), resolved);
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(Site(RunPlan::kUnmergedPath)))["unmerged"], nlohmann::json::object());
+
+    // The settings stay the user's also when edited files are overwritten.
+    ASSERT_EQ(Generate({"--overwrite-edited"}).status, 0);
+    EXPECT_EQ(ReadFile(Site("config.inc.php")), "my settings");
+    EXPECT_FALSE(fs::exists(Site("config.inc.php.orig")));
+
+    // Two runs of one model write the same manifest: nothing in it changes
+    // when nothing changed, so two colleagues' runs agree.
+    title.memberComment = "title";
+    members.UpdateMember(title);
+    WriteFile(Site(page), generated);
+    ASSERT_EQ(Generate().status, 0);
+    EXPECT_EQ(ReadFile(Site(".quorrel/manifest.json")), manifest);
+}
+
 TEST_F(Regeneration, ADamagedManifestIsReportedAndNothingIsOverwritten) {
     ASSERT_EQ(Generate().status, 0);
     // The model changes, so the run has new text for the Tag files; then

@@ -27,7 +27,8 @@ support=$src/tests/scripts/support/migrate
 
 make_scratch migrate
 php_pid=""
-trap 'stop_pid "$php_pid"; stop_pid "$MARIADB_PID"; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+# MIGRATE_KEEP=1 keeps the scratch folder for a look afterwards.
+trap 'stop_pid "$php_pid"; stop_pid "$MARIADB_PID"; wait 2>/dev/null; [ "${MIGRATE_KEEP:-0}" = 1 ] && echo "kept $tmp" || rm -rf "$tmp"' EXIT
 
 start_mariadb "$tmp/server" || abort "MariaDB did not start"
 sock=$MARIADB_SOCKET
@@ -161,9 +162,26 @@ check "the help's account for changes applies a migration with a table rename" \
   eval '[ $st = 0 ] && [ "$(sql second -N -e "SHOW TABLES LIKE \"php_section\"")" = php_section ]'
 
 # ---- 3. The regenerated site on the migrated database ----
+# Before regenerating, the developer has edited the site as generated from
+# the first model: the list's page size in the controller, a column's label
+# on the list page, and on the edit page the line of a member the model
+# renames (which no merge can settle).
 h=$tmp/every
-"$cli" --home "$h" generate shop --overwrite-edited >"$tmp/all.regen" 2>&1 || { cat "$tmp/all.regen"; fail "regenerate"; }
 site=$h/projects/shop
+sed -i 's/\$perpage = 5;/$perpage = 2;/' "$site/admin/product.php"
+sed -i 's|<th>上架日期</th>|<th>上架时间</th>|' "$site/admin/templates/admin/product.html"
+sed -i '0,/商品名称/s//商品的名称/' "$site/admin/templates/admin/product_edit.html"
+grep -qF '$perpage = 2;' "$site/admin/product.php" && grep -qF '上架时间' "$site/admin/templates/admin/product.html" \
+  && grep -qF '商品的名称' "$site/admin/templates/admin/product_edit.html" || abort "the edits of the site"
+"$cli" --home "$h" plan shop >"$tmp/every.plan" 2>&1
+check "plan: the edited controller and list page merge, the edit page conflicts" \
+  eval 'grep -qP "^merge\tadmin/product.php$" "$tmp/every.plan" && grep -qP "^merge\tadmin/templates/admin/product.html$" "$tmp/every.plan" && grep -qP "^conflict\tadmin/templates/admin/product_edit.html$" "$tmp/every.plan"'
+"$cli" --home "$h" generate shop >"$tmp/all.regen" 2>&1 || { cat "$tmp/all.regen"; fail "regenerate"; }
+check "the merged controller keeps its page size and has the renamed member" \
+  eval 'grep -qF "\$perpage = 2;" "$site/admin/product.php" && grep -qF "title" "$site/admin/product.php" && [ -f "$site/admin/product.php.orig" ]'
+check "the conflicting page is left as it was, the merge with its markers beside it, and it is listed" \
+  eval 'grep -qF "商品的名称" "$site/admin/templates/admin/product_edit.html" && grep -q "^<<<<<<< 你的修改" "$site/admin/templates/admin/product_edit.html.new" && grep -qF "admin/templates/admin/product_edit.html" "$site/.quorrel/unmerged.json"'
+check "the run says which file conflicts" grep -qF "projects/shop/admin/templates/admin/product_edit.html.new" "$tmp/all.regen"
 E2E_DB_SOCKET=$sock E2E_DB_USER=root E2E_DB_PASSWORD= E2E_DB_NAME=every \
   php "$src/tests/e2e/lib/configure-site.php" "$site/config.inc.php" >/dev/null || abort "config.inc.php"
 port=$(free_port)
@@ -181,9 +199,11 @@ body_has() { grep -qF -- "$1" "$tmp/body"; }
 req admin/signin.php
 req admin/signin.php --data-urlencode act=setup --data-urlencode admin_name=admin \
   --data-urlencode admin_password=migrate-password --data-urlencode admin_password2=migrate-password
+req "admin/product.php?act=show&page=2"
+check "the list page shows the old rows under the renamed member" eval '[ "$status" = 200 ] && body_has "钢笔"'
 req "admin/product.php?act=show"
-check "the list page shows the old rows under the renamed member" eval '[ "$status" = 200 ] && body_has "钢笔" && body_has "词典"'
-check "the list shows the references moved to the renamed and the new class" eval 'body_has "文具" && body_has "厂一"'
+check "the first page holds the edited page size of rows" eval 'body_has "词典" && ! body_has "钢笔"'
+check "the list shows the references moved to the renamed and the new class" eval 'body_has "书籍" && body_has "厂一" && body_has "厂二"'
 req "admin/product.php?act=show&title=%E8%AF%8D"
 check "search by the renamed member finds the old row" eval 'body_has "词典" && ! body_has "钢笔"'
 req admin/product.php?act=addok -F "product[title]=新品" -F "product[added]=2024-05-01" -F "product[category]=1" \
@@ -198,9 +218,28 @@ check "a record with a picture is added, its picture stored" \
   eval 'body_has "添加成功" && [ -n "$(sql every -N -e "SELECT picture FROM php_product WHERE title = \"有图\" AND picture <> \"\"")" ]'
 req "admin/product.php?act=show"
 check "the list shows the new record's thumbnail beside the old rows" \
-  eval 'grep -oE "attachments/picture/[^\"]*" "$tmp/body" | grep -qv NoImage && body_has "钢笔"'
+  eval 'grep -oE "attachments/picture/[^\"]*" "$tmp/body" | grep -qv NoImage && body_has "有图"'
+check "the merged list page shows the edited label and pages by the edited size" \
+  eval 'body_has "上架时间" && grep -q "page=2" "$tmp/body"'
 req "admin/product.php?act=edit&id=2"
-check "the edit page of an old row shows its values" eval 'body_has "词典" && body_has "厚的"'
+check "the unmerged edit page is refused with 503, naming the file to merge" \
+  eval '[ "$status" = 503 ] && body_has "admin/templates/admin/product_edit.html.new" && ! body_has "词典"'
+req "admin/section.php?act=show"
+check "the rest of the site keeps working" eval '[ "$status" = 200 ] && body_has "书籍"'
+stop_pid "$php_pid"; php_pid=""
+"$cli" --home "$h" generate shop --overwrite-edited >"$tmp/all.regen2" 2>&1 || { cat "$tmp/all.regen2"; fail "regenerate"; }
+E2E_DB_SOCKET=$sock E2E_DB_USER=root E2E_DB_PASSWORD= E2E_DB_NAME=every \
+  php "$src/tests/e2e/lib/configure-site.php" "$site/config.inc.php" >/dev/null || abort "config.inc.php"
+(cd "$site" && exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+php_pid=$!
+for _ in $(seq 300); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/admin/signin.php" && break
+  kill -0 "$php_pid" 2>/dev/null || break
+  sleep 0.1
+done
+check "overwriting the edited files clears the list" eval '! grep -qF "product_edit" "$site/.quorrel/unmerged.json"'
+req "admin/product.php?act=edit&id=2"
+check "the edit page of an old row shows its values" eval '[ "$status" = 200 ] && body_has "词典" && body_has "厚的"'
 req admin/product.php?act=editok -F "product[id]=2" -F "product[title]=词典二" -F "product[added]=2024-02-02" \
   -F "product[category]=1" -F "product[brand]=b2" -F "product[price]=31" -F "product[note]=厚的" -F "product[weight]=2" \
   -F "product[sku]=S-2"

@@ -2,7 +2,7 @@
 /**
 * FILE_NAME : user.php
 * @link help/index.html
-* @generated QuorrelPHP代码生成器 — 重新生成会覆盖本文件
+* @generated QuorrelPHP代码生成器 — 你的修改会保留：重新生成时与模型的修改合并
 * @package 用户管理
 * @subpackage
 * @version 1.0

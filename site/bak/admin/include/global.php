@@ -52,6 +52,7 @@ require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_smarty.class.php';
 require_once __DIR__ . '/site_references.php';
+require_once __DIR__ . '/site_unmerged.php';
 
 /* Warnings never reach the page. Those the generated code causes by
    reading request keys that were not sent are expected and not logged. */
@@ -152,6 +153,10 @@ if (!defined('SITE_PAGE')) {
     $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
     $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
     $site_script = basename($site_script, '.php');
+    // A controller, or the model's description it runs on, that the last
+    // generation could not merge is not run.
+    site_refuse_unmerged('admin/' . $site_script . '.php');
+    site_refuse_unmerged('admin/include/site_model.php');
     $smarty->sortReferenceLists(site_controller_model($site_script), $site_script . 'List');
     site_check_picture_fields($site_script);
     site_check_record_request($site_script);

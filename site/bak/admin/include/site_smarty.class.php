@@ -141,6 +141,10 @@ class SiteSmarty extends Smarty
 
     public function display($template = null, $cache_id = null, $compile_id = null, $parent = null)
     {
+        // A page the last generation could not merge is not shown (site_unmerged.php).
+        if (is_string($template)) {
+            site_refuse_unmerged('admin/templates/admin/' . $template);
+        }
         try {
             parent::display($template, $cache_id, $compile_id, $parent);
         } catch (Throwable $e) {
