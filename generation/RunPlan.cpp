@@ -50,6 +50,12 @@ void RunPlan::Begin(const fs::path& home, const std::string& projectName, Progre
     files_.clear();
     index_.clear();
     previous_ = Manifest::Load(site_);
+    stagedBases_.clear();
+    if (!options_.preview) {
+        // What a run that stopped staged is not the base of anything.
+        std::error_code ec;
+        fs::remove_all(site_ / kStagedBaseFolder, ec);
+    }
     if (previous_.GetState() == Manifest::State::Damaged)
         log.AddLine("警告：" + LogName(Manifest::kRelativePath) + " 已损坏或被手工修改（" + previous_.Problem() +
                     "），本次把与生成内容不同的文件都当作已修改的文件，不覆盖它们");
@@ -178,8 +184,12 @@ void RunPlan::KeepBase(const std::string& path, const std::string& bytes) {
     std::error_code ec;
     if (fs::is_regular_file(fs::symlink_status(file, ec)) && TFileOperate::ReadBytes(file) == bytes)
         return;
-    TFileOperate::CreateFolder(file.parent_path());
-    TFileOperate::ReplaceFile(file, bytes);
+    // Staged until the run finishes: a run that stops half-way leaves the
+    // bases that the manifest it leaves describes.
+    const fs::path staged = site_ / kStagedBaseFolder / path;
+    TFileOperate::CreateFolder(staged.parent_path());
+    TFileOperate::ReplaceFile(staged, bytes);
+    stagedBases_.push_back(path);
 }
 
 void RunPlan::Apply(const File& file, const std::string& bytes, const std::string& merged) {
@@ -293,6 +303,13 @@ void RunPlan::Finish(const std::string& tablePrefix) {
 
     if (options_.preview)
         return;
+    for (const std::string& path : stagedBases_) {
+        const fs::path target = site_ / kBaseFolder / path;
+        TFileOperate::CreateFolder(target.parent_path());
+        fs::rename(site_ / kStagedBaseFolder / path, target);
+    }
+    std::error_code ec;
+    fs::remove_all(site_ / kStagedBaseFolder, ec);
     WriteGitAttributes();
     WriteUnmerged();
     // Last, once every file is in place: a run that stops earlier leaves the

@@ -68,6 +68,7 @@ public:
     // the base of the next merge (.quorrel/base/<path>), and the record of
     // the files the site must not serve until they are merged.
     static constexpr const char* kBaseFolder = ".quorrel/base";
+    static constexpr const char* kStagedBaseFolder = ".quorrel/base-next";
     static constexpr const char* kUnmergedPath = ".quorrel/unmerged.json";
 
     // Receives each file with the bytes the run would write for it, as the
@@ -134,6 +135,7 @@ private:
     Manifest previous_;
     std::vector<File> files_;
     std::map<std::string, std::size_t> index_;  // path -> position in files_
+    std::vector<std::string> stagedBases_;      // bases this run wrote, moved in place by Finish
 };
 
 } // namespace quorrel

@@ -99,9 +99,10 @@ TEST_F(Preview, ShowsThePlanAndTheColouredDiffAndStartsTheRunThatOverwritesByCho
     Trigger("V1");
     ASSERT_TRUE(WaitFor([this] { return !form->IsGenerating(); })) << "the run did not end";
 
-    EXPECT_EQ(groups, (QStringList{QStringLiteral("冲突（1）"), QStringLiteral("更新（5）"), QStringLiteral("新建（4）"),
+    EXPECT_EQ(groups, (QStringList{QStringLiteral("合并（1）"), QStringLiteral("更新（5）"), QStringLiteral("新建（4）"),
                                    QStringLiteral("无变化（14）")}));
-    EXPECT_EQ(summary, QStringLiteral("共 24 个文件：新建 4，无变化 14，更新 5，已被修改 0，冲突 1，保留 0，不再生成 0"));
+    EXPECT_EQ(summary,
+              QStringLiteral("共 24 个文件：新建 4，无变化 14，更新 5，已被修改 0，合并 1，冲突 0，保留 0，不再生成 0"));
     EXPECT_TRUE(diff.startsWith(QStringLiteral("--- a/admin/article.php\n+++ b/admin/article.php\n@@ "))) << diff.toStdString();
     EXPECT_TRUE(diff.contains(QStringLiteral("summary")));
     ASSERT_TRUE(added && removed);
