@@ -455,7 +455,8 @@ TEST_F(Regeneration, ARunThatStopsHalfWayLeavesNoManifestClaimingWhatItDidNotWri
     EXPECT_EQ(ReadFile(Site(".quorrel/manifest.json")), manifest);
     EXPECT_NE(ReadFile(Site("admin/news.php")).find("summary"), std::string::npos);
     // The bases of the next merge are still those of the last whole run.
-    for (const auto& entry : nlohmann::json::parse(manifest)["files"])
+    const auto recorded = nlohmann::json::parse(manifest);
+    for (const auto& entry : recorded["files"])
         if (entry["source"] == "generated")
             EXPECT_EQ(Manifest::Sha256(ReadFile(Site(".quorrel/base/" + entry["path"].get<std::string>()))),
                       entry["sha256"])
