@@ -9,26 +9,6 @@
 #include <algorithm>
 
 namespace quorrel {
-namespace {
-
-// Runs fn on the form's thread and waits for it; called on that thread
-// itself (a run driven without a worker), it simply runs fn. The window
-// first takes every report still waiting, so its log is complete before
-// any box appears.
-template <class Fn>
-void RunAndWait(TFormMain& form, Fn fn) {
-    auto withLog = [&form, fn] {
-        form.FetchRunReports(static_cast<std::size_t>(-1));
-        fn();
-    };
-    if (QThread::currentThread() == form.thread())
-        withLog();
-    else
-        QMetaObject::invokeMethod(&form, withLog, Qt::BlockingQueuedConnection);
-}
-
-} // namespace
-
 void GuiRunReporter::Queue(RunReport report) {
     bool ask = false;
     {
@@ -62,7 +42,46 @@ void GuiRunReporter::WaitUntilTaken() {
     if (QThread::currentThread() == form_.thread())
         return;
     std::unique_lock lock(mutex_);
-    taken_.wait(lock, [this] { return waiting_.empty(); });
+    taken_.wait(lock, [this] { return waiting_.empty() || detached_; });
+}
+
+template <class Fn>
+void GuiRunReporter::RunAndWait(Fn fn) {
+    // The window first takes every report still waiting, so its log is
+    // complete before any box appears.
+    TFormMain* form = &form_;
+    auto withLog = [form, fn] {
+        form->FetchRunReports(static_cast<std::size_t>(-1));
+        fn();
+    };
+    if (QThread::currentThread() == form_.thread()) {
+        withLog();
+        return;
+    }
+    // Posted to the window, and waited for on a condition that Detach also
+    // ends: a window being destroyed never has to serve the worker.
+    auto handled = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        form,
+        [this, withLog, handled] {
+            withLog();
+            {
+                std::lock_guard lock(mutex_);
+                *handled = true;
+            }
+            taken_.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(mutex_);
+    taken_.wait(lock, [&] { return *handled || detached_; });
+}
+
+void GuiRunReporter::Detach() {
+    {
+        std::lock_guard lock(mutex_);
+        detached_ = true;
+    }
+    taken_.notify_all();
 }
 
 void GuiRunReporter::AddLine(const std::string& line) { Queue({RunReport::Kind::Line, ToQ(line), 0, 0}); }
@@ -77,26 +96,26 @@ void GuiRunReporter::CheckFailed(int classId, const std::string& className, Mode
     WaitUntilTaken();
     QString name = ToQ(className);
     TFormMain* form = &form_;
-    RunAndWait(form_, [form, classId, name, check] { form->RunCheckFailed(classId, name, check); });
+    RunAndWait([form, classId, name, check] { form->RunCheckFailed(classId, name, check); });
 }
 
 void GuiRunReporter::Finished() {
     WaitUntilTaken();
     TFormMain* form = &form_;
-    RunAndWait(form_, [form] { form->RunFinished(); });
+    RunAndWait([form] { form->RunFinished(); });
 }
 
 void GuiRunReporter::Failed(const std::string& message) {
     WaitUntilTaken();
     QString text = ToQ(message);
     TFormMain* form = &form_;
-    RunAndWait(form_, [form, text] { form->RunFailed(text); });
+    RunAndWait([form, text] { form->RunFailed(text); });
 }
 
 void GuiRunReporter::Stopped(std::size_t written) {
     WaitUntilTaken();
     TFormMain* form = &form_;
-    RunAndWait(form_, [form, written] { form->RunStopped(written); });
+    RunAndWait([form, written] { form->RunStopped(written); });
 }
 
 } // namespace quorrel

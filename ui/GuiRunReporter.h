@@ -28,8 +28,8 @@ struct RunReport {
 // Hands what a generation worker reports to the main window on the GUI
 // thread. Progress lines and counts are queued in order and fetched by the
 // window in bounded batches, so a fast run never keeps the event loop busy
-// for long; check failures, the end of the run and failures block the
-// worker until the window has handled them (its box is closed).
+// for long; check failures, the end of the run and failures make the
+// worker wait until the window has handled them (its box is closed).
 class GuiRunReporter : public RunReporter {
 public:
     // Reports taken by the window in one turn of its event loop.
@@ -47,6 +47,10 @@ public:
 
     // Asks the run to stop after the file being written (any thread).
     void RequestStop() { stop_.store(true); }
+    // GUI thread, when the window goes away during a run: the worker no
+    // longer waits for the window, and what it still reports is dropped
+    // with the window's posted events.
+    void Detach();
 
     // GUI thread: up to `most` waiting reports, oldest first. `more` tells
     // whether reports are still waiting; when none are, the next report asks
@@ -62,6 +66,10 @@ private:
     // Worker thread: waits until the window has taken every waiting report,
     // so that the end of a run never hands it one large batch at once.
     void WaitUntilTaken();
+    // Worker thread: runs fn on the window's thread and waits until it has
+    // (or until the reporter is detached).
+    template <class Fn>
+    void RunAndWait(Fn fn);
 
     TFormMain& form_;
     std::atomic<bool> stop_{false};
@@ -71,6 +79,7 @@ private:
     std::condition_variable taken_;
     std::deque<RunReport> waiting_;
     bool fetchAsked_ = false;  // a fetch is on its way to the window
+    bool detached_ = false;    // the window is going away
 };
 
 } // namespace quorrel

@@ -97,20 +97,16 @@ TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget
 TFormMain::~TFormMain() {
     if (!worker_)
         return;
-    // A run is still going: stop it after the file being written and let
-    // its reports through without boxes until it ends.
+    // A run is still going: stop it after the file being written, without
+    // waiting for the window any more, and wait for it to end.
     closing_ = true;
-    if (reporter_)
+    if (reporter_) {
         reporter_->RequestStop();
-    while (worker_ && !worker_->isFinished()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
+        reporter_->Detach();
     }
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-        worker_ = nullptr;
-    }
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
 }
 
 void TFormMain::BuildControls() {
