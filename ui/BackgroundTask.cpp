@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <exception>
+#include <utility>
 
 namespace quorrel {
 
@@ -13,10 +14,16 @@ TBackgroundTask::TBackgroundTask(QString threadName, QObject* parent)
 TBackgroundTask::~TBackgroundTask() {
     // The function may still use what its owner handed it; a result posted
     // meanwhile goes with this object, uncalled.
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-    }
+    Abandon();
+}
+
+void TBackgroundTask::Abandon() {
+    if (!thread_)
+        return;
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    abandoned_ = true;
 }
 
 void TBackgroundTask::RunThen(std::function<std::function<void()>()> work, Failure failed) {
@@ -37,6 +44,8 @@ void TBackgroundTask::RunThen(std::function<std::function<void()>()> work, Failu
 }
 
 void TBackgroundTask::Finish(const std::function<void()>& then) {
+    if (std::exchange(abandoned_, false))
+        return;
     // The thread has posted this as its last step; waiting ends at once.
     thread_->wait();
     delete thread_;

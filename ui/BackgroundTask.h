@@ -27,6 +27,11 @@ public:
 
     // True from Run until the callback is called.
     bool IsBusy() const { return thread_ != nullptr; }
+    // The thread of the function that is running, if any (for tests).
+    QThread* Thread() const { return thread_; }
+    // Waits for the running function and drops its result: for an owner
+    // that goes away and must not be called any more.
+    void Abandon();
 
     // Calls work() on a new thread, then done(result) (done() for a work
     // that returns nothing) or failed(message) on this task's thread.
@@ -42,6 +47,7 @@ private:
 
     QString threadName_;
     QThread* thread_ = nullptr;
+    bool abandoned_ = false;  // the result on its way is dropped
 };
 
 template <typename Work, typename Done>

@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -188,18 +187,13 @@ TPreviewForm::TPreviewForm(QWidget* owner, TFolders folders, int projectId, QStr
     StartJob({});
 }
 
-TPreviewForm::~TPreviewForm() {
-    if (worker_) {
-        // The job writes nothing and touches no widget: let it end.
-        worker_->wait();
-        delete worker_;
-    }
-}
+// The job writes nothing and touches no widget: the task lets it end.
+TPreviewForm::~TPreviewForm() = default;
 
 bool TPreviewForm::OverwriteEdited() const { return CB_Overwrite->isChecked(); }
 
 void TPreviewForm::StartJob(std::string diffPath) {
-    if (worker_) {
+    if (task_->IsBusy()) {
         pendingDiff_ = std::move(diffPath);
         return;
     }
@@ -209,18 +203,11 @@ void TPreviewForm::StartJob(std::string diffPath) {
     job_->tablePrefix = ToStd(tablePrefix_);
     job_->diffPath = std::move(diffPath);
     std::shared_ptr<Job> job = job_;
-    worker_ = QThread::create([job] { job->Run(); });
-    worker_->setObjectName(QStringLiteral("Preview"));
-    connect(worker_, &QThread::finished, this, &TPreviewForm::JobEnded);
-    worker_->start();
+    // The run reports its own failures through the job's reporter.
+    task_->Run([job] { job->Run(); }, [this] { JobEnded(); }, [this](const QString&) { JobEnded(); });
 }
 
 void TPreviewForm::JobEnded() {
-    if (!worker_)
-        return;
-    worker_->wait();
-    worker_->deleteLater();
-    worker_ = nullptr;
     std::shared_ptr<Job> job = std::move(job_);
     if (job->diffPath.empty())
         ShowPlan(*job);

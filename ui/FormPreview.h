@@ -1,4 +1,5 @@
 #pragma once
+#include "ui/BackgroundTask.h"
 #include "base/Folders.h"
 #include "generation/RunPlan.h"
 
@@ -11,7 +12,6 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QThread;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -36,7 +36,7 @@ public:
     bool StartRequested() const { return startRequested_; }
     bool OverwriteEdited() const;
     // A plan or a difference is being computed.
-    bool IsBusy() const { return worker_ != nullptr; }
+    bool IsBusy() const { return task_->IsBusy(); }
     // The plan shown, once computed.
     const RunPlan* Plan() const { return plan_.get(); }
 
@@ -67,7 +67,7 @@ private:
     QString tablePrefix_;
     std::shared_ptr<const RunPlan> plan_;
     DiffHighlighter* highlighter_ = nullptr;
-    QThread* worker_ = nullptr;
+    TBackgroundTask* task_ = new TBackgroundTask(QStringLiteral("Preview"), this);
     std::shared_ptr<Job> job_;
     std::string pendingDiff_;  // the file selected while a job was running
     bool startRequested_ = false;

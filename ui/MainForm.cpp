@@ -78,7 +78,11 @@ const QString& WarningPrefix() {
 const char* const TFormMain::kCaption = "QuorrelPHP代码生成器2.0版【PHP+Smarty技术】";
 
 TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget* parent)
-    : QMainWindow(parent), folders_(std::move(folders)), prompts_(prompts), opener_(opener) {
+    : QMainWindow(parent),
+      folders_(std::move(folders)),
+      prompts_(prompts),
+      opener_(opener),
+      runTask_(new TBackgroundTask(QStringLiteral("AutoCode"), this)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -95,7 +99,7 @@ TFormMain::TFormMain(TFolders folders, Prompts& prompts, Opener& opener, QWidget
 }
 
 TFormMain::~TFormMain() {
-    if (!worker_)
+    if (!IsGenerating())
         return;
     // A run is still going: stop it after the file being written, without
     // waiting for the window any more, and wait for it to end.
@@ -104,9 +108,7 @@ TFormMain::~TFormMain() {
         reporter_->RequestStop();
         reporter_->Detach();
     }
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
+    runTask_->Abandon();
 }
 
 void TFormMain::BuildControls() {
@@ -629,7 +631,7 @@ void TFormMain::A1Click() {
         prompts_.Information(QStringLiteral("没有一个工程被选中！"));
         return;
     }
-    if (worker_) {
+    if (IsGenerating()) {
         prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
         return;
     }
@@ -648,7 +650,7 @@ void TFormMain::V1Click() {
     ShowModal(dialog);
     if (!dialog.StartRequested())
         return;
-    if (worker_) {
+    if (IsGenerating()) {
         prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
         return;
     }
@@ -662,7 +664,7 @@ void TFormMain::D2Click() {
         return;
     }
     // A run rewrites the site's records of its model, which the change reads.
-    if (worker_) {
+    if (IsGenerating()) {
         prompts_.Information(QStringLiteral("代码正在生成，请等待当前任务完成!"));
         return;
     }
@@ -689,14 +691,18 @@ void TFormMain::StartRun(int projectId, const QString& projectName, bool overwri
     runProjectName_ = name;
     const std::string tablePrefix = ToStd(tablePrefix_);
     const TFolders folders = folders_;
-    worker_ = QThread::create([=] {
-        TAutoCode run(id, name, tablePrefix, folders, *reporter);
-        run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
-        run.Execute();
-    });
-    worker_->setObjectName(QStringLiteral("AutoCode"));
-    connect(worker_, &QThread::finished, this, &TFormMain::RunEnded);
-    worker_->start();
+    runTask_->Run(
+        [=] {
+            TAutoCode run(id, name, tablePrefix, folders, *reporter);
+            run.SetPlan(std::make_shared<RunPlan>(RunPlan::Options{false, overwriteEdited}));
+            run.Execute();
+        },
+        [this] { RunEnded(); },
+        // The run reports its own failures; anything else it throws ends it too.
+        [this](const QString& message) {
+            RunLine(QStringLiteral("代码生成失败：") + message);
+            RunEnded();
+        });
 }
 
 // ---- Generation reports ----
@@ -775,7 +781,7 @@ void TFormMain::FetchRunReports(std::size_t most) {
 }
 
 void TFormMain::StopRun() {
-    if (!reporter_ || !worker_)
+    if (!reporter_ || !IsGenerating())
         return;
     reporter_->RequestStop();
     Btn_Stop->setEnabled(false);
@@ -836,11 +842,6 @@ void TFormMain::RunStopped(std::size_t /*written*/) {
 }
 
 void TFormMain::RunEnded() {
-    if (!worker_)
-        return;
-    worker_->wait();
-    worker_->deleteLater();
-    worker_ = nullptr;
     FetchRunReports(static_cast<std::size_t>(-1));
     reporter_.reset();
     progressTimer_->stop();
@@ -854,7 +855,7 @@ void TFormMain::RunEnded() {
 
 void TFormMain::keyPressEvent(QKeyEvent* event) {
     // Esc that no control of the window has taken stops the run.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && worker_) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && IsGenerating()) {
         StopRun();
         event->accept();
         return;
@@ -863,7 +864,7 @@ void TFormMain::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (worker_) {
+    if (IsGenerating()) {
         // Closed again while the run stops: it closes by itself once stopped.
         if (closeAfterRun_) {
             event->ignore();
@@ -884,7 +885,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        if (worker_) {
+        if (IsGenerating()) {
             closeAfterRun_ = true;
             StopRun();
             event->ignore();

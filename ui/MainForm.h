@@ -1,4 +1,5 @@
 #pragma once
+#include "ui/BackgroundTask.h"
 #include "base/Folders.h"
 #include "base/RunReporter.h"
 
@@ -70,9 +71,9 @@ public:
     int LastProjectIndex() const { return lastProjectIndex_; }
     const QString& TablePrefix() const { return tablePrefix_; }
     int ErrorClassId() const { return errorClassId_; }
-    bool IsGenerating() const { return worker_ != nullptr; }
+    bool IsGenerating() const { return runTask_->IsBusy(); }
     // The worker thread of the run going on, if any.
-    QThread* Worker() const { return worker_; }
+    QThread* Worker() const { return runTask_->Thread(); }
     // True once the window is going away: run reports are then dropped.
     bool IsClosing() const { return closing_; }
     const TFolders& Folders() const { return folders_; }
@@ -218,7 +219,7 @@ private:
     std::function<void(std::size_t)> progressHook_;
 
     std::unique_ptr<GuiRunReporter> reporter_;
-    QThread* worker_ = nullptr;
+    TBackgroundTask* runTask_;
 };
 
 } // namespace quorrel

@@ -456,11 +456,13 @@ TEST_F(Regeneration, ARunThatStopsHalfWayLeavesNoManifestClaimingWhatItDidNotWri
     EXPECT_NE(ReadFile(Site("admin/news.php")).find("summary"), std::string::npos);
     // The bases of the next merge are still those of the last whole run.
     const auto recorded = nlohmann::json::parse(manifest);
-    for (const auto& entry : recorded["files"])
-        if (entry["source"] == "generated")
+    for (const auto& entry : recorded["files"]) {
+        if (entry["source"] == "generated") {
             EXPECT_EQ(Manifest::Sha256(ReadFile(Site(".quorrel/base/" + entry["path"].get<std::string>()))),
                       entry["sha256"])
                 << entry["path"];
+        }
+    }
     fs::remove(Site("admin/tag.php"));
     PrintedPlan plan = Plan();
     EXPECT_EQ(plan.status["admin/news.php"], "same");
