@@ -225,7 +225,9 @@ std::string TPHPOperate::BuildShowAct() {
         w.Set("member", memberName);
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
-        w.Line("\t\t$sql = \"select * from  {$dbprefix}{type} where {refKeyName}='\".$row[\"{member}\"].\"'\";", {{"refKeyName", ref.refKeyName}});
+        // The key comes from a stored row, not from the request the runtime
+        // escaped: it goes into the statement escaped here.
+        w.Line("\t\t$sql = \"select * from  {$dbprefix}{type} where {refKeyName}='\".$DB->escape($row[\"{member}\"]).\"'\";", {{"refKeyName", ref.refKeyName}});
         w.Line("\t\t$query_{type} = $DB->query($sql);");
         w.Line("\t\t$row_{type} = $DB->fetch_array($query_{type});");
         w.Line("\t\t$row['{member}'] = $row_{type}['{refDisplayName}'];", {{"refDisplayName", ref.refDisplayName}});
@@ -336,7 +338,8 @@ std::string TPHPOperate::BuildAddOkAct() {
         w.Set("member", memberName);
         const std::string ending = i + 1 < members.size() ? ".\"',\";" : ".\"')\";";
         if (members[i].memberType == kTypeImage)
-            w.Line("\t$sql = $sql.\"'\".$sercoverpic_{member}{ending}", {{"ending", ending}});
+            // The picture's value is made here, not taken from the escaped request.
+            w.Line("\t$sql = $sql.\"'\".$DB->escape($sercoverpic_{member}){ending}", {{"ending", ending}});
         else
             w.Line("\t$sql = $sql.\"'\".${lower}['{member}']{ending}", {{"ending", ending}});
     }
@@ -514,7 +517,7 @@ std::string TPHPOperate::BuildEditOkAct() {
         w.Line("\t\t\t$coverpic['cover_name'] = $savename;");
         w.Line("\t\t\t$sercoverpic = serialize($coverpic);");
         w.Line("\t\t\tcopy($fromdir,$todir);");
-        w.Line("\t\t\t$sql = \"update {$dbprefix}{lower} SET {member}='\".$sercoverpic.\"' where {key}='\".${lower}['{key}'].\"'\";");
+        w.Line("\t\t\t$sql = \"update {$dbprefix}{lower} SET {member}='\".$DB->escape($sercoverpic).\"' where {key}='\".${lower}['{key}'].\"'\";");
         w.Line("\t\t\t$DB->query($sql);");
         w.Line("\t\t}");
         w.Line("\t}");

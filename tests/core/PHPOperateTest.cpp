@@ -200,7 +200,7 @@ TEST_F(Controllers, AddOkInsertsEveryMemberInRowOrderAndClosesAfterTheLast) {
     lines = SplitLines(generator.BuildAddOkAct());
     EXPECT_EQ(Count(lines, "\t$sql = \"INSERT INTO {$dbprefix}gallery (galleryId,picture) VALUE (\";"), 1u);
     EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$gallery['galleryId'].\"',\";"), 1u);
-    EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$sercoverpic_picture.\"')\";"), 1u);
+    EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$DB->escape($sercoverpic_picture).\"')\";"), 1u);
 }
 
 TEST_F(Controllers, EditOkWithoutPlainColumnsUpdatesNothingButTheKeyCondition) {

@@ -104,15 +104,15 @@ if ($_REQUEST['act'] == 'show')
 		{
 			$row['photo'] = $web_url."/attachments/picture/NoImage.jpg";
 		}
-		$sql = "select * from  {$dbprefix}category where code='".$row["category"]."'";
+		$sql = "select * from  {$dbprefix}category where code='".$DB->escape($row["category"])."'";
 		$query_category = $DB->query($sql);
 		$row_category = $DB->fetch_array($query_category);
 		$row['category'] = $row_category['title'];
-		$sql = "select * from  {$dbprefix}user where userId='".$row["author"]."'";
+		$sql = "select * from  {$dbprefix}user where userId='".$DB->escape($row["author"])."'";
 		$query_user = $DB->query($sql);
 		$row_user = $DB->fetch_array($query_user);
 		$row['author'] = $row_user['userName'];
-		$sql = "select * from  {$dbprefix}user where userId='".$row["editor"]."'";
+		$sql = "select * from  {$dbprefix}user where userId='".$DB->escape($row["editor"])."'";
 		$query_user = $DB->query($sql);
 		$row_user = $DB->fetch_array($query_user);
 		$row['editor'] = $row_user['userName'];
@@ -233,8 +233,8 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$article['category']."',";
 	$sql = $sql."'".$article['author']."',";
 	$sql = $sql."'".$article['editor']."',";
-	$sql = $sql."'".$sercoverpic_cover."',";
-	$sql = $sql."'".$sercoverpic_photo."',";
+	$sql = $sql."'".$DB->escape($sercoverpic_cover)."',";
+	$sql = $sql."'".$DB->escape($sercoverpic_photo)."',";
 	$sql = $sql."'".$article['content']."',";
 	$sql = $sql."'".$article['publishDate']."',";
 	$sql = $sql."'".$article['hits']."')";
@@ -469,7 +469,7 @@ if ($_REQUEST['act'] == 'editok')
 			$coverpic['cover_name'] = $savename;
 			$sercoverpic = serialize($coverpic);
 			copy($fromdir,$todir);
-			$sql = "update {$dbprefix}article SET cover='".$sercoverpic."' where articleId='".$article['articleId']."'";
+			$sql = "update {$dbprefix}article SET cover='".$DB->escape($sercoverpic)."' where articleId='".$article['articleId']."'";
 			$DB->query($sql);
 		}
 	}
@@ -511,7 +511,7 @@ if ($_REQUEST['act'] == 'editok')
 			$coverpic['cover_name'] = $savename;
 			$sercoverpic = serialize($coverpic);
 			copy($fromdir,$todir);
-			$sql = "update {$dbprefix}article SET photo='".$sercoverpic."' where articleId='".$article['articleId']."'";
+			$sql = "update {$dbprefix}article SET photo='".$DB->escape($sercoverpic)."' where articleId='".$article['articleId']."'";
 			$DB->query($sql);
 		}
 	}

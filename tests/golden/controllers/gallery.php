@@ -119,7 +119,7 @@ if ($_REQUEST['act'] == 'addok')
 	/*--  写入相册信息表  --*/
 	$sql = "INSERT INTO {$dbprefix}gallery (galleryId,picture) VALUE (";
 	$sql = $sql."'".$gallery['galleryId']."',";
-	$sql = $sql."'".$sercoverpic_picture."')";
+	$sql = $sql."'".$DB->escape($sercoverpic_picture)."')";
 	$query = $DB->query($sql);
 	if ($query) {
 		showmsg("相册添加成功","gallery.php?act=show");
@@ -280,7 +280,7 @@ if ($_REQUEST['act'] == 'editok')
 			$coverpic['cover_name'] = $savename;
 			$sercoverpic = serialize($coverpic);
 			copy($fromdir,$todir);
-			$sql = "update {$dbprefix}gallery SET picture='".$sercoverpic."' where galleryId='".$gallery['galleryId']."'";
+			$sql = "update {$dbprefix}gallery SET picture='".$DB->escape($sercoverpic)."' where galleryId='".$gallery['galleryId']."'";
 			$DB->query($sql);
 		}
 	}

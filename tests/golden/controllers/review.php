@@ -64,7 +64,7 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		$sql = "select * from  {$dbprefix}商品 where goodsId='".$row["goods"]."'";
+		$sql = "select * from  {$dbprefix}商品 where goodsId='".$DB->escape($row["goods"])."'";
 		$query_商品 = $DB->query($sql);
 		$row_商品 = $DB->fetch_array($query_商品);
 		$row['goods'] = $row_商品['goodsName'];

@@ -137,7 +137,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$user['userName']."',";
 	$sql = $sql."'".$user['birthday']."',";
 	$sql = $sql."'".$user['score']."',";
-	$sql = $sql."'".$sercoverpic_avatar."',";
+	$sql = $sql."'".$DB->escape($sercoverpic_avatar)."',";
 	$sql = $sql."'".$user['age']."')";
 	$query = $DB->query($sql);
 	if ($query) {
@@ -299,7 +299,7 @@ if ($_REQUEST['act'] == 'editok')
 			$coverpic['cover_name'] = $savename;
 			$sercoverpic = serialize($coverpic);
 			copy($fromdir,$todir);
-			$sql = "update {$dbprefix}user SET avatar='".$sercoverpic."' where userId='".$user['userId']."'";
+			$sql = "update {$dbprefix}user SET avatar='".$DB->escape($sercoverpic)."' where userId='".$user['userId']."'";
 			$DB->query($sql);
 		}
 	}

@@ -64,11 +64,11 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		$sql = "select * from  {$dbprefix}category where code='".$row["kind"]."'";
+		$sql = "select * from  {$dbprefix}category where code='".$DB->escape($row["kind"])."'";
 		$query_category = $DB->query($sql);
 		$row_category = $DB->fetch_array($query_category);
 		$row['kind'] = $row_category['title'];
-		$sql = "select * from  {$dbprefix}user where userId='".$row["maker"]."'";
+		$sql = "select * from  {$dbprefix}user where userId='".$DB->escape($row["maker"])."'";
 		$query_user = $DB->query($sql);
 		$row_user = $DB->fetch_array($query_user);
 		$row['maker'] = $row_user['userName'];

@@ -64,7 +64,7 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		$sql = "select * from  {$dbprefix}9Part where partId='".$row["part"]."'";
+		$sql = "select * from  {$dbprefix}9Part where partId='".$DB->escape($row["part"])."'";
 		$query_9Part = $DB->query($sql);
 		$row_9Part = $DB->fetch_array($query_9Part);
 		$row['part'] = $row_9Part['partName'];

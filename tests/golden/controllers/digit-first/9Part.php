@@ -58,7 +58,7 @@ if ($_REQUEST['act'] == 'show')
 		{
 			$row['drawing'] = $web_url."/attachments/picture/NoImage.jpg";
 		}
-		$sql = "select * from  {$dbprefix}3DModel where modelCode='".$row["model"]."'";
+		$sql = "select * from  {$dbprefix}3DModel where modelCode='".$DB->escape($row["model"])."'";
 		$query_3DModel = $DB->query($sql);
 		$row_3DModel = $DB->fetch_array($query_3DModel);
 		$row['model'] = $row_3DModel['modelName'];
@@ -131,7 +131,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$9Part['partId']."',";
 	$sql = $sql."'".$9Part['partName']."',";
 	$sql = $sql."'".$9Part['model']."',";
-	$sql = $sql."'".$sercoverpic_drawing."')";
+	$sql = $sql."'".$DB->escape($sercoverpic_drawing)."')";
 	$query = $DB->query($sql);
 	if ($query) {
 		showmsg("零件添加成功","9Part.php?act=show");
@@ -300,7 +300,7 @@ if ($_REQUEST['act'] == 'editok')
 			$coverpic['cover_name'] = $savename;
 			$sercoverpic = serialize($coverpic);
 			copy($fromdir,$todir);
-			$sql = "update {$dbprefix}9Part SET drawing='".$sercoverpic."' where partId='".$9Part['partId']."'";
+			$sql = "update {$dbprefix}9Part SET drawing='".$DB->escape($sercoverpic)."' where partId='".$9Part['partId']."'";
 			$DB->query($sql);
 		}
 	}
