@@ -2,7 +2,7 @@
 
 #include "cli/ImportDb.h"
 #include "dbimport/MariaDbConnection.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "migration/Migration.h"
 #include "model/ProjectSnapshot.h"
 

@@ -1,6 +1,6 @@
 #include "cli/ModelJson.h"
 
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 
 #include "base/Error.h"
 #include "model/ProjectDAO.h"

@@ -5,7 +5,7 @@
 #include "cli/ModelJson.h"
 #include "cli/PlanCommands.h"
 #include "generation/AutoCode.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
 #include "base/Error.h"

@@ -1,8 +1,11 @@
-# The core is five layers, each a static library built from one folder, and
-# each may use only the layers below it:
-#   base <- model <- generators <- generation <- dbimport
-# (dbimport reads a database's structure into a new project and checks it
-# with generation's validator.)
+# The core is six layers, each a static library built from one folder, and
+# each may use only the layers it links:
+#   base <- model <- generators <- generation
+#           model <- dbimport
+#   generation, dbimport <- migration
+# (model holds the model's rules, so dbimport checks a project it reads
+# from a database without the generators; migration pairs a database read
+# by dbimport with the structures generation recorded.)
 # A layer's headers are reached through an include root of its own that
 # holds nothing but a link to its folder. A library sees its own root and,
 # through what it links, the roots of the layers below; an include of a

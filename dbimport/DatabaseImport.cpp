@@ -2,7 +2,8 @@
 
 #include "base/Error.h"
 #include "dbimport/SchemaMapper.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
+#include "model/Names.h"
 #include "model/ProjectDAO.h"
 
 namespace quorrel {

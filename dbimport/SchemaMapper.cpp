@@ -1,8 +1,8 @@
 #include "dbimport/SchemaMapper.h"
 
-#include "generation/ModelValidator.h"
-#include "generators/Names.h"
 #include "model/Member.h"
+#include "model/ModelValidator.h"
+#include "model/Names.h"
 
 #include <algorithm>
 #include <map>
@@ -25,16 +25,6 @@ bool IsOneOf(const std::string& value, std::initializer_list<const char*> choice
 
 bool IsAsciiLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsAsciiUpper(char c) { return c >= 'A' && c <= 'Z'; }
-
-bool HasNonAscii(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// Characters, not bytes, of UTF-8 text, as MySQL counts its limits.
-std::size_t CharacterCount(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 std::string Joined(const std::vector<std::string>& items, const char* separator = "、") {
     std::string text;

@@ -2,7 +2,7 @@
 
 #include "base/FileOperate.h"
 #include "generation/ModelHistory.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "base/OutputTree.h"
 #include "generation/RunProgress.h"
 #include "generators/PHPOperate.h"

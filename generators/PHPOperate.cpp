@@ -1,8 +1,8 @@
 #include "generators/PHPOperate.h"
 
 #include "generators/LineWriter.h"
-#include "generators/ModelLookup.h"
-#include "generators/Names.h"
+#include "model/ModelLookup.h"
+#include "model/Names.h"
 #include "generators/ProductInfo.h"
 #include "generators/TextEscape.h"
 #include "base/Error.h"

@@ -1,8 +1,8 @@
 #include "generators/SchemaModel.h"
 
 #include "base/Error.h"
-#include "generators/ModelLookup.h"
-#include "generators/Names.h"
+#include "model/ModelLookup.h"
+#include "model/Names.h"
 
 #include <nlohmann/json.hpp>
 

@@ -2,8 +2,8 @@
 
 #include "base/Error.h"
 #include "generators/LineWriter.h"
-#include "generators/ModelLookup.h"
-#include "generators/Names.h"
+#include "model/ModelLookup.h"
+#include "model/Names.h"
 #include "generators/TextEscape.h"
 
 #include <utility>

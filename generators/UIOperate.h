@@ -3,7 +3,7 @@
 #include "base/OutputTree.h"
 #include "base/ProgressSink.h"
 #include "generators/LineWriter.h"
-#include "generators/ModelLookup.h"
+#include "model/ModelLookup.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
 #include "model/ProjectSnapshot.h"

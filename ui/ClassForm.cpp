@@ -1,6 +1,6 @@
 #include "ui/ClassForm.h"
 
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "model/ClassDAO.h"
 #include "ui/Convert.h"
 #include "ui/MainForm.h"

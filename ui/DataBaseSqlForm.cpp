@@ -1,6 +1,6 @@
 #include "ui/DataBaseSqlForm.h"
 
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "generators/DataBaseSql.h"
 #include "ui/Convert.h"
 #include "ui/Prompts.h"

@@ -1,6 +1,6 @@
 #include "ui/MemberForm.h"
 
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "model/ClassDAO.h"
 #include "model/MemberDAO.h"
 #include "ui/Convert.h"

@@ -1,7 +1,7 @@
 #include "ui/MigrationForm.h"
 
 #include "dbimport/MariaDbConnection.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "migration/Migration.h"
 #include "model/ProjectSnapshot.h"
 #include "ui/Convert.h"

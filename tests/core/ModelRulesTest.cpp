@@ -3,7 +3,7 @@
 // anything is written) and by the database script, each time with the
 // rule's wording naming the class and member.
 #include "generation/AutoCode.h"
-#include "generation/ModelValidator.h"
+#include "model/ModelValidator.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
 #include "tests/support/CliRunner.h"

@@ -1,6 +1,6 @@
 #include "generators/PHPOperate.h"
 
-#include "generators/Names.h"
+#include "model/Names.h"
 #include "generators/ProductInfo.h"
 #include "base/Error.h"
 #include "tests/support/PhpModels.h"

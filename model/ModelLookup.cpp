@@ -1,6 +1,6 @@
-#include "generators/ModelLookup.h"
+#include "model/ModelLookup.h"
 
-#include "generators/Names.h"
+#include "model/Names.h"
 #include "base/Error.h"
 
 namespace quorrel {

@@ -64,17 +64,4 @@ private:
     const TProjectSnapshot& project_;
 };
 
-// True when the name can be a file or folder name inside the site (the
-// project's name; class and member names keep the stricter IsModelName).
-bool IsSafeFileName(const std::string& name);
-// True when a class or member name holds only letters, digits, underscores,
-// spaces and characters beyond ASCII (Chinese among them), and is not empty:
-// it names files, and stands in PHP code, SQL and templates, where any other
-// character could be code.
-bool IsModelName(const std::string& name);
-// True when $name is a valid PHP variable.
-bool IsPhpIdentifier(const std::string& name);
-// True when MySQL/MariaDB reserve the word (case-insensitive).
-bool IsMySqlReservedWord(const std::string& name);
-
 } // namespace quorrel
