@@ -442,8 +442,10 @@ std::string TUIOperate::BuildListPage() const {
             w.Line("          <td><{${lower}List[{lower}].{memberName}}></td>", {{"memberName", m.memberName}});
     }
 
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}}>\">删除</a> </td>", {{"memberName", key.memberName}});
+    // The key goes into the address URL-encoded (and HTML-escaped after it),
+    // so a key holding "&", "#" or "%" names its own record.
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
+    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">删除</a> </td>", {{"memberName", key.memberName}});
     w.Line("        </tr>");
     w.Line("        <{/section}>");
     w.Line("        <tr>");
