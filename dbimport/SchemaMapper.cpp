@@ -336,10 +336,10 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
             member.memberIsInteger = mapping.type == kTypeInteger ? 1 : 0;
             member.memberIsFloat = mapping.type == kTypeFloat ? 1 : 0;
             member.memberIsMust = column.nullable ? 0 : 1;
-            if (mapping.type != kTypeString && column.nullable) {
+            if (IsAlwaysRequired(mapping.type) && column.nullable) {
                 // The generated table makes every column but text NOT NULL,
                 // and the member dialogs require such members.
-                notes.push_back("允许为空，但" + std::string(IsBasicType(mapping.type) ? mapping.type : "引用") +
+                notes.push_back("允许为空，但" + std::string(IsReference(mapping.type) ? "引用" : mapping.type) +
                                 "成员总是必填，已设为必填");
                 member.memberIsMust = 1;
             }

@@ -122,7 +122,7 @@ std::string TPHPOperate::BuildShowAct() {
     std::vector<TFilter> filters;
     for (const TMember& member : class_->SearchMembers()) {
         std::optional<TReference> reference;
-        if (!IsTextFilter(member))
+        if (!IsTextFilter(member.memberType))
             reference = Resolve(member);
         filters.push_back({member, std::move(reference)});
     }
@@ -369,7 +369,8 @@ std::string TPHPOperate::BuildRemoveAct() {
         AddPictureDeletion(w, image, "\t", "  \t", " ");
     w.Line("\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
     w.Line("\t$query = $DB->query($sql); ");
-    w.Line("\tif ($query) {");
+    // Only a statement that deleted the record reports a success.
+    w.Line("\tif ($query && $DB->affected_rows() > 0) {");
     w.Line("\t\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
     w.Line("\t} else {");
     w.Line("\t\tshowmsg(\"删除失败\",\"{lower}.php?act=show\");");
@@ -389,7 +390,9 @@ std::string TPHPOperate::BuildDelAllAct() {
     w.Line("{");
     w.Line("\t$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';");
     w.Line("\t$list = array();");
-    w.Line("\t$list = explode('/',$delid);");
+    // The list page sends the ticked keys as the list delid[], each as it is.
+    w.Line("\t$list = is_array($delid) ? array_values($delid) : array();");
+    w.Line("\t$deleted = 0;");
     w.Line("\tfor ($i=0;$i<count($list);$i++) {");
     w.Line("\t\t$sql = $row = $query = '';");
     w.Line("\t\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
@@ -399,8 +402,14 @@ std::string TPHPOperate::BuildDelAllAct() {
         AddPictureDeletion(w, image, "\t\t", "\t", "");
     w.Line("\t\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
     w.Line("\t\t$query = $DB->query($sql);");
+    w.Line("\t\t$deleted += $DB->affected_rows();");
     w.Line("\t}");
-    w.Line("\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
+    // Success only when every ticked record was deleted.
+    w.Line("\tif ($deleted > 0 && $deleted == count($list)) {");
+    w.Line("\t\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
+    w.Line("\t} else {");
+    w.Line("\t\tshowmsg(\"删除失败：勾选的\".count($list).\"条记录中有\".(count($list)-$deleted).\"条已不存在\");");
+    w.Line("\t}");
     w.Line("}");
     return w.Take();
 }
@@ -558,10 +567,6 @@ std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers() const {
     for (const TMember& member : class_->ReferenceMembers())
         references.push_back(Resolve(member));
     return references;
-}
-
-bool TPHPOperate::IsTextFilter(const TMember& member) {
-    return member.memberType == kTypeString || member.memberType == kTypeDate;
 }
 
 } // namespace quorrel

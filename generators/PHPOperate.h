@@ -59,7 +59,6 @@ private:
     TMember KeyMember() const;
     TReference Resolve(const TMember& member) const;
     std::vector<TReference> ReferenceMembers() const;
-    static bool IsTextFilter(const TMember& member);
 
     std::string friendName_;
     std::string className_;

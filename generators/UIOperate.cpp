@@ -19,12 +19,6 @@ std::string WidthPx(const TMember& member) {
     return std::to_string(member.memberLength * 10);
 }
 
-// The search field of a string or date member; every other type is a
-// drop-down of a referenced class.
-bool IsReferenceSearch(const TMember& member) {
-    return member.memberType != kTypeString && member.memberType != kTypeDate;
-}
-
 const std::string kSearchIndent(32, ' ');
 
 const char* const kDocType =
@@ -54,10 +48,10 @@ void TUIOperate::CheckReferences(const TClassList& classes) {
         SetCurrentClass(entry);
         LookUpKeyMember();
         for (const TMember& member : class_->SearchMembers())
-            if (IsReferenceSearch(member))
+            if (!IsTextFilter(member.memberType))
                 LookUpReference(member);
         for (const TMember& member : class_->NonKeyMembers())
-            if (!IsBasicType(member.memberType))
+            if (IsReference(member.memberType))
                 LookUpReference(member);
     }
 }
@@ -137,28 +131,22 @@ void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
     if (list) {
-        // Selecting all rows and collecting the chosen keys for delall.
+        // Selecting all rows. The ticked boxes send their keys themselves,
+        // as the list delid[] of delall, so any key travels as it is.
         w.Line("<script type=\"text/JavaScript\">");
         w.Line("<!--");
         w.Line("$(function(){");
         w.Line("     //全选");
         w.Line("     $(\"#CheckAll\").click(function(){");
         w.Line("\t\t\t//所有checkbox跟着全选的checkbox走。");
-        w.Line("\t\t\t$('[name=delete]:checkbox').attr(\"checked\", this.checked );");
+        w.Line("\t\t\t$('[name=\"delid[]\"]:checkbox').attr(\"checked\", this.checked );");
         w.Line("\t });");
-        w.Line("\t $('[name=delete]:checkbox').click(function(){");
+        w.Line("\t $('[name=\"delid[]\"]:checkbox').click(function(){");
         w.Line("\t\t\t\t//定义一个临时变量，避免重复使用同一个选择器选择页面中的元素，提升程序效率。");
-        w.Line("\t\t\t\tvar $tmp=$('[name=delete]:checkbox');");
+        w.Line("\t\t\t\tvar $tmp=$('[name=\"delid[]\"]:checkbox');");
         w.Line("\t\t\t\t//用filter方法筛选出选中的复选框。并直接给CheckedAll赋值。");
         w.Line("\t\t\t\t$('#CheckAll').attr('checked',$tmp.length==$tmp.filter(':checked').length);");
         w.Line("\t });");
-        w.Line("\t $(\"#DelAllOk\").click(function(){");
-        w.Line("\t\tvar str=\"\";");
-        w.Line("\t\t$('[name=delete]:checkbox:checked').each(function(){");
-        w.Line("\t\t\tstr+=$(this).val()+\"/\";");
-        w.Line("\t\t})");
-        w.Line("\t\t$('#DelId').attr(\"value\", str )");
-        w.Line("\t});");
         w.Line("});");
         w.Line("-->");
     } else {
@@ -417,7 +405,6 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("  </form>");
     w.Line();
     w.Line("  <form id=\"{lower}form\" action=\"{lower}.php?act=delall\" method=\"post\" name=\"{lower}form\">");
-    w.Line("  <input type=\"hidden\" name=\"delid\" id=\"DelId\" />");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody>");
     w.Line("        <tr class=\"header\">");
@@ -432,7 +419,7 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("        </tr>");
     w.Line("        <{section name={lower} loop=${lower}List}>");
     w.Line("        <tr class=\"hover\">");
-    w.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"<{${lower}List[{lower}].{memberName}}>\" name=\"delete\"/>", {{"memberName", key.memberName}});
+    w.Line("          <td class=\"td25\"><input class=\"checkbox\" type=\"checkbox\" value=\"<{${lower}List[{lower}].{memberName}}>\" name=\"delid[]\"/>", {{"memberName", key.memberName}});
     w.Line("          </td>");
 
     for (const TMember& m : columns) {

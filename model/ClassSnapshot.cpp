@@ -45,7 +45,7 @@ TMemberRefs TClassSnapshot::ImageMembers() const {
 }
 
 TMemberRefs TClassSnapshot::ReferenceMembers() const {
-    return Select([](const TMember& m) { return !IsBasicType(m.memberType); });
+    return Select([](const TMember& m) { return IsReference(m.memberType); });
 }
 
 TMemberRefs TClassSnapshot::SearchMembers() const {

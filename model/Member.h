@@ -37,6 +37,19 @@ inline constexpr const char* kTypeImage = "图片型";
 // 0..kMaxTextLength and every other member's length is 0.
 inline constexpr int kMaxTextLength = 65535;
 
+// What a member's type makes it, the one place each is worked out.
+// One of the five basic types.
 bool IsBasicType(const std::string& memberType);
+// A reference: the type names a class of the project, whose key the member
+// holds and whose display member stands for it.
+bool IsReference(const std::string& memberType);
+// Searched on the list page as text (a string or a date); the other member
+// a list page searches is a reference, chosen from the referenced records.
+bool IsTextFilter(const std::string& memberType);
+// The list page can search it: a text filter or a reference, never an
+// integer, float or picture.
+bool IsSearchable(const std::string& memberType);
+// It must be flagged required: only strings and pictures may be left empty.
+bool IsAlwaysRequired(const std::string& memberType);
 
 } // namespace quorrel

@@ -244,7 +244,7 @@ void ModelValidator::CheckWritable(const std::string& projectName, const std::st
         // The list page searches strings, dates and references only.
         for (const TMember& search : cls.SearchMembers()) {
             const std::string& type = search.memberType;
-            if (type == kTypeInteger || type == kTypeFloat || type == kTypeImage)
+            if (!IsSearchable(type))
                 throw Error("类" + className + "的成员" + search.memberName + "是" + type +
                             "，不能参与查询，请取消它的“是否参与查询”标志");
         }

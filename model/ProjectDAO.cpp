@@ -205,7 +205,7 @@ TProjectChanges TProjectDAO::UpdateProject(int projectId, const TProjectSnapshot
             std::vector<TMember> resultMembers;
             for (std::size_t i = 0; i < memberMatch[c].size(); ++i) {
                 TMember m = wantedClasses[c].Members()[i];
-                if (auto to = renamed.find(m.memberType); !IsBasicType(m.memberType) && to != renamed.end())
+                if (auto to = renamed.find(m.memberType); IsReference(m.memberType) && to != renamed.end())
                     m.memberType = to->second;
                 m.memberId = memberMatch[c][i] == kNew ? 0 : members[memberMatch[c][i]].memberId;
                 m.projectId = projectId;

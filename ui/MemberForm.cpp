@@ -143,8 +143,7 @@ bool TMemberForm::CheckInput() const {
         boxes.Information(QStringLiteral("成员属性首个字母必须小写"));
         return false;
     }
-    if (type != QString::fromUtf8(kTypeString) && type != QString::fromUtf8(kTypeImage) &&
-        !CB_MemberIsMust->isChecked()) {
+    if (IsAlwaysRequired(ToStd(type)) && !CB_MemberIsMust->isChecked()) {
         boxes.Information(type + QStringLiteral("必须勾选是否必填标志!"));
         return false;
     }
@@ -152,8 +151,7 @@ bool TMemberForm::CheckInput() const {
         boxes.Information(QStringLiteral("主键字段必须是整型或字符串型!"));
         return false;
     }
-    if (CB_QueryFlag->isChecked() && (type == QString::fromUtf8(kTypeInteger) ||
-                                      type == QString::fromUtf8(kTypeFloat) || type == QString::fromUtf8(kTypeImage))) {
+    if (CB_QueryFlag->isChecked() && !IsSearchable(ToStd(type))) {
         boxes.Information(QStringLiteral("参与查询的字段不能是") + type);
         return false;
     }
