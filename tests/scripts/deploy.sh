@@ -338,7 +338,7 @@ use_the_site() {
   req "admin/product.php?act=remove&id=$with" "${auth[@]}"
   check "$name: removing the record removes its thumbnail and original" \
     eval 'body_has "删除成功" && [ -n "$thumb" ] && [ ! -e "$thumb" ] && [ -n "$original" ] && [ ! -e "$original" ]'
-  req admin/product.php?act=delall "${auth[@]}" --data-urlencode "delid=$without/"
+  req admin/product.php?act=delall "${auth[@]}" --data-urlencode "delid[]=$without"
   check "$name: delete-all removes the record without a picture" \
     test -z "$(count_sql "SELECT id FROM site.php_product WHERE name = 'q-$tag'")"
 }

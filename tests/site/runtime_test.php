@@ -343,11 +343,11 @@ group('requests the generated acts take as they come', function () {
     $refused = function ($out, $message) {
         return strpos($out, $message) !== false && strpos($out, 'went on') === false;
     };
-    foreach (array('' => 'nothing', '/' => 'only the separator', '//' => 'two separators') as $delid => $label) {
-        $out = $act(array('act' => 'delall'), array('delid' => $delid));
-        check($refused($out, '没有勾选要删除的记录'), "delete the ticked records with $label ticked: a message, no deletion", $out);
+    foreach (array('nothing' => array(), 'an empty list' => array('delid' => array()), 'a text instead of the list' => array('delid' => 'HW/')) as $label => $post) {
+        $out = $act(array('act' => 'delall'), $post);
+        check($refused($out, '没有勾选要删除的记录'), "delete the ticked records with $label: a message, no deletion", $out);
     }
-    check(trim($act(array('act' => 'delall'), array('delid' => 'HW/'))) === 'went on', 'delete the ticked records with one tick goes on');
+    check(trim($act(array('act' => 'delall'), array('delid' => array('HW')))) === 'went on', 'delete the ticked records with one tick goes on');
     foreach (array('' => 'empty', '   ' => 'spaces only') as $code => $label) {
         $out = $act(array('act' => 'addok'), array('brand' => array('code' => $code, 'title' => 'x')));
         check($refused($out, '“品牌代码”不能为空'), "a new record with an $label text key is refused", $out);
@@ -383,7 +383,7 @@ group('requests the generated acts take as they come', function () {
         array(array('act' => 'remove', 'class' => 'product', 'productId' => $injection), array(), 'remove'),
         array(array('act' => 'edit', 'class' => 'product', 'productId' => $injection), array(), 'edit'),
         array(array('act' => 'editok', 'class' => 'product'), array('product' => array_merge($product, array('productId' => $injection))), 'editok'),
-        array(array('act' => 'delall', 'class' => 'product'), array('delid' => "3/$injection/"), 'delall'),
+        array(array('act' => 'delall', 'class' => 'product'), array('delid' => array('3', $injection)), 'delall'),
         array(array('act' => 'addok', 'class' => 'product'), array('product' => array_merge($product, array('productId' => '5x'))), 'addok'),
         array(array('act' => 'remove', 'class' => 'product', 'productId' => ' 1'), array(), 'remove (a space before the number)'),
     );
@@ -392,7 +392,7 @@ group('requests the generated acts take as they come', function () {
         check($refused($out, '“商品编号”的值无效，应为整数'), 'a key that is no integer is refused by ' . $case[2], $out);
     }
     check(trim($act(array('act' => 'remove', 'class' => 'product', 'productId' => '12'))) === 'went on'
-        && trim($act(array('act' => 'delall', 'class' => 'product'), array('delid' => '3/4/'))) === 'went on',
+        && trim($act(array('act' => 'delall', 'class' => 'product'), array('delid' => array('3', '4')))) === 'went on',
         'integer keys go on');
     check(trim($act(array('act' => 'remove', 'code' => $injection))) === 'went on', 'a text key may hold any text (the statement takes it as text)');
 
@@ -658,7 +658,7 @@ if ($socket === '') {
         check(strpos($out, '“名称”不能为空，请填写后再提交') !== false && $count() === 6, 'a record without its required name is refused, naming the field', $out);
         $injection = "1' or '1'='1";
         foreach (array(array(array('act' => 'remove', 'id' => $injection), array()), array(array('act' => 'edit', 'id' => $injection), array()),
-            array(array('act' => 'delall'), array('delid' => "$injection/")), array(array('act' => 'editok'), array('item' => array('id' => $injection, 'name' => 'x', 'added' => '2024-05-01')))) as $attack) {
+            array(array('act' => 'delall'), array('delid' => array($injection))), array(array('act' => 'editok'), array('item' => array('id' => $injection, 'name' => 'x', 'added' => '2024-05-01')))) as $attack) {
             $out = $request($attack[0], $attack[1], array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
             check(strpos($out, '“编号”的值无效，应为整数') !== false && $count() === 6
                 && $db->fetch_array($db->query('SELECT name FROM t_item WHERE id = 1'))['name'] === 'first',
@@ -724,7 +724,7 @@ if ($socket === '') {
         $out = $request(array('act' => 'remove', 'id' => '4'), array(), array('HTTP_REFERER' => 'http://site.test/admin/item.php'));
         check(strpos($out, '正被其他数据引用') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id = 4')) === 1 && $kept(4),
             'a record other records refer to stays, with its thumbnail and original', $out);
-        $out = $request(array('act' => 'delall'), array('delid' => '5/6/'), array('HTTP_ORIGIN' => 'http://site.test'));
+        $out = $request(array('act' => 'delall'), array('delid' => array('5', '6')), array('HTTP_ORIGIN' => 'http://site.test'));
         check(strpos($out, '删除成功') !== false && $db->num_rows($db->query('SELECT * FROM t_item WHERE id IN (5, 6)')) === 0
             && $gone(5) && $gone(6), 'delete-all deletes the records, their thumbnails and originals', $out);
         $db->link->query('DROP TABLE t_holder');

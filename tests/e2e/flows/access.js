@@ -13,7 +13,7 @@ const ACTS = ['show', 'add', 'addok', 'remove', 'delall', 'edit', 'editok'];
 const SESSION_COOKIE = 'SITESESSID';
 
 // Markers of pages that only an administrator may see.
-const PROTECTED = /act=delall|确定添加|确定更新|name="delete"|欢迎使用管理中心|open_onepic|class="hover"/;
+const PROTECTED = /act=delall|确定添加|确定更新|name="delid\[\]"|欢迎使用管理中心|open_onepic|class="hover"/;
 
 // The captcha the site keeps in the visitor's session (read from the
 // session file on disk: the test runs beside the server).

@@ -187,13 +187,23 @@ async function run(ctx) {
     // A text key that exists is found exactly, quotes and all.
     await page.goto(site.admin(`brand.php?act=edit&code=${encodeURIComponent("'or'1'='1")}`));
     checks.equal(await page.inputValue('input[name="brand[title]"]').catch(() => null), "key 'or'1'='1", "edit brand with the stored key 'or'1'='1: that record is shown");
-    for (const [cls, delid] of [['product', "0' or '1'='1/0\\' or 1=1 -- /"], ['brand', "x' or 'a'='a/y\\' or 1=1 -- /"], ['category', "0' or 1=1 #/"]]) {
+    for (const [cls, delid] of [['product', ["0' or '1'='1", "0\\' or 1=1 -- "]], ['brand', ["x' or 'a'='a", "y\\' or 1=1 -- "]], ['category', ["0' or 1=1 #"]]]) {
       const before = snapAll();
       await page.goto(site.admin(`${cls}.php?act=show`));
+      // The keys go in as the ticked boxes send them: delid[] of the list's form.
       await Promise.all([page.waitForNavigation(),
-        page.evaluate((v) => { document.getElementById('DelId').value = v; document.querySelector('form[action*="delall"]').submit(); }, delid)]);
+        page.evaluate((keys) => {
+          const form = document.querySelector('form[action*="delall"]');
+          for (const key of keys) {
+            const box = document.createElement('input');
+            box.type = 'hidden'; box.name = 'delid[]'; box.value = key;
+            form.appendChild(box);
+          }
+          form.submit();
+        }, delid)]);
       newRows(before, cls, `delall ${cls} with delid ${show(delid)}`);
       checks.equal(Object.keys(snapAll()[cls]).length, Object.keys(before[cls]).length, `delall ${cls} with delid ${show(delid)}: nothing deleted`);
+      checks.ok(!(await page.content()).includes('删除成功'), `delall ${cls} with delid ${show(delid)}: no success reported`);
     }
   });
 
@@ -279,7 +289,7 @@ async function run(ctx) {
         <input name="product[id]" value=""><input name="product[name]" value="E2E-CSRF"><input name="product[added]" value="2024-01-01">
         <input name="product[category]" value="${state.categoryId['玩具']}"><input name="product[brand]" value="ACME">
         <input name="product[price]" value="1"><input name="product[stock]" value="1"></form><script>f.submit()</script>`,
-      'http://evil.test/delall.html': `<form id=f method=post action="${target('product.php?act=delall')}"><input name=delid value="${victim.id}/"></form><script>f.submit()</script>`,
+      'http://evil.test/delall.html': `<form id=f method=post action="${target('product.php?act=delall')}"><input name="delid[]" value="${victim.id}"></form><script>f.submit()</script>`,
       'http://evil.test/remove.html': `<script>location.href=${JSON.stringify(target(`product.php?act=remove&id=${victim.id}`))}</script>`,
     };
     // A visit without the cookie gets a fresh session cookie; keep the signed-in one.
@@ -314,8 +324,8 @@ async function run(ctx) {
     checks.ok(count() === n0 + 1 && r.text.includes('添加成功'), 'control: the same POST from the site itself is accepted', { status: r.status });
     const control = Number(db.value(`SELECT MAX(id) FROM ${T}product`));
     const before = snapAll();
-    await post('product.php?act=delall', [['delid', `${victim.id}/${control}/`]], { Origin: EVIL, Referer: `${EVIL}/x.html` }, false);
-    await request(site.admin(`product.php?act=delall&delid=${victim.id}%2F${control}%2F`), { headers: { ...(await cookieHeader()), Referer: `${EVIL}/x.html` } });
+    await post('product.php?act=delall', [['delid[]', String(victim.id)], ['delid[]', String(control)]], { Origin: EVIL, Referer: `${EVIL}/x.html` }, false);
+    await request(site.admin(`product.php?act=delall&delid[]=${victim.id}&delid[]=${control}`), { headers: { ...(await cookieHeader()), Referer: `${EVIL}/x.html` } });
     await request(site.admin(`product.php?act=remove&id=${control}`), { headers: { ...(await cookieHeader()), Referer: `${EVIL}/x.html` } });
     await post('product.php?act=editok', productFields({ id: String(control), name: 'E2E-CSRF-EDIT' }).filter(([k]) => k !== 'picture'),
       { Referer: `${EVIL}/x.html` }, false);

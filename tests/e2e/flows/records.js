@@ -169,9 +169,9 @@ async function run(ctx) {
     checks.ok(fs.statSync(ctx.env.screenshot).size > 5000, 'screenshot of the list page written', ctx.env.screenshot);
     // Select-all ticks and clears every row.
     await page.click('#CheckAll');
-    const all = await page.$$eval('input[name=delete]', (b) => b.map((x) => x.checked));
+    const all = await page.$$eval('input[name="delid[]"]', (b) => b.map((x) => x.checked));
     await page.click('#CheckAll');
-    const none = await page.$$eval('input[name=delete]', (b) => b.map((x) => x.checked));
+    const none = await page.$$eval('input[name="delid[]"]', (b) => b.map((x) => x.checked));
     checks.ok(all.length === 5 && all.every(Boolean) && none.every((x) => !x), 'select-all ticks and clears every row', { all, none });
   });
 
@@ -296,7 +296,7 @@ async function run(ctx) {
 
     const victims = state.products.filter((p) => p.name.startsWith('Gadget'));
     await site.openList(page, 'product', { name: 'Gadget' });
-    for (const v of victims) await page.check(`input[name=delete][value="${v.id}"]`);
+    for (const v of victims) await page.check(`input[name="delid[]"][value="${v.id}"]`);
     r = await site.submit(page, '#DelAllOk', /act=delall/);
     checks.ok(r.text.includes('删除成功'), 'delete several: message 删除成功', r.text.slice(0, 200));
     checks.equal(db.count(`${T}product`, `id IN (${victims.map((v) => v.id).join(',')})`), 0, 'delete several: the ticked rows are gone');

@@ -134,7 +134,7 @@ class Site {
   // Rows of a list page: checkbox value, cell texts, picture address, links.
   async listRows(page) {
     return page.$$eval('tr.hover', (trs) => trs.map((tr) => {
-      const box = tr.querySelector('input[name=delete]');
+      const box = tr.querySelector('input[name="delid[]"]');
       const tds = [...tr.children];
       const img = tr.querySelector('img');
       const links = [...tr.querySelectorAll('a.act')].map((a) => a.getAttribute('href'));

@@ -157,7 +157,7 @@ if ($_REQUEST['act'] == 'remove')
 	}
 	$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$galleryId."'";
 	$query = $DB->query($sql); 
-	if ($query) {
+	if ($query && $DB->affected_rows() > 0) {
 		showmsg("删除成功","gallery.php?act=show");
 	} else {
 		showmsg("删除失败","gallery.php?act=show");
@@ -171,7 +171,8 @@ if ($_REQUEST['act'] == 'delall')
 {
 	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
 	$list = array();
-	$list = explode('/',$delid);
+	$list = is_array($delid) ? array_values($delid) : array();
+	$deleted = 0;
 	for ($i=0;$i<count($list);$i++) {
 		$sql = $row = $query = '';
 		$sql = "SELECT * FROM {$dbprefix}gallery WHERE galleryId = '".$list[$i]."'";
@@ -198,8 +199,13 @@ if ($_REQUEST['act'] == 'delall')
 		}
 		$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$list[$i]."'";
 		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
 	}
-	showmsg("删除成功","gallery.php?act=show");
+	if ($deleted > 0 && $deleted == count($list)) {
+		showmsg("删除成功","gallery.php?act=show");
+	} else {
+		showmsg("删除失败：勾选的".count($list)."条记录中有".(count($list)-$deleted)."条已不存在");
+	}
 }
 
 /*------------------------------------------------------ */

@@ -129,7 +129,7 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}review WHERE reviewId = '".$reviewId."'";
 	$query = $DB->query($sql); 
-	if ($query) {
+	if ($query && $DB->affected_rows() > 0) {
 		showmsg("删除成功","review.php?act=show");
 	} else {
 		showmsg("删除失败","review.php?act=show");
@@ -143,7 +143,8 @@ if ($_REQUEST['act'] == 'delall')
 {
 	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
 	$list = array();
-	$list = explode('/',$delid);
+	$list = is_array($delid) ? array_values($delid) : array();
+	$deleted = 0;
 	for ($i=0;$i<count($list);$i++) {
 		$sql = $row = $query = '';
 		$sql = "SELECT * FROM {$dbprefix}review WHERE reviewId = '".$list[$i]."'";
@@ -151,8 +152,13 @@ if ($_REQUEST['act'] == 'delall')
 		$row = $DB->fetch_array($query); 
 		$sql = "DELETE FROM {$dbprefix}review WHERE reviewId = '".$list[$i]."'";
 		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
 	}
-	showmsg("删除成功","review.php?act=show");
+	if ($deleted > 0 && $deleted == count($list)) {
+		showmsg("删除成功","review.php?act=show");
+	} else {
+		showmsg("删除失败：勾选的".count($list)."条记录中有".(count($list)-$deleted)."条已不存在");
+	}
 }
 
 /*------------------------------------------------------ */

@@ -141,7 +141,7 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}商品 WHERE goodsId = '".$goodsId."'";
 	$query = $DB->query($sql); 
-	if ($query) {
+	if ($query && $DB->affected_rows() > 0) {
 		showmsg("删除成功","商品.php?act=show");
 	} else {
 		showmsg("删除失败","商品.php?act=show");
@@ -155,7 +155,8 @@ if ($_REQUEST['act'] == 'delall')
 {
 	$delid = isset($_REQUEST['delid']) ? $_REQUEST['delid'] : '';
 	$list = array();
-	$list = explode('/',$delid);
+	$list = is_array($delid) ? array_values($delid) : array();
+	$deleted = 0;
 	for ($i=0;$i<count($list);$i++) {
 		$sql = $row = $query = '';
 		$sql = "SELECT * FROM {$dbprefix}商品 WHERE goodsId = '".$list[$i]."'";
@@ -163,8 +164,13 @@ if ($_REQUEST['act'] == 'delall')
 		$row = $DB->fetch_array($query); 
 		$sql = "DELETE FROM {$dbprefix}商品 WHERE goodsId = '".$list[$i]."'";
 		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
 	}
-	showmsg("删除成功","商品.php?act=show");
+	if ($deleted > 0 && $deleted == count($list)) {
+		showmsg("删除成功","商品.php?act=show");
+	} else {
+		showmsg("删除失败：勾选的".count($list)."条记录中有".(count($list)-$deleted)."条已不存在");
+	}
 }
 
 /*------------------------------------------------------ */

@@ -21,6 +21,8 @@ class SiteDatabase
     private $columnTypes = array();
     /** @var array table and filter of a list => its number of records */
     private $pageCounts = array();
+    /** @var int rows the last statement of query() changed */
+    private $affectedRows = 0;
 
     public function __construct($host, $user, $password, $name, $port = 3306, $socket = '')
     {
@@ -69,6 +71,7 @@ class SiteDatabase
             if ($result === false) {
                 $this->fail($sql);
             }
+            $this->affectedRows = (int)$this->link->affected_rows;
             $this->rememberCount($sql, $result);
             return $result;
         }
@@ -81,6 +84,7 @@ class SiteDatabase
             $this->link->rollback();
             $this->fail($sql, $errno, $error);
         }
+        $this->affectedRows = (int)$this->link->affected_rows;
         $refusal = $this->link->warning_count > 0 ? $this->checkWarnings($table) : '';
         if ($refusal !== '') {
             $this->link->rollback();
@@ -164,6 +168,12 @@ class SiteDatabase
     public function num_rows($query)
     {
         return $query instanceof mysqli_result ? (int)$query->num_rows : 0;
+    }
+
+    /* Rows the last statement run by query() deleted, changed or added. */
+    public function affected_rows()
+    {
+        return $this->affectedRows;
     }
 
     public function insert_id()

@@ -247,6 +247,17 @@ function site_raw($name, $default = '')
     return $default;
 }
 
+/**
+ * The keys ticked on a list for "delete the ticked records", as sent: the
+ * list page sends them as the list delid[] (a key may hold any text, "/"
+ * too). Anything else sends no key.
+ */
+function site_ticked_keys()
+{
+    $delid = site_raw('delid', array());
+    return is_array($delid) ? array_values($delid) : array();
+}
+
 /* Reverses the escaping that request values get for single-quoted SQL. */
 function site_sql_unescape($text)
 {

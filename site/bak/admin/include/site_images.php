@@ -201,8 +201,7 @@ function site_prepare_picture_removal($class)
     if ($act === 'remove') {
         $keys = array(site_raw($keyName, null));
     } else {
-        $delid = site_raw('delid', '');
-        $keys = is_string($delid) ? explode('/', $delid) : array();
+        $keys = site_ticked_keys();
     }
     $pending = array();
     foreach (array_unique(array_filter($keys, function ($key) { return is_string($key) && $key !== ''; })) as $key) {

@@ -267,8 +267,7 @@ function site_check_record_request($stem)
             }
         }
     } elseif ($act === 'delall') {
-        $delid = site_raw('delid', '');
-        $keys = is_string($delid) ? array_filter(explode('/', $delid), 'strlen') : array();
+        $keys = site_ticked_keys();
         if (!$keys) {
             showmsg('没有勾选要删除的记录。请先在列表中勾选，再点击“提交”。');
         }
