@@ -1,5 +1,7 @@
 #include "cli/ConsoleReporter.h"
 
+#include "model/ModelValidator.h"
+
 #include <iostream>
 
 namespace quorrel {
@@ -12,10 +14,7 @@ void ConsoleReporter::AddLine(const std::string& line) {
 }
 
 void ConsoleReporter::CheckFailed(int /*classId*/, const std::string& className, ModelCheck check) {
-    std::cerr << className
-              << (check == ModelCheck::Key ? "表主键设置错误，每个类只能设置一个主键!"
-                                           : "表显示成员设置错误，每个类有且只能设置一个显示成员!")
-              << std::endl;
+    std::cerr << ModelValidator::CheckFailedText(className, check) << std::endl;
     outcome_ = Outcome::CheckFailed;
 }
 

@@ -74,10 +74,11 @@ void TAutoCode::Run() {
     } catch (const Error& e) {
         throw Error(std::string("无法读取模型，没有生成任何文件：") + e.what());
     }
-    if (!CheckEachHasOne(*project, ModelCheck::Key) || !CheckEachHasOne(*project, ModelCheck::Display))
-        return;
-
     const ModelValidator validator(*project);
+    if (const auto failed = validator.FirstFailedCheck()) {
+        reporter_.CheckFailed(failed->classId, failed->className, failed->check);
+        return;
+    }
     validator.CheckWritable(projectName_, tablePrefix_);
     for (const auto& warning : validator.Warnings())
         reporter_.AddLine(warning);
@@ -128,17 +129,6 @@ std::size_t TAutoCode::FileCount(const TProjectSnapshot& project) {
 
 std::string TAutoCode::StoppedLine(std::size_t written, std::size_t total) {
     return "代码生成已停止：已写入" + std::to_string(written) + "个文件，共" + std::to_string(total) + "个。";
-}
-
-bool TAutoCode::CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check) {
-    for (const TClassSnapshot& cls : project.Classes()) {
-        const int count = check == ModelCheck::Key ? cls.CountKeyMembers() : cls.CountDisplayMembers();
-        if (count != 1) {
-            reporter_.CheckFailed(cls.ClassId(), cls.ClassName(), check);
-            return false;
-        }
-    }
-    return true;
 }
 
 void TAutoCode::CopyResources(RunProgress& progress) {

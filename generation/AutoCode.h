@@ -44,9 +44,6 @@ public:
 
 private:
     void Run();
-    // Every class has exactly one key / display member; the first that has
-    // not is reported and false returned.
-    bool CheckEachHasOne(const TProjectSnapshot& project, ModelCheck check);
     void CopyResources(RunProgress& progress);
 
     int projectId_;

@@ -1,6 +1,5 @@
 #include "generators/SiteModel.h"
 
-#include "base/Error.h"
 #include "generators/LineWriter.h"
 #include "model/ModelLookup.h"
 #include "model/Names.h"
@@ -60,9 +59,7 @@ std::string TSiteModel::BuildSiteModel(const std::string& tablePrefix, const TCl
     for (const TListEntry& entry : classes) {
         const TClassSnapshot& cls = project_->ClassById(entry.id);
         const TMember& key = RequireKeyMember(cls);
-        const TMember* display = cls.DisplayMember();
-        if (!display)
-            throw Error("类" + cls.ClassName() + "没有下拉框显示成员，请先为它设置显示成员");
+        const TMember& display = RequireDisplayMember(cls);
 
         const TLineWriter::Indent classIndent(w, "    ");
         w.Line("{class} => array(", {{"class", Quoted(cls.ClassName())}});
@@ -71,7 +68,7 @@ std::string TSiteModel::BuildSiteModel(const std::string& tablePrefix, const TCl
             w.Line("'table' => {table},", {{"table", Quoted(tablePrefix + LowerFirst(cls.ClassName()))}});
             w.Line("'label' => {label},", {{"label", Quoted(cls.FriendName())}});
             w.Line("'key' => {key},", {{"key", Quoted(key.memberName)}});
-            w.Line("'display' => {display},", {{"display", Quoted(display->memberName)}});
+            w.Line("'display' => {display},", {{"display", Quoted(display.memberName)}});
             w.Line("'members' => array(");
             for (const TMember& member : cls.Members()) {
                 const TLineWriter::Indent memberIndent(w, "    ");

@@ -59,26 +59,4 @@ TClassList TClassDAO::GetOtherClassList(int projectId, int classId) const {
     return LoadList("select classId,className from t_class where classId<>? and projectId=?", {classId, projectId});
 }
 
-bool TClassDAO::CheckEachHasOne(const TClassList& classes, const std::string& flagColumn, ModelCheck check,
-                                const CheckFailedHandler& onFailed) const {
-    for (const auto& entry : classes) {
-        // The flag column is one of the two fixed names below, never input.
-        int count = db_.QueryInt("select count(*) from t_member where classId=? and " + flagColumn + "=1", {entry.id});
-        if (count != 1) {
-            if (onFailed)
-                onFailed(entry.id, check);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool TClassDAO::CheckKeyMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const {
-    return CheckEachHasOne(classes, "memberIsPri", ModelCheck::Key, onFailed);
-}
-
-bool TClassDAO::CheckDisplayMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const {
-    return CheckEachHasOne(classes, "memberIsDisplay", ModelCheck::Display, onFailed);
-}
-
 } // namespace quorrel

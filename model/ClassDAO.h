@@ -1,5 +1,4 @@
 #pragma once
-#include "base/ModelCheck.h"
 #include "model/DbHelper.h"
 #include "model/ListEntry.h"
 
@@ -7,8 +6,7 @@
 
 namespace quorrel {
 
-// Reads and writes t_class, keeps a class's members in step with it, and
-// holds the two checks a generation run needs.
+// Reads and writes t_class and keeps a class's members in step with it.
 class TClassDAO {
 public:
     std::string GetClassNameById(int classId) const;
@@ -24,15 +22,8 @@ public:
     TClassList GetClassList(int projectId) const;
     TClassList GetOtherClassList(int projectId, int classId) const;
 
-    // Every class has exactly one primary-key member / one display member.
-    // The first class that fails is reported to onFailed, then false is returned.
-    bool CheckKeyMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const;
-    bool CheckDisplayMembers(const TClassList& classes, const CheckFailedHandler& onFailed) const;
-
 private:
     TClassList LoadList(const std::string& sql, const TSqlValues& values) const;
-    bool CheckEachHasOne(const TClassList& classes, const std::string& flagColumn, ModelCheck check,
-                         const CheckFailedHandler& onFailed) const;
 
     TDbHelper db_;
 };

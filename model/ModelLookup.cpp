@@ -19,6 +19,13 @@ const TMember& RequireKeyMember(const TClassSnapshot& cls) {
     return *key;
 }
 
+const TMember& RequireDisplayMember(const TClassSnapshot& cls) {
+    const TMember* display = cls.DisplayMember();
+    if (!display)
+        throw Error("类" + cls.ClassName() + "没有下拉框显示成员，请先为它设置显示成员");
+    return *display;
+}
+
 const TMember& ResolveReferenceKey(const TProjectSnapshot& project, const std::string& className,
                                    const TMember& member) {
     const std::string& type = member.memberType;

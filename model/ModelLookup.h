@@ -10,8 +10,9 @@ namespace quorrel {
 // reference members name, looked up in one place and with one wording of
 // what is missing. Each raises quorrel::Error naming the class (and member).
 
-// The class's primary-key member.
+// The class's primary-key member / display member.
 const TMember& RequireKeyMember(const TClassSnapshot& cls);
+const TMember& RequireDisplayMember(const TClassSnapshot& cls);
 
 // The class a reference member names, as the generated text uses it.
 struct TReferencedClass {

@@ -225,6 +225,19 @@ std::optional<std::string> ModelValidator::FirstProblem(const std::string& table
     return std::nullopt;
 }
 
+std::optional<ModelValidator::FailedCheck> ModelValidator::FirstFailedCheck() const {
+    for (const ModelCheck check : {ModelCheck::Key, ModelCheck::Display})
+        for (const TClassSnapshot& cls : project_.Classes())
+            if ((check == ModelCheck::Key ? cls.CountKeyMembers() : cls.CountDisplayMembers()) != 1)
+                return FailedCheck{cls.ClassId(), cls.ClassName(), check};
+    return std::nullopt;
+}
+
+std::string ModelValidator::CheckFailedText(const std::string& className, ModelCheck check) {
+    return className + (check == ModelCheck::Key ? "表主键设置错误，每个类只能设置一个主键!"
+                                                 : "表显示成员设置错误，每个类有且只能设置一个显示成员!");
+}
+
 void ModelValidator::CheckNamesAndTexts(const std::string& tablePrefix) const {
     if (Problem problem = FirstProblem(tablePrefix))
         throw Error(*problem);

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/ModelCheck.h"
 #include "model/ProjectSnapshot.h"
 
 #include <cstddef>
@@ -39,6 +40,19 @@ public:
     // The first rule that the project breaks: its name, then its classes and
     // their members in order, each against those before it.
     std::optional<std::string> FirstProblem(const std::string& tablePrefix) const;
+
+    // A class that fails the key or the display check.
+    struct FailedCheck {
+        int classId;
+        std::string className;
+        ModelCheck check;
+    };
+    // Every class needs exactly one key member and exactly one display member
+    // to be generated: the first class without one key member, else the first
+    // without one display member. Nothing when every class has both.
+    std::optional<FailedCheck> FirstFailedCheck() const;
+    // The wording of a failed check, naming the class.
+    static std::string CheckFailedText(const std::string& className, ModelCheck check);
 
     // Raises quorrel::Error with the first problem (FirstProblem).
     void CheckNamesAndTexts(const std::string& tablePrefix) const;

@@ -3,6 +3,7 @@
 #include "base/FileOperate.h"
 #include "generation/AutoCode.h"
 #include "generation/UnifiedDiff.h"
+#include "model/ModelValidator.h"
 #include "ui/Convert.h"
 #include "ui/DiffHighlighter.h"
 
@@ -44,8 +45,7 @@ public:
             warnings.push_back(line);
     }
     void CheckFailed(int, const std::string& className, ModelCheck check) override {
-        failure = className + (check == ModelCheck::Key ? "表主键设置错误，每个类只能设置一个主键!"
-                                                        : "表显示成员设置错误，每个类有且只能设置一个显示成员!");
+        failure = ModelValidator::CheckFailedText(className, check);
     }
     void Finished() override { finished = true; }
     void Failed(const std::string& message) override { failure = message; }

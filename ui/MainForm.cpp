@@ -5,6 +5,7 @@
 #include "generators/ProductInfo.h"
 #include "model/ClassDAO.h"
 #include "model/MemberDAO.h"
+#include "model/ModelValidator.h"
 #include "model/ProjectDAO.h"
 #include "ui/Banner.h"
 #include "ui/Convert.h"
@@ -796,9 +797,7 @@ void TFormMain::RunCheckFailed(int classId, const QString& className, ModelCheck
         return;
     }
     // The class as the run saw it, even if it was renamed since.
-    prompts_.Information(check == ModelCheck::Key
-                             ? className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!")
-                             : className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
+    prompts_.Information(ToQ(ModelValidator::CheckFailedText(ToStd(className), check)));
 }
 
 void TFormMain::RunFinished() {

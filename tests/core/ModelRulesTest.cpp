@@ -208,5 +208,36 @@ TEST(ModelRules, EveryRuntimeFileOfTheAdministrationIsReserved) {
     EXPECT_FALSE(ModelValidator::ClassProblem("News", "新闻", {"Signin", "Index"}, "php_"));
 }
 
+// Every class needs exactly one key and one display member: the first class
+// without one key is named before any class without one display member.
+TEST(ModelRules, TheFirstClassWithoutOneKeyThenWithoutOneDisplayMemberFailsItsCheck) {
+    const auto project = [](std::vector<std::pair<int, int>> keysAndDisplays) {
+        std::vector<TClassSnapshot> classes;
+        for (std::size_t c = 0; c < keysAndDisplays.size(); ++c) {
+            std::vector<TMember> members;
+            for (int k = 0; k < std::max(keysAndDisplays[c].first, keysAndDisplays[c].second); ++k)
+                members.push_back(TMember{.memberName = "m" + std::to_string(k),
+                                          .memberType = kTypeInteger,
+                                          .memberIsPri = k < keysAndDisplays[c].first,
+                                          .memberIsDisplay = k < keysAndDisplays[c].second});
+            classes.emplace_back(static_cast<int>(c) + 1, std::string(1, static_cast<char>('A' + c)), "x",
+                                 std::move(members));
+        }
+        return TProjectSnapshot(1, "p", std::move(classes));
+    };
+    const auto failed = [&](std::vector<std::pair<int, int>> keysAndDisplays) {
+        const TProjectSnapshot p = project(std::move(keysAndDisplays));
+        const auto check = ModelValidator(p).FirstFailedCheck();
+        return check ? std::to_string(check->classId) + " " + check->className + " " +
+                           ModelValidator::CheckFailedText(check->className, check->check)
+                     : std::string("none");
+    };
+    EXPECT_EQ(failed({}), "none");
+    EXPECT_EQ(failed({{1, 1}, {1, 1}}), "none");
+    EXPECT_EQ(failed({{1, 1}, {1, 0}, {1, 2}}), "2 B B表显示成员设置错误，每个类有且只能设置一个显示成员!");
+    EXPECT_EQ(failed({{1, 1}, {1, 0}, {2, 1}}), "3 C C表主键设置错误，每个类只能设置一个主键!");
+    EXPECT_EQ(failed({{0, 1}}), "1 A A表主键设置错误，每个类只能设置一个主键!");
+}
+
 } // namespace
 } // namespace quorrel

@@ -225,35 +225,6 @@ TEST_F(ModelStore, RenamingAClassRetypesReferencesInItsProjectOnly) {
     EXPECT_EQ(classes.GetClassId(1, "Book"), 2);
 }
 
-TEST_F(ModelStore, ChecksReportTheFirstFailingClass) {
-    projects.AddProject("p");
-    classes.AddClass(1, "A", "a");
-    classes.AddClass(1, "B", "b");
-    classes.AddClass(1, "C", "c");
-    for (int classId : {1, 2, 3}) {
-        TMember key = MakeMember(1, classId, "id", kTypeInteger);
-        key.memberIsPri = 1;
-        key.memberIsDisplay = classId == 1;
-        members.AddMember(key);
-    }
-    std::vector<std::pair<int, ModelCheck>> reports;
-    auto record = [&](int id, ModelCheck check) { reports.emplace_back(id, check); };
-    const auto list = classes.GetClassList(1);
-    EXPECT_TRUE(classes.CheckKeyMembers(list, record));
-    EXPECT_FALSE(classes.CheckDisplayMembers(list, record));
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0], std::make_pair(2, ModelCheck::Display));
-
-    TMember second = MakeMember(1, 1, "id2", kTypeInteger);
-    second.memberIsPri = 1;
-    members.AddMember(second);
-    reports.clear();
-    EXPECT_FALSE(classes.CheckKeyMembers(list, record));
-    EXPECT_EQ(reports, (std::vector<std::pair<int, ModelCheck>>{{1, ModelCheck::Key}}));
-    EXPECT_TRUE(classes.CheckKeyMembers({}, record));
-    EXPECT_TRUE(classes.CheckDisplayMembers({}, record));
-}
-
 TEST_F(ModelStore, TwoThreadsShareTheConnection) {
     projects.AddProject("p");
     classes.AddClass(1, "A", "a");
