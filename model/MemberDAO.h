@@ -8,8 +8,9 @@
 
 namespace quorrel {
 
-// Adds, changes and deletes single members, opens the member row sets the
-// generators and the main window walk, and loads single member records.
+// Adds, changes and deletes single members, opens the member rows of a class
+// the main window and the member dialogs walk, and loads single member records.
+// (What a run needs of members it takes from a project snapshot.)
 class TMemberDAO {
 public:
     void AddMember(const TMember& member) const;
@@ -17,25 +18,13 @@ public:
     void DeleteMember(int memberId) const;
 
     TRowSet QueryMembers(int classId) const;
-    TRowSet QueryImageMembers(int classId) const;
-    TRowSet QueryReferenceMembers(int classId) const;
-    TRowSet QuerySearchMembers(int classId) const;
-    TRowSet QueryListMembers(int classId) const;
-    TRowSet QueryPlainNonKeyMembers(int classId) const;
-    TRowSet QueryNonKeyMembers(int classId) const;
 
     std::optional<TMember> GetMemberById(int memberId) const;
-    std::optional<TMember> GetKeyMember(int classId) const;
-    std::optional<TMember> GetDisplayMemberOfClass(int projectId, const std::string& className) const;
-    std::optional<TMember> GetKeyMemberOfClass(int projectId, const std::string& className) const;
 
     // The member on the current row of a member row set.
     static TMember FromRow(const TRowSet& row);
-    // Every member of a member row set, in row order.
-    static std::vector<TMember> ToMembers(TRowSet rows);
 
 private:
-    std::optional<TMember> LoadFirst(const std::string& sql, const TSqlValues& values) const;
 
     TDbHelper db_;
 };

@@ -37,6 +37,13 @@ std::vector<std::string> Names(TRowSet rows) {
     return names;
 }
 
+std::vector<std::string> Names(const TMemberRefs& selected) {
+    std::vector<std::string> names;
+    for (const TMember& m : selected)
+        names.push_back(m.memberName);
+    return names;
+}
+
 class ModelStore : public ::testing::Test {
 protected:
     TempModel model;
@@ -53,7 +60,6 @@ TEST_F(ModelStore, SingleValueQueriesReportMissingRows) {
     EXPECT_EQ(classes.GetClassNameById(42), "");
     EXPECT_EQ(classes.GetClassId(1, "Nope"), -1);
     EXPECT_FALSE(members.GetMemberById(7).has_value());
-    EXPECT_FALSE(members.GetKeyMemberOfClass(1, "Nope").has_value());
 }
 
 TEST_F(ModelStore, FailedBatchRollsBackAndReportsTheFailure) {
@@ -106,7 +112,7 @@ TEST_F(ModelStore, DeletingAClassRemovesItsMembersOnly) {
     EXPECT_EQ(classes.GetClassList(1), (TClassList{{"Order", 2}}));
     EXPECT_EQ(Names(members.QueryMembers(1)).size(), 0u);
     // A reference to the deleted class is left as it was.
-    EXPECT_EQ(Names(members.QueryReferenceMembers(2)), std::vector<std::string>{"user"});
+    EXPECT_EQ(Names(TProjectSnapshot::Take(1)->ClassById(2).ReferenceMembers()), std::vector<std::string>{"user"});
 }
 
 TEST_F(ModelStore, HostileTextsAreStoredAndReadBackExactly) {
@@ -136,7 +142,7 @@ TEST_F(ModelStore, HostileTextsAreStoredAndReadBackExactly) {
     EXPECT_EQ(db.QueryInt("select count(*) from t_member"), static_cast<int>(texts.size()));
 }
 
-TEST_F(ModelStore, MemberRowSetsSelectTheRightMembers) {
+TEST_F(ModelStore, SnapshotSelectionsPickTheRightMembers) {
     projects.AddProject("p");
     classes.AddClass(1, "Article", "文章");
     classes.AddClass(1, "Author", "作者");
@@ -154,13 +160,15 @@ TEST_F(ModelStore, MemberRowSetsSelectTheRightMembers) {
 
     using V = std::vector<std::string>;
     EXPECT_EQ(Names(members.QueryMembers(1)), (V{"id", "plain", "pic", "author", "day"}));
-    EXPECT_EQ(Names(members.QueryImageMembers(1)), (V{"pic"}));
-    EXPECT_EQ(Names(members.QueryReferenceMembers(1)), (V{"author"}));
-    EXPECT_EQ(Names(members.QuerySearchMembers(1)), (V{"author"}));
-    EXPECT_EQ(Names(members.QueryListMembers(1)), (V{"id", "plain", "author", "day"}));
-    EXPECT_EQ(Names(members.QueryPlainNonKeyMembers(1)), (V{"plain", "author", "day"}));
-    EXPECT_EQ(Names(members.QueryNonKeyMembers(1)), (V{"plain", "pic", "author", "day"}));
-    EXPECT_EQ(members.GetKeyMember(1)->memberName, "id");
+    const auto snapshot = TProjectSnapshot::Take(1);
+    const TClassSnapshot& article = snapshot->ClassById(1);
+    EXPECT_EQ(Names(article.ImageMembers()), (V{"pic"}));
+    EXPECT_EQ(Names(article.ReferenceMembers()), (V{"author"}));
+    EXPECT_EQ(Names(article.SearchMembers()), (V{"author"}));
+    EXPECT_EQ(Names(article.ListMembers()), (V{"id", "plain", "author", "day"}));
+    EXPECT_EQ(Names(article.PlainNonKeyMembers()), (V{"plain", "author", "day"}));
+    EXPECT_EQ(Names(article.NonKeyMembers()), (V{"plain", "pic", "author", "day"}));
+    EXPECT_EQ(article.KeyMember()->memberName, "id");
 }
 
 TEST_F(ModelStore, MemberRecordsRoundTripAndNeverMoveClass) {
@@ -189,7 +197,7 @@ TEST_F(ModelStore, MemberRecordsRoundTripAndNeverMoveClass) {
     EXPECT_FALSE(members.GetMemberById(1));
 }
 
-TEST_F(ModelStore, ReferenceLoadersFindKeyAndDisplayOfTheNamedClass) {
+TEST_F(ModelStore, SnapshotFindsKeyAndDisplayOfTheNamedClassInItsProjectOnly) {
     projects.AddProject("p");
     projects.AddProject("q");
     classes.AddClass(1, "Author", "作者");
@@ -200,9 +208,9 @@ TEST_F(ModelStore, ReferenceLoadersFindKeyAndDisplayOfTheNamedClass) {
     TMember name = MakeMember(1, 1, "name", kTypeString);
     name.memberIsDisplay = 1;
     members.AddMember(name);
-    EXPECT_EQ(members.GetKeyMemberOfClass(1, "Author")->memberName, "aid");
-    EXPECT_EQ(members.GetDisplayMemberOfClass(1, "Author")->memberName, "name");
-    EXPECT_FALSE(members.GetKeyMemberOfClass(2, "Author"));
+    EXPECT_EQ(TProjectSnapshot::Take(1)->KeyMemberOfClass("Author")->memberName, "aid");
+    EXPECT_EQ(TProjectSnapshot::Take(1)->DisplayMemberOfClass("Author")->memberName, "name");
+    EXPECT_FALSE(TProjectSnapshot::Take(2)->KeyMemberOfClass("Author"));
 }
 
 TEST_F(ModelStore, RenamingAClassRetypesReferencesInItsProjectOnly) {
