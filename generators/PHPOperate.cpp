@@ -29,8 +29,10 @@ void AddPictureDeletion(TLineWriter& w, const TMember& image, std::string_view i
     w.Set("loop", std::string(loopIndent));
     w.Set("blank", std::string(blank));
     w.Line("/*--  判断{commentInComment}是否为空  --*/");
-    w.Line("if ($row['{member}']) {{blank}");
-    w.Line("\t$row['{member}'] = unserialize($row['{member}']);");
+    // The runtime reads a stored picture without making objects; a value
+    // that is no picture counts as none.
+    w.Line("if (site_stored_picture($row['{member}'])) {{blank}");
+    w.Line("\t$row['{member}'] = site_stored_picture($row['{member}']);");
     w.Line("\t$filepath = $row['{member}']['cover_dir'];{blank}");
     w.Line("\t$filename = $row['{member}']['cover_name'];");
     w.Line("\t/*--  开始删除  --*/");
@@ -211,8 +213,8 @@ std::string TPHPOperate::BuildShowAct() {
     for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
-        w.Line("\t\tif ($row['{member}']) {");
-        w.Line("\t\t\t$row['{member}'] = unserialize($row['{member}']);");
+        w.Line("\t\tif (site_stored_picture($row['{member}'])) {");
+        w.Line("\t\t\t$row['{member}'] = site_stored_picture($row['{member}']);");
         w.Line("\t\t\t$row['{member}'] = $web_url.substr($row['{member}']['cover_dir'],3).$row['{member}']['cover_name'];");
         w.Line("\t\t}");
         w.Line("\t\telse");
@@ -445,8 +447,8 @@ std::string TPHPOperate::BuildEditAct() {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
         w.Line("\t/*--  反序列化  --*/");
-        w.Line("\tif ($row['{member}']) {");
-        w.Line("\t  $row['{member}'] = unserialize($row['{member}']);");
+        w.Line("\tif (site_stored_picture($row['{member}'])) {");
+        w.Line("\t  $row['{member}'] = site_stored_picture($row['{member}']);");
         w.Line("\t  $row['{member}'] = $row['{member}']['cover_name'];");
         w.Line("\t}");
         w.Line("\telse");
@@ -488,10 +490,10 @@ std::string TPHPOperate::BuildEditOkAct() {
     for (const TMember& image : class_->ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
-        w.Line("\tif($oldrow['{member}'] != \"\")");
+        w.Line("\tif(site_stored_picture($oldrow['{member}']))");
         w.Line("\t{");
         w.Line("\t\t/*--  对图片进行反序列化  --*/");
-        w.Line("\t\t$oldrow['{member}'] = unserialize(stripslashes($oldrow['{member}']));");
+        w.Line("\t\t$oldrow['{member}'] = site_stored_picture($oldrow['{member}']);");
         w.Line("\t\t/*--  判断图片是否改变  --*/");
         w.Line("\t\tif (${lower}['{member}'] != $oldrow['{member}']['cover_name']) {");
         w.Line("\t\t\t$ext = strrchr(${lower}['{member}'],'.'); //取后缀");

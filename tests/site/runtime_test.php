@@ -88,6 +88,47 @@ function sql_escape($text)
     return strtr($text, array("\\" => "\\\\", "\0" => "\\0", "\n" => "\\n", "\r" => "\\r", "'" => "\\'", '"' => '\\"', "\x1a" => "\\Z"));
 }
 
+/* Leaves a mark whenever an object of it is made from a stored value or ends. */
+class SiteTestProbe
+{
+    public static $marks = 0;
+    public $cover_dir = '../attachments/picture/';
+    public $cover_name = 'a.jpg';
+    public function __wakeup()
+    {
+        self::$marks++;
+    }
+    public function __destruct()
+    {
+        self::$marks++;
+    }
+}
+
+group('stored pictures are read without making objects', function () {
+    $picture = array('cover_dir' => '../attachments/picture/2024/05/cover/', 'cover_name' => '20240501120000_0123456789ab.jpg');
+    check(site_stored_picture(serialize($picture)) === $picture, 'a stored picture is read as its folder and name');
+    $values = array(
+        'an object' => serialize(new SiteTestProbe()),
+        'an array holding an object' => serialize(array('cover_dir' => new SiteTestProbe(), 'cover_name' => 'a.jpg')),
+        'a text' => serialize('../attachments/picture/a.jpg'),
+        'an array without the name' => serialize(array('cover_dir' => '../attachments/picture/')),
+        'no serialized value' => 'a:2:{broken',
+        'a folder outside the pictures' => serialize(array('cover_dir' => '../admin/', 'cover_name' => 'index.php')),
+        'a folder that climbs out' => serialize(array('cover_dir' => '../attachments/picture/../../admin/', 'cover_name' => 'index.php')),
+        'a folder without its closing slash' => serialize(array('cover_dir' => '../attachments/picture/2024', 'cover_name' => 'a.jpg')),
+        'a name with a folder' => serialize(array('cover_dir' => '../attachments/picture/', 'cover_name' => '../../config.inc.php')),
+        'a name with a NUL byte' => serialize(array('cover_dir' => '../attachments/picture/', 'cover_name' => "a.jpg\0.php")),
+        'nothing' => '',
+    );
+    SiteTestProbe::$marks = 0;
+    $read = array();
+    foreach ($values as $label => $value) {
+        $read[$label] = site_stored_picture($value);
+    }
+    check(array_filter($read) === array(), 'objects, other values and paths outside the pictures are no picture', $read);
+    check(SiteTestProbe::$marks === 0, 'reading them makes no object', SiteTestProbe::$marks);
+});
+
 group('page links', function () {
     $_GET = array('name' => "O'Brien & <b>", 'kind' => '3');
     $GLOBALS['SITE_RAW_GET'] = $_GET;

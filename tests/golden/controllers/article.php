@@ -88,16 +88,16 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		if ($row['cover']) {
-			$row['cover'] = unserialize($row['cover']);
+		if (site_stored_picture($row['cover'])) {
+			$row['cover'] = site_stored_picture($row['cover']);
 			$row['cover'] = $web_url.substr($row['cover']['cover_dir'],3).$row['cover']['cover_name'];
 		}
 		else
 		{
 			$row['cover'] = $web_url."/attachments/picture/NoImage.jpg";
 		}
-		if ($row['photo']) {
-			$row['photo'] = unserialize($row['photo']);
+		if (site_stored_picture($row['photo'])) {
+			$row['photo'] = site_stored_picture($row['photo']);
 			$row['photo'] = $web_url.substr($row['photo']['cover_dir'],3).$row['photo']['cover_name'];
 		}
 		else
@@ -255,8 +255,8 @@ if ($_REQUEST['act'] == 'remove')
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
 	/*--  判断封面 C:\pics\是否为空  --*/
-	if ($row['cover']) { 
-		$row['cover'] = unserialize($row['cover']);
+	if (site_stored_picture($row['cover'])) { 
+		$row['cover'] = site_stored_picture($row['cover']);
 		$filepath = $row['cover']['cover_dir']; 
 		$filename = $row['cover']['cover_name'];
 		/*--  开始删除  --*/
@@ -274,8 +274,8 @@ if ($_REQUEST['act'] == 'remove')
 		closedir($dirhandle);
 	}
 	/*--  判断是否为空  --*/
-	if ($row['photo']) { 
-		$row['photo'] = unserialize($row['photo']);
+	if (site_stored_picture($row['photo'])) { 
+		$row['photo'] = site_stored_picture($row['photo']);
 		$filepath = $row['photo']['cover_dir']; 
 		$filename = $row['photo']['cover_name'];
 		/*--  开始删除  --*/
@@ -316,8 +316,8 @@ if ($_REQUEST['act'] == 'delall')
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
 		/*--  判断封面 C:\pics\是否为空  --*/
-		if ($row['cover']) {
-			$row['cover'] = unserialize($row['cover']);
+		if (site_stored_picture($row['cover'])) {
+			$row['cover'] = site_stored_picture($row['cover']);
 			$filepath = $row['cover']['cover_dir'];
 			$filename = $row['cover']['cover_name'];
 			/*--  开始删除  --*/
@@ -335,8 +335,8 @@ if ($_REQUEST['act'] == 'delall')
 			closedir($dirhandle);
 		}
 		/*--  判断是否为空  --*/
-		if ($row['photo']) {
-			$row['photo'] = unserialize($row['photo']);
+		if (site_stored_picture($row['photo'])) {
+			$row['photo'] = site_stored_picture($row['photo']);
 			$filepath = $row['photo']['cover_dir'];
 			$filename = $row['photo']['cover_name'];
 			/*--  开始删除  --*/
@@ -397,8 +397,8 @@ if ($_REQUEST['act'] == 'edit')
 	$query = $DB->query($sql);
 	$row= $DB->fetch_array($query);
 	/*--  反序列化  --*/
-	if ($row['cover']) {
-	  $row['cover'] = unserialize($row['cover']);
+	if (site_stored_picture($row['cover'])) {
+	  $row['cover'] = site_stored_picture($row['cover']);
 	  $row['cover'] = $row['cover']['cover_name'];
 	}
 	else
@@ -406,8 +406,8 @@ if ($_REQUEST['act'] == 'edit')
 	  $row['cover'] = '';
 	}
 	/*--  反序列化  --*/
-	if ($row['photo']) {
-	  $row['photo'] = unserialize($row['photo']);
+	if (site_stored_picture($row['photo'])) {
+	  $row['photo'] = site_stored_picture($row['photo']);
 	  $row['photo'] = $row['photo']['cover_name'];
 	}
 	else
@@ -437,10 +437,10 @@ if ($_REQUEST['act'] == 'editok')
 	while ($row = $DB->fetch_array($query)) {
 		$oldrow = $row;
 	}
-	if($oldrow['cover'] != "")
+	if(site_stored_picture($oldrow['cover']))
 	{
 		/*--  对图片进行反序列化  --*/
-		$oldrow['cover'] = unserialize(stripslashes($oldrow['cover']));
+		$oldrow['cover'] = site_stored_picture($oldrow['cover']);
 		/*--  判断图片是否改变  --*/
 		if ($article['cover'] != $oldrow['cover']['cover_name']) {
 			$ext = strrchr($article['cover'],'.'); //取后缀
@@ -479,10 +479,10 @@ if ($_REQUEST['act'] == 'editok')
 			$DB->query($sql);
 		}
 	}
-	if($oldrow['photo'] != "")
+	if(site_stored_picture($oldrow['photo']))
 	{
 		/*--  对图片进行反序列化  --*/
-		$oldrow['photo'] = unserialize(stripslashes($oldrow['photo']));
+		$oldrow['photo'] = site_stored_picture($oldrow['photo']);
 		/*--  判断图片是否改变  --*/
 		if ($article['photo'] != $oldrow['photo']['cover_name']) {
 			$ext = strrchr($article['photo'],'.'); //取后缀

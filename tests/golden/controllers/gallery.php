@@ -50,8 +50,8 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		if ($row['picture']) {
-			$row['picture'] = unserialize($row['picture']);
+		if (site_stored_picture($row['picture'])) {
+			$row['picture'] = site_stored_picture($row['picture']);
 			$row['picture'] = $web_url.substr($row['picture']['cover_dir'],3).$row['picture']['cover_name'];
 		}
 		else
@@ -137,8 +137,8 @@ if ($_REQUEST['act'] == 'remove')
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
 	/*--  判断图片是否为空  --*/
-	if ($row['picture']) { 
-		$row['picture'] = unserialize($row['picture']);
+	if (site_stored_picture($row['picture'])) { 
+		$row['picture'] = site_stored_picture($row['picture']);
 		$filepath = $row['picture']['cover_dir']; 
 		$filename = $row['picture']['cover_name'];
 		/*--  开始删除  --*/
@@ -179,8 +179,8 @@ if ($_REQUEST['act'] == 'delall')
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
 		/*--  判断图片是否为空  --*/
-		if ($row['picture']) {
-			$row['picture'] = unserialize($row['picture']);
+		if (site_stored_picture($row['picture'])) {
+			$row['picture'] = site_stored_picture($row['picture']);
 			$filepath = $row['picture']['cover_dir'];
 			$filename = $row['picture']['cover_name'];
 			/*--  开始删除  --*/
@@ -220,8 +220,8 @@ if ($_REQUEST['act'] == 'edit')
 	$query = $DB->query($sql);
 	$row= $DB->fetch_array($query);
 	/*--  反序列化  --*/
-	if ($row['picture']) {
-	  $row['picture'] = unserialize($row['picture']);
+	if (site_stored_picture($row['picture'])) {
+	  $row['picture'] = site_stored_picture($row['picture']);
 	  $row['picture'] = $row['picture']['cover_name'];
 	}
 	else
@@ -248,10 +248,10 @@ if ($_REQUEST['act'] == 'editok')
 	while ($row = $DB->fetch_array($query)) {
 		$oldrow = $row;
 	}
-	if($oldrow['picture'] != "")
+	if(site_stored_picture($oldrow['picture']))
 	{
 		/*--  对图片进行反序列化  --*/
-		$oldrow['picture'] = unserialize(stripslashes($oldrow['picture']));
+		$oldrow['picture'] = site_stored_picture($oldrow['picture']);
 		/*--  判断图片是否改变  --*/
 		if ($gallery['picture'] != $oldrow['picture']['cover_name']) {
 			$ext = strrchr($gallery['picture'],'.'); //取后缀

@@ -63,8 +63,8 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		if ($row['avatar']) {
-			$row['avatar'] = unserialize($row['avatar']);
+		if (site_stored_picture($row['avatar'])) {
+			$row['avatar'] = site_stored_picture($row['avatar']);
 			$row['avatar'] = $web_url.substr($row['avatar']['cover_dir'],3).$row['avatar']['cover_name'];
 		}
 		else
@@ -156,8 +156,8 @@ if ($_REQUEST['act'] == 'remove')
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
 	/*--  判断头像是否为空  --*/
-	if ($row['avatar']) { 
-		$row['avatar'] = unserialize($row['avatar']);
+	if (site_stored_picture($row['avatar'])) { 
+		$row['avatar'] = site_stored_picture($row['avatar']);
 		$filepath = $row['avatar']['cover_dir']; 
 		$filename = $row['avatar']['cover_name'];
 		/*--  开始删除  --*/
@@ -198,8 +198,8 @@ if ($_REQUEST['act'] == 'delall')
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
 		/*--  判断头像是否为空  --*/
-		if ($row['avatar']) {
-			$row['avatar'] = unserialize($row['avatar']);
+		if (site_stored_picture($row['avatar'])) {
+			$row['avatar'] = site_stored_picture($row['avatar']);
 			$filepath = $row['avatar']['cover_dir'];
 			$filename = $row['avatar']['cover_name'];
 			/*--  开始删除  --*/
@@ -239,8 +239,8 @@ if ($_REQUEST['act'] == 'edit')
 	$query = $DB->query($sql);
 	$row= $DB->fetch_array($query);
 	/*--  反序列化  --*/
-	if ($row['avatar']) {
-	  $row['avatar'] = unserialize($row['avatar']);
+	if (site_stored_picture($row['avatar'])) {
+	  $row['avatar'] = site_stored_picture($row['avatar']);
 	  $row['avatar'] = $row['avatar']['cover_name'];
 	}
 	else
@@ -267,10 +267,10 @@ if ($_REQUEST['act'] == 'editok')
 	while ($row = $DB->fetch_array($query)) {
 		$oldrow = $row;
 	}
-	if($oldrow['avatar'] != "")
+	if(site_stored_picture($oldrow['avatar']))
 	{
 		/*--  对图片进行反序列化  --*/
-		$oldrow['avatar'] = unserialize(stripslashes($oldrow['avatar']));
+		$oldrow['avatar'] = site_stored_picture($oldrow['avatar']);
 		/*--  判断图片是否改变  --*/
 		if ($user['avatar'] != $oldrow['avatar']['cover_name']) {
 			$ext = strrchr($user['avatar'],'.'); //取后缀

@@ -129,6 +129,30 @@ function site_picture_path_allowed($value)
 }
 
 /**
+ * The picture a record stores, as the add and edit acts store it: a
+ * serialized array of 'cover_dir' (a folder below ../attachments/picture/,
+ * ending in "/") and 'cover_name' (a file name in it). The value is read
+ * without making objects; anything else (an object, other text, a path
+ * outside the pictures) is no picture: false.
+ */
+function site_stored_picture($stored)
+{
+    if (!is_string($stored) || $stored === '') {
+        return false;
+    }
+    // A value that is no serialized text is no picture, not an error.
+    $picture = @unserialize($stored, array('allowed_classes' => false));
+    if (is_array($picture) && isset($picture['cover_dir'], $picture['cover_name'])
+        && is_string($picture['cover_dir']) && is_string($picture['cover_name'])
+        && preg_match('#^\.\./attachments/picture/(?:[^/\\\\\x00-\x1f]+/)*$#', $picture['cover_dir'])
+        && !preg_match('#/\.\.?/#', substr($picture['cover_dir'], 2))
+        && preg_match('#^[^/\\\\\x00-\x1f]+$#', $picture['cover_name']) && !in_array($picture['cover_name'], array('.', '..'), true)) {
+        return array('cover_dir' => $picture['cover_dir'], 'cover_name' => $picture['cover_name']);
+    }
+    return false;
+}
+
+/**
  * The files of a picture stored in a record: the thumbnail the record names
  * ('cover_dir' and 'cover_name', as the add and edit acts store them) and
  * the uploaded original beside its cover/ folder, which has the thumbnail's
@@ -139,9 +163,8 @@ function site_picture_path_allowed($value)
 function site_picture_files($stored)
 {
     $files = array('thumb' => '', 'originals' => array());
-    $picture = is_string($stored) && $stored !== '' ? @unserialize($stored, array('allowed_classes' => false)) : false;
-    if (!is_array($picture) || !isset($picture['cover_dir'], $picture['cover_name'])
-        || !is_string($picture['cover_dir']) || !is_string($picture['cover_name'])) {
+    $picture = site_stored_picture($stored);
+    if ($picture === false) {
         return $files;
     }
     $base = realpath(WEB_ROOT . 'attachments/picture');

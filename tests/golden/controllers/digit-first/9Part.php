@@ -50,8 +50,8 @@ if ($_REQUEST['act'] == 'show')
 	$query = $DB->query($sql);
 	while ($row = $DB->fetch_array($query))
 	{
-		if ($row['drawing']) {
-			$row['drawing'] = unserialize($row['drawing']);
+		if (site_stored_picture($row['drawing'])) {
+			$row['drawing'] = site_stored_picture($row['drawing']);
 			$row['drawing'] = $web_url.substr($row['drawing']['cover_dir'],3).$row['drawing']['cover_name'];
 		}
 		else
@@ -149,8 +149,8 @@ if ($_REQUEST['act'] == 'remove')
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
 	/*--  判断图纸是否为空  --*/
-	if ($row['drawing']) { 
-		$row['drawing'] = unserialize($row['drawing']);
+	if (site_stored_picture($row['drawing'])) { 
+		$row['drawing'] = site_stored_picture($row['drawing']);
 		$filepath = $row['drawing']['cover_dir']; 
 		$filename = $row['drawing']['cover_name'];
 		/*--  开始删除  --*/
@@ -191,8 +191,8 @@ if ($_REQUEST['act'] == 'delall')
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
 		/*--  判断图纸是否为空  --*/
-		if ($row['drawing']) {
-			$row['drawing'] = unserialize($row['drawing']);
+		if (site_stored_picture($row['drawing'])) {
+			$row['drawing'] = site_stored_picture($row['drawing']);
 			$filepath = $row['drawing']['cover_dir'];
 			$filename = $row['drawing']['cover_name'];
 			/*--  开始删除  --*/
@@ -239,8 +239,8 @@ if ($_REQUEST['act'] == 'edit')
 	$query = $DB->query($sql);
 	$row= $DB->fetch_array($query);
 	/*--  反序列化  --*/
-	if ($row['drawing']) {
-	  $row['drawing'] = unserialize($row['drawing']);
+	if (site_stored_picture($row['drawing'])) {
+	  $row['drawing'] = site_stored_picture($row['drawing']);
 	  $row['drawing'] = $row['drawing']['cover_name'];
 	}
 	else
@@ -268,10 +268,10 @@ if ($_REQUEST['act'] == 'editok')
 	while ($row = $DB->fetch_array($query)) {
 		$oldrow = $row;
 	}
-	if($oldrow['drawing'] != "")
+	if(site_stored_picture($oldrow['drawing']))
 	{
 		/*--  对图片进行反序列化  --*/
-		$oldrow['drawing'] = unserialize(stripslashes($oldrow['drawing']));
+		$oldrow['drawing'] = site_stored_picture($oldrow['drawing']);
 		/*--  判断图片是否改变  --*/
 		if ($9Part['drawing'] != $oldrow['drawing']['cover_name']) {
 			$ext = strrchr($9Part['drawing'],'.'); //取后缀
