@@ -158,8 +158,10 @@ if (!defined('SITE_PAGE')) {
     site_refuse_unmerged('admin/' . $site_script . '.php');
     site_refuse_unmerged('admin/include/site_model.php');
     $smarty->sortReferenceLists(site_controller_model($site_script), $site_script . 'List');
-    site_check_picture_fields($site_script);
+    // The record's key is checked before its picture fields are compared
+    // with what the record stores.
     site_check_record_request($site_script);
+    site_check_picture_fields($site_script);
     site_prepare_picture_removal($site_script);
     unset($site_script);
 }

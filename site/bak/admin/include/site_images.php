@@ -117,6 +117,9 @@ function site_new_file_name()
  */
 function site_picture_path_allowed($value)
 {
+    if (strpos((string)$value, "\0") !== false) {
+        return false;
+    }
     $file = realpath(WEB_ROOT . substr((string)$value, 3));
     $base = realpath(WEB_ROOT . 'attachments/picture');
     if ($file === false || $base === false) {

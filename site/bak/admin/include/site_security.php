@@ -319,10 +319,27 @@ function site_check_required_fields($stem, array $class)
     }
 }
 
+/* The stored row of a class's record, or null when there is none or no
+   database to ask. */
+function site_stored_record($stem, array $class, $key)
+{
+    if (!is_string($key) || !isset($GLOBALS['DB']) || !($GLOBALS['DB'] instanceof SiteDatabase)) {
+        return null;
+    }
+    $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $stem;
+    $result = $GLOBALS['DB']->execute('SELECT * FROM `' . str_replace('`', '``', $table) . '` WHERE `'
+        . str_replace('`', '``', (string)$class['key']) . '` = ? LIMIT 1', array($key));
+    $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
+    return is_array($row) ? $row : null;
+}
+
 /**
  * On saving an edited record, a picture field carries either the stored
  * picture's own name (unchanged) or the path of a chosen picture, which
- * must be a real picture inside attachments/picture.
+ * must be a real picture inside attachments/picture. Anything else (a
+ * control character, a name the record does not store) is a bad request
+ * (400). A field of a record that stores a picture cannot be emptied: the
+ * edit act can keep or replace a picture, not remove it.
  */
 function site_check_picture_fields($stem)
 {
@@ -334,15 +351,26 @@ function site_check_picture_fields($stem)
     if (!is_array($record)) {
         return;
     }
+    $key = isset($record[$class['key']]) ? $record[$class['key']] : null;
+    $stored = null;
     foreach (site_picture_fields($class) as $field) {
         $value = isset($record[$field]) && is_string($record[$field]) ? $record[$field] : '';
+        if (preg_match('/[\x00-\x1f\x7f]/', $value)) {
+            error_log('site: picture field with a control character refused: ' . json_encode($value));
+            showmsg('所选的图片无效，请用“选择”按钮选择图片。', '', 400);
+        }
+        $stored = $stored === null ? (array)site_stored_record($stem, $class, $key) : $stored;
+        $picture = site_stored_picture(isset($stored[$field]) ? $stored[$field] : '');
         if ($value === '') {
+            if ($picture !== false) {
+                showmsg('“' . site_member_label($class, $field) . '”的图片不能清空：要保留原来的图片，请不要修改这一栏；要换一张，请用“选择”按钮选择。');
+            }
             continue;
         }
         $isPath = strpos($value, '/') !== false || strpos($value, '\\') !== false;
-        if ($isPath ? !site_picture_path_allowed($value) : file_exists(WEB_ROOT . substr($value, 3))) {
+        if ($isPath ? !site_picture_path_allowed($value) : $picture === false || $value !== $picture['cover_name']) {
             error_log('site: picture path refused: ' . $value);
-            showmsg('所选的图片无效，请用“选择”按钮选择图片。');
+            showmsg('所选的图片无效，请用“选择”按钮选择图片。', '', 400);
         }
     }
 }
