@@ -14,8 +14,10 @@ $dbhost   = 'localhost';
 $dbport   = 3306;
 $dbsocket = '';
 
-/* 数据库账号与数据库名 */
-$dbuser = 'root';
+/* 数据库账号与数据库名：本站自己的账号，只能操作本站的数据库（帮助中的
+   site-database.sql 建立这样的账号），不要用 root。未填写账号时网站不连接数据库，
+   只提示先填写 */
+$dbuser = '';
 $dbpw   = '';
 $dbname = 'site';
 

@@ -15,6 +15,26 @@ if (site_requested_act() === 'welcome') {
     foreach (site_require_model() as $name => $class) {
         $classes[] = is_string($class['label']) && $class['label'] !== '' ? $class['label'] : (string)$name;
     }
+    // What the site's account may do beyond the site's database, as the
+    // server tells it.
+    $account = '';
+    $accountWarnings = array();
+    try {
+        $rights = $DB->accountRights($dbname);
+        $account = $rights['account'];
+        if ($rights['file']) {
+            $accountWarnings[] = '账号有 FILE 权限，可以读写数据库服务器上的文件。';
+        }
+        if ($rights['global']) {
+            $accountWarnings[] = '账号对所有数据库都有权限（' . implode('、', $rights['global']) . '）。';
+        }
+        if ($rights['databases']) {
+            $accountWarnings[] = '账号对其他数据库也有权限：' . implode('、', $rights['databases']) . '。';
+        }
+    } catch (mysqli_sql_exception $e) {
+        error_log('site: the rights of the database account cannot be read: ' . $e->getCode() . ' ' . $e->getMessage());
+        $accountWarnings[] = '无法从数据库服务器读取账号的权限（错误 ' . (int)$e->getCode() . '），不能确认账号只能操作本站的数据库。';
+    }
     ?>
 <!DOCTYPE html>
 <html lang="zh-CN">
@@ -36,6 +56,11 @@ if (site_requested_act() === 'welcome') {
       <tr><td class="td27">网站地址:</td><td><a href="<?php echo site_h($web_url); ?>" target="_blank"><?php echo site_h($web_url); ?></a></td></tr>
       <tr><td class="td27">管理的数据:</td><td><?php echo count($classes); ?> 类<?php echo $classes ? '（' . site_h(implode('、', $classes)) . '）' : ''; ?></td></tr>
       <tr><td class="td27">运行环境:</td><td>PHP <?php echo site_h(PHP_VERSION); ?>，数据库 <?php echo site_h($DB->link->server_info); ?></td></tr>
+      <tr><th class="partition" colspan="2">数据库账号</th></tr>
+      <tr><td class="td27">账号:</td><td><?php echo site_h($account); ?></td></tr>
+      <tr><td class="td27">权限:</td><td><?php if (!$accountWarnings) { ?>只能操作本站的数据库 <?php echo site_h($dbname); ?>。<?php } else { ?>
+        <ul class="account-warnings"><?php foreach ($accountWarnings as $warning) { ?><li class="account-warning"><?php echo site_h($warning); ?></li><?php } ?></ul>
+        本站只需要数据库 <?php echo site_h($dbname); ?> 的权限：请按帮助中的 site-database.sql 为本站建立自己的账号，填写在 config.inc.php 中。<?php } ?></td></tr>
     </tbody>
   </table>
   <table class="tb tb2">

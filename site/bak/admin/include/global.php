@@ -129,6 +129,12 @@ define('SITE_ADMIN_URL', $web_url . 'admin/');
 
 site_send_security_headers();
 
+// The shipped settings name no account: the site says what to fill in
+// instead of trying one.
+if (trim((string)$dbuser) === '') {
+    error_log('site: config.inc.php names no database account ($dbuser)');
+    showmsg('网站还没有设置数据库账号：请在 config.inc.php 中填写 $dbuser 和 $dbpw（本站自己的账号，只能操作本站的数据库，见帮助中的 site-database.sql）。', '', 503);
+}
 $DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket);
 site_take_request($DB);
 // Only a sign-in form that is sent makes a new session; the captcha
