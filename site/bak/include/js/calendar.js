@@ -282,7 +282,7 @@
 
     /* ---- list pages ---------------------------------------------------- */
 
-    var DELETE_BOXES = 'input[type="checkbox"][name="delete"]';
+    var DELETE_BOXES = 'input[type="checkbox"][name="delid[]"]';
 
     function tickedBoxes() {
         return Array.prototype.filter.call(document.querySelectorAll(DELETE_BOXES), function (box) {
