@@ -319,16 +319,21 @@ function site_check_required_fields($stem, array $class)
     }
 }
 
-/* The stored row of a class's record, or null when there is none or no
-   database to ask. */
+/* The stored row of a class's record, or null when there is none or it
+   cannot be read (the act's own statement then fails and says why). */
 function site_stored_record($stem, array $class, $key)
 {
     if (!is_string($key) || !isset($GLOBALS['DB']) || !($GLOBALS['DB'] instanceof SiteDatabase)) {
         return null;
     }
     $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $stem;
-    $result = $GLOBALS['DB']->execute('SELECT * FROM `' . str_replace('`', '``', $table) . '` WHERE `'
-        . str_replace('`', '``', (string)$class['key']) . '` = ? LIMIT 1', array($key));
+    try {
+        $result = $GLOBALS['DB']->execute('SELECT * FROM `' . str_replace('`', '``', $table) . '` WHERE `'
+            . str_replace('`', '``', (string)$class['key']) . '` = ? LIMIT 1', array($key));
+    } catch (mysqli_sql_exception $e) {
+        error_log('site: the record to check its pictures cannot be read: ' . $e->getMessage());
+        return null;
+    }
     $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
     return is_array($row) ? $row : null;
 }
