@@ -269,18 +269,18 @@ int main(int argc, char** argv) {
         quorrel::TDbHelper::SetModelFile(home / "projects.mdb");
         const quorrel::TDbHelper db;
         for (int c : {11, 12, 13, 14})  // four member renames
-            db.ExecSql("update t_member set memberName='renamed' where memberName='field1' and classId=?", {c});
+            db.Session().Exec("update t_member set memberName='renamed' where memberName='field1' and classId=?", {c});
         for (int c : {21, 22}) {  // two class renames, the references follow
             const std::string from = "Entity" + std::to_string(c), to = "Moved" + std::to_string(c);
-            db.ExecSql("update t_class set className=? where className=?", {to, from});
-            db.ExecSql("update t_member set memberType=? where memberType=?", {to, from});
+            db.Session().Exec("update t_class set className=? where className=?", {to, from});
+            db.Session().Exec("update t_member set memberType=? where memberType=?", {to, from});
         }
         for (int c : {31, 32})  // two longer strings
-            db.ExecSql("update t_member set memberLength=60 where memberName='field0' and classId=?", {c});
+            db.Session().Exec("update t_member set memberLength=60 where memberName='field0' and classId=?", {c});
         for (int c : {41, 42})  // two new members
-            db.ExecSql("insert into t_member(projectId,classId,memberName,memberType,memberLength,memberComment,"
-                       "memberIsMust) values (1,?,'extra','字符串',10,'新字段',1)",
-                       {c});
+            db.Session().Exec("insert into t_member(projectId,classId,memberName,memberType,memberLength,memberComment,"
+                              "memberIsMust) values (1,?,'extra','字符串',10,'新字段',1)",
+                              {c});
         quorrel::TDbHelper::CloseConnection();
         const std::vector<std::string> migrate = {cli, "--home", home.string(), "migrate", "bench", "--socket",
                                                   socket, "--user", "root", "--database", "tables300"};

@@ -4,30 +4,32 @@
 namespace quorrel {
 
 std::string TClassDAO::GetClassNameById(int classId) const {
-    return db_.QueryString("select className from t_class where classId=?", {classId});
+    return db_.Session().QueryString("select className from t_class where classId=?", {classId});
 }
 
 std::string TClassDAO::GetFriendName(int classId) const {
-    return db_.QueryString("select friendName from t_class where classId=?", {classId});
+    return db_.Session().QueryString("select friendName from t_class where classId=?", {classId});
 }
 
 int TClassDAO::GetClassId(int projectId, const std::string& className) const {
-    return db_.QueryInt("select classId from t_class where projectId=? and className=?", {projectId, className});
+    return db_.Session().QueryInt("select classId from t_class where projectId=? and className=?",
+                                  {projectId, className});
 }
 
 int TClassDAO::CountClassesByName(int projectId, const std::string& className) const {
-    return db_.QueryInt("select count(*) from t_class where projectId=? and className=?", {projectId, className});
+    return db_.Session().QueryInt("select count(*) from t_class where projectId=? and className=?",
+                                  {projectId, className});
 }
 
 void TClassDAO::AddClass(int projectId, const std::string& className, const std::string& friendName) const {
-    db_.ExecSql("insert into t_class(projectId,className,friendName) values (?,?,?)",
-                {projectId, className, friendName});
+    db_.Session().Exec("insert into t_class(projectId,className,friendName) values (?,?,?)",
+                       {projectId, className, friendName});
 }
 
 void TClassDAO::DeleteClass(int classId) const {
-    db_.ExecSqlBatch({
-        {"delete from t_class where classId=?", {classId}},
-        {"delete from t_member where classId=?", {classId}},
+    db_.Transaction(TDbHelper::Access::Write, [&](TDbSession& session) {
+        session.Exec("delete from t_class where classId=?", {classId});
+        session.Exec("delete from t_member where classId=?", {classId});
     });
 }
 
@@ -45,7 +47,7 @@ void TClassDAO::UpdateClass(int projectId, int classId, const std::string& class
 
 TClassList TClassDAO::LoadList(const std::string& sql, const TSqlValues& values) const {
     TClassList list;
-    TRowSet rows = db_.OpenQuery(sql, values);
+    TRowSet rows = db_.Session().Query(sql, values);
     for (rows.First(); !rows.Eof(); rows.Next())
         list.push_back({rows.FieldString("className"), rows.FieldInt("classId")});
     return list;

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -70,6 +71,27 @@ void Close(SharedConnection& shared) {
     }
 }
 
+// Runs a script of statements separated by ";" on db; the error's text when
+// one fails (the statements before it have run).
+std::optional<std::string> RunScript(sqlite3* db, const std::string& script) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+        return std::nullopt;
+    std::string text = message ? message : "unknown error";
+    sqlite3_free(message);
+    return text;
+}
+
+// The script as one transaction, begun by `begin`: all of it or, rolled
+// back, none of it, with the error's text. (When `begin` itself failed there
+// is nothing to roll back, and the rollback's own failure says nothing more.)
+std::optional<std::string> RunScriptInTransaction(sqlite3* db, const char* begin, const std::string& script) {
+    std::optional<std::string> failure = RunScript(db, std::string(begin) + ";" + script + "COMMIT;");
+    if (failure)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return failure;
+}
+
 // Gives a model file made before identities its two identity columns, the
 // triggers and an identity for every row, in one transaction. Once the file
 // has the columns and the triggers, every row inserted later (by any
@@ -93,16 +115,15 @@ void AddIdentities(sqlite3* db) {
         return;  // not a model file, or unreadable: the statements that need the tables say so
     if (classColumns == 2 && memberColumns == 2 && triggers == 2)
         return;
-    std::string script = "BEGIN IMMEDIATE;";
+    std::string script;
     if (classColumns == 1)
         script += "ALTER TABLE t_class ADD COLUMN classUid TEXT NOT NULL DEFAULT '';";
     if (memberColumns == 1)
         script += "ALTER TABLE t_member ADD COLUMN memberUid TEXT NOT NULL DEFAULT '';";
     script += kIdentityTriggers;
     script += kIdentityFill;
-    script += "COMMIT;";
-    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // A failure leaves the file as it was (see above).
+    static_cast<void>(RunScriptInTransaction(db, "BEGIN IMMEDIATE", script));
 }
 
 // Opens the shared connection when it is not open yet (caller holds the lock).
@@ -232,17 +253,25 @@ void Execute(SharedConnection& shared, const std::string& sql, const TSqlValues&
     }
 }
 
+// A column's value as it is stored: an integer as an integer, anything else
+// (a NULL as empty text) as its text.
+TSqlValue ColumnValue(sqlite3_stmt* stmt, int i) {
+    if (sqlite3_column_type(stmt, i) == SQLITE_INTEGER)
+        return static_cast<long long>(sqlite3_column_int64(stmt, i));
+    return ColumnText(stmt, i);
+}
+
 TRowSet ReadAll(SharedConnection& shared, const std::string& sql, const TSqlValues& values) {
     Statement statement(shared, sql, values);
     std::vector<std::string> columns;
     for (int i = 0; i < statement.ColumnCount(); ++i)
         columns.push_back(statement.ColumnName(i));
-    std::vector<std::vector<std::string>> rows;
+    std::vector<std::vector<TSqlValue>> rows;
     while (statement.Step()) {
-        std::vector<std::string> row;
+        std::vector<TSqlValue> row;
         row.reserve(columns.size());
         for (int i = 0; i < statement.ColumnCount(); ++i)
-            row.push_back(ColumnText(statement.Handle(), i));
+            row.push_back(ColumnValue(statement.Handle(), i));
         rows.push_back(std::move(row));
     }
     return TRowSet(std::move(columns), std::move(rows));
@@ -250,12 +279,8 @@ TRowSet ReadAll(SharedConnection& shared, const std::string& sql, const TSqlValu
 
 // A statement that is not cached: transaction control.
 void Control(SharedConnection& shared, const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(Connection(shared), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : "unknown error";
-        sqlite3_free(message);
-        throw Error(Describe(shared, text));
-    }
+    if (std::optional<std::string> failure = RunScript(Connection(shared), sql))
+        throw Error(Describe(shared, *failure));
 }
 
 constexpr const char* kSchema[] = {
@@ -316,17 +341,12 @@ void TDbHelper::CreateModelFile(const std::filesystem::path& file) {
     if (rc != SQLITE_OK) {
         failure = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     } else {
-        std::string script = "BEGIN;";
+        std::string script;
         for (const char* statement : kSchema)
             script += std::string(statement) + ";";
         script += kIndexes;
         script += kIdentityTriggers;
-        script += "COMMIT;";
-        char* message = nullptr;
-        if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-            failure = message ? message : "unknown error";
-            sqlite3_free(message);
-        }
+        failure = RunScriptInTransaction(db, "BEGIN", script).value_or("");
     }
     sqlite3_close_v2(db);
     if (!failure.empty()) {
@@ -367,54 +387,29 @@ int TDbSession::QueryInt(const std::string& sql, const TSqlValues& values) {
 
 std::string TDbSession::QueryString(const std::string& sql, const TSqlValues& values) {
     TRowSet rows = Query(sql, values);
-    return rows.Eof() ? std::string() : rows.FirstColumn();
+    return rows.Eof() ? std::string() : rows.FirstString();
 }
 
 long long TDbSession::LastInsertId() const {
     return sqlite3_last_insert_rowid(Shared().db);
 }
 
+TDbSession TDbHelper::Session() const {
+    return TDbSession(std::unique_lock(Shared().lock));
+}
+
 void TDbHelper::Transaction(Access access, const std::function<void(TDbSession&)>& body) const {
+    TDbSession session = Session();
     auto& shared = Shared();
-    std::lock_guard guard(shared.lock);
     Control(shared, access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN");
     try {
-        TDbSession session;
         body(session);
         Control(shared, "COMMIT");
     } catch (...) {
+        // The body's or the commit's error is the one raised.
         sqlite3_exec(shared.db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
-}
-
-TRowSet TDbHelper::OpenQuery(const std::string& sql, const TSqlValues& values) const {
-    auto& shared = Shared();
-    std::lock_guard guard(shared.lock);
-    return ReadAll(shared, sql, values);
-}
-
-void TDbHelper::ExecSql(const std::string& sql, const TSqlValues& values) const {
-    auto& shared = Shared();
-    std::lock_guard guard(shared.lock);
-    Execute(shared, sql, values);
-}
-
-void TDbHelper::ExecSqlBatch(const std::vector<TSqlStatement>& statements) const {
-    Transaction(Access::Write, [&](TDbSession& session) {
-        for (const auto& statement : statements)
-            session.Exec(statement.sql, statement.values);
-    });
-}
-
-int TDbHelper::QueryInt(const std::string& sql, const TSqlValues& values) const {
-    TRowSet rows = OpenQuery(sql, values);
-    return rows.Eof() ? -1 : rows.FirstInt();
-}
-
-std::string TDbHelper::QueryString(const std::string& sql, const TSqlValues& values) const {
-    TRowSet rows = OpenQuery(sql, values);
-    return rows.Eof() ? std::string() : rows.FirstColumn();
 }
 
 } // namespace quorrel

@@ -3,22 +3,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
-#include <variant>
-#include <vector>
 
 namespace quorrel {
-
-// The values bound to the "?" parameters of one statement, in order. Every
-// value reaches the database this way; statement texts hold no values.
-using TSqlValue = std::variant<long long, std::string>;
-using TSqlValues = std::vector<TSqlValue>;
-
-// One statement with its values.
-struct TSqlStatement {
-    std::string sql;
-    TSqlValues values;
-};
 
 // One row of a statement being walked; valid only inside the callback.
 class TDbRow {
@@ -31,8 +19,11 @@ private:
     void* stmt_;
 };
 
-// The shared connection inside one transaction, handed to the body of
-// TDbHelper::Transaction. Not to be kept beyond it.
+// The shared connection, held: the one way every statement reaches the
+// model database (values always bound, never in the statement's text). Got
+// from TDbHelper::Session, where each statement is its own transaction, or
+// handed to the body of TDbHelper::Transaction. While it lives, other
+// threads wait for the connection: keep it no longer than its statements.
 class TDbSession {
 public:
     TRowSet Query(const std::string& sql, const TSqlValues& values = {});
@@ -45,15 +36,20 @@ public:
     // The id the database gave the row of the last insert.
     long long LastInsertId() const;
 
+    TDbSession(const TDbSession&) = delete;
+    TDbSession& operator=(const TDbSession&) = delete;
+
 private:
     friend class TDbHelper;
-    TDbSession() = default;
+    explicit TDbSession(std::unique_lock<std::mutex> held) : held_(std::move(held)) {}
+
+    std::unique_lock<std::mutex> held_;
 };
 
 // The only class that talks to the model database. Every helper shares one
-// process-wide connection, opened on first use and kept open. Each operation
-// holds a process-wide lock while it runs, so the GUI thread and a generation
-// worker may use the model at the same time.
+// process-wide connection, opened on first use and kept open. A session
+// holds a process-wide lock while it lives, so the GUI thread and a
+// generation worker may use the model at the same time.
 class TDbHelper {
 public:
     TDbHelper() = default;
@@ -68,21 +64,16 @@ public:
     // a file that already exists.
     static void CreateModelFile(const std::filesystem::path& file);
 
-    TRowSet OpenQuery(const std::string& sql, const TSqlValues& values = {}) const;
-    void ExecSql(const std::string& sql, const TSqlValues& values = {}) const;
-    // All statements in one transaction; on failure the transaction is
-    // rolled back and the error is raised to the caller.
-    void ExecSqlBatch(const std::vector<TSqlStatement>& statements) const;
-    // First column of the first row; -1 when there is no row.
-    int QueryInt(const std::string& sql, const TSqlValues& values = {}) const;
-    // First column of the first row; empty text when there is no row.
-    std::string QueryString(const std::string& sql, const TSqlValues& values = {}) const;
+    // The connection for statements that each stand alone, as in
+    // db.Session().Exec(...): held until the session is gone.
+    TDbSession Session() const;
 
     enum class Access { Read, Write };
     // Runs body inside one transaction while holding the connection: a read
     // transaction sees one state of the file however other connections
     // change it meanwhile; a write transaction takes the write lock at once.
-    // Committed when body returns, rolled back when it throws.
+    // Committed when body returns, rolled back when it throws (the error
+    // raised to the caller).
     void Transaction(Access access, const std::function<void(TDbSession&)>& body) const;
 };
 

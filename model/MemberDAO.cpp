@@ -3,7 +3,7 @@
 namespace quorrel {
 
 void TMemberDAO::AddMember(const TMember& m) const {
-    db_.ExecSql(
+    db_.Session().Exec(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
         "memberQueryDisplay) values (?,?,?,?,?,?,?,?,?,?,?,?,?)",
@@ -12,20 +12,20 @@ void TMemberDAO::AddMember(const TMember& m) const {
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) const {
-    db_.ExecSql("update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,memberComment=?,"
-                "memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,memberIsDisplay=?,"
-                "memberQueryDisplay=? where memberId=?",
-                {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
-                 m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
-                 m.memberId});
+    db_.Session().Exec("update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,memberComment=?,"
+                       "memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,memberIsDisplay=?,"
+                       "memberQueryDisplay=? where memberId=?",
+                       {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
+                        m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
+                        m.memberId});
 }
 
 void TMemberDAO::DeleteMember(int memberId) const {
-    db_.ExecSql("delete from t_member where memberId=?", {memberId});
+    db_.Session().Exec("delete from t_member where memberId=?", {memberId});
 }
 
 TRowSet TMemberDAO::QueryMembers(int classId) const {
-    return db_.OpenQuery("select * from t_member where classId=?", {classId});
+    return db_.Session().Query("select * from t_member where classId=?", {classId});
 }
 
 TMember TMemberDAO::FromRow(const TRowSet& row) {
@@ -48,7 +48,7 @@ TMember TMemberDAO::FromRow(const TRowSet& row) {
 }
 
 std::optional<TMember> TMemberDAO::GetMemberById(int memberId) const {
-    TRowSet rows = db_.OpenQuery("select * from t_member where memberId=?", {memberId});
+    TRowSet rows = db_.Session().Query("select * from t_member where memberId=?", {memberId});
     if (rows.Eof())
         return std::nullopt;
     TMember member = FromRow(rows);

@@ -50,28 +50,28 @@ bool SameContent(const TMember& a, const TMember& b) {
 } // namespace
 
 int TProjectDAO::CountProjectsByName(const std::string& name) const {
-    return db_.QueryInt("select count(*) from t_project where projectName=?", {name});
+    return db_.Session().QueryInt("select count(*) from t_project where projectName=?", {name});
 }
 
 void TProjectDAO::AddProject(const std::string& name) const {
-    db_.ExecSql("insert into t_project(projectName) values (?)", {name});
+    db_.Session().Exec("insert into t_project(projectName) values (?)", {name});
 }
 
 void TProjectDAO::RenameProject(int projectId, const std::string& name) const {
-    db_.ExecSql("update t_project set projectName=? where projectId=?", {name, projectId});
+    db_.Session().Exec("update t_project set projectName=? where projectId=?", {name, projectId});
 }
 
 void TProjectDAO::DeleteProject(int projectId) const {
-    db_.ExecSqlBatch({
-        {"delete from t_project where projectId=?", {projectId}},
-        {"delete from t_class where projectId=?", {projectId}},
-        {"delete from t_member where projectId=?", {projectId}},
+    db_.Transaction(TDbHelper::Access::Write, [&](TDbSession& session) {
+        session.Exec("delete from t_project where projectId=?", {projectId});
+        session.Exec("delete from t_class where projectId=?", {projectId});
+        session.Exec("delete from t_member where projectId=?", {projectId});
     });
 }
 
 TProjectList TProjectDAO::LoadProjects() const {
     TProjectList list;
-    TRowSet rows = db_.OpenQuery("select projectId,projectName from t_project");
+    TRowSet rows = db_.Session().Query("select projectId,projectName from t_project");
     for (rows.First(); !rows.Eof(); rows.Next())
         list.push_back({rows.FieldString("projectName"), rows.FieldInt("projectId")});
     return list;

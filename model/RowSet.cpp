@@ -3,10 +3,39 @@
 #include "base/Error.h"
 
 #include <charconv>
+#include <limits>
 
 namespace quorrel {
+namespace {
 
-TRowSet::TRowSet(std::vector<std::string> columns, std::vector<std::vector<std::string>> rows)
+std::string AsString(const TSqlValue& value) {
+    if (const auto* number = std::get_if<long long>(&value))
+        return std::to_string(*number);
+    return std::get<std::string>(value);
+}
+
+int AsInt(const TSqlValue& value, const std::string& column) {
+    const auto refused = [&] {
+        return Error("column '" + column + "' holds '" + AsString(value) + "', which is not an integer");
+    };
+    if (const auto* number = std::get_if<long long>(&value)) {
+        if (*number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max())
+            throw refused();
+        return static_cast<int>(*number);
+    }
+    const std::string& text = std::get<std::string>(value);
+    if (text.empty())
+        return 0;
+    int parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw refused();
+    return parsed;
+}
+
+} // namespace
+
+TRowSet::TRowSet(std::vector<std::string> columns, std::vector<std::vector<TSqlValue>> rows)
     : data_(std::make_shared<const Data>(Data{std::move(columns), std::move(rows)})) {}
 
 std::size_t TRowSet::ColumnIndex(const std::string& column) const {
@@ -17,44 +46,33 @@ std::size_t TRowSet::ColumnIndex(const std::string& column) const {
     throw Error("column '" + column + "' is not in the result of the query");
 }
 
-const std::vector<std::string>& TRowSet::CurrentRow() const {
+const std::vector<TSqlValue>& TRowSet::CurrentRow() const {
     if (Eof())
         throw Error("no current row: the row set is at its end");
     return data_->rows[position_];
 }
 
 std::string TRowSet::FieldString(const std::string& column) const {
-    return CurrentRow()[ColumnIndex(column)];
+    return AsString(CurrentRow()[ColumnIndex(column)]);
 }
-
-namespace {
-
-// An integer column's text; an empty (NULL) value reads as 0.
-int ToInt(const std::string& text, const std::string& column) {
-    int value = 0;
-    if (text.empty())
-        return 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        throw Error("column '" + column + "' holds '" + text + "', which is not an integer");
-    return value;
-}
-
-} // namespace
 
 int TRowSet::FieldInt(const std::string& column) const {
-    return ToInt(FieldString(column), column);
+    return AsInt(CurrentRow()[ColumnIndex(column)], column);
 }
 
-const std::string& TRowSet::FirstColumn() const {
+const TSqlValue& TRowSet::FirstValue() const {
     const auto& row = CurrentRow();
     if (row.empty())
         throw Error("the query returned no column");
     return row.front();
 }
 
+std::string TRowSet::FirstString() const {
+    return AsString(FirstValue());
+}
+
 int TRowSet::FirstInt() const {
-    return ToInt(FirstColumn(), data_->columns.front());
+    return AsInt(FirstValue(), data_->columns.front());
 }
 
 } // namespace quorrel

@@ -54,18 +54,21 @@ protected:
 };
 
 TEST_F(ModelStore, SingleValueQueriesReportMissingRows) {
-    EXPECT_EQ(db.QueryInt("select projectId from t_project where projectId=99"), -1);
-    EXPECT_EQ(db.QueryInt("select count(*) from t_project"), 0);
-    EXPECT_EQ(db.QueryString("select projectName from t_project where projectId=99"), "");
+    EXPECT_EQ(db.Session().QueryInt("select projectId from t_project where projectId=99"), -1);
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_project"), 0);
+    EXPECT_EQ(db.Session().QueryString("select projectName from t_project where projectId=99"), "");
     EXPECT_EQ(classes.GetClassNameById(42), "");
     EXPECT_EQ(classes.GetClassId(1, "Nope"), -1);
     EXPECT_FALSE(members.GetMemberById(7).has_value());
 }
 
-TEST_F(ModelStore, FailedBatchRollsBackAndReportsTheFailure) {
+TEST_F(ModelStore, FailedTransactionRollsBackAndReportsTheFailure) {
     projects.AddProject("keep");
-    EXPECT_THROW(db.ExecSqlBatch({{"insert into t_project(projectName) values (?)", {"gone"}},
-                                  {"insert into no_such_table values (1)", {}}}),
+    EXPECT_THROW(db.Transaction(TDbHelper::Access::Write,
+                                [](TDbSession& session) {
+                                    session.Exec("insert into t_project(projectName) values (?)", {"gone"});
+                                    session.Exec("insert into no_such_table values (1)");
+                                }),
                  Error);
     auto list = projects.LoadProjects();
     ASSERT_EQ(list.size(), 1u);
@@ -73,6 +76,36 @@ TEST_F(ModelStore, FailedBatchRollsBackAndReportsTheFailure) {
     // The connection is usable after the rollback.
     projects.AddProject("after");
     EXPECT_EQ(projects.LoadProjects().size(), 2u);
+}
+
+// Row sets keep integers as integers; a text (as an older or hand-edited
+// file may hold) reads as a number only when it is one, empty text as 0.
+TEST_F(ModelStore, RowSetsReadIntegersAsTheyAreAndRefuseOtherTextAsNumbers) {
+    projects.AddProject("p");
+    classes.AddClass(1, "A", "a");
+    members.AddMember(MakeMember(1, 1, "n", kTypeString));
+    TRowSet rows = members.QueryMembers(1);
+    EXPECT_EQ(rows.FieldInt("classId"), 1);
+    EXPECT_EQ(rows.FieldString("classId"), "1");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(model.file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "update t_member set memberLength='12a', memberIsMust='', memberUid='7', "
+                           "queryFlag=4294967296",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    rows = members.QueryMembers(1);
+    EXPECT_EQ(rows.FieldString("memberLength"), "12a");
+    EXPECT_EQ(rows.FieldInt("memberIsMust"), 0);
+    EXPECT_EQ(rows.FieldInt("memberUid"), 7);
+    try {
+        rows.FieldInt("memberLength");
+        ADD_FAILURE() << "a text that is no integer was read as one";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "column 'memberLength' holds '12a', which is not an integer");
+    }
+    EXPECT_THROW(rows.FieldInt("queryFlag"), Error);
 }
 
 TEST_F(ModelStore, IdsAscendAndAreNeverReused) {
@@ -97,9 +130,9 @@ TEST_F(ModelStore, DeletingAProjectRemovesItsClassesAndMembers) {
     members.AddMember(MakeMember(1, 1, "id", kTypeInteger));
     members.AddMember(MakeMember(2, 2, "id", kTypeInteger));
     projects.DeleteProject(1);
-    EXPECT_EQ(db.QueryInt("select count(*) from t_class"), 1);
-    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), 1);
-    EXPECT_EQ(db.QueryInt("select count(*) from t_member where projectId=1"), 0);
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_class"), 1);
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_member"), 1);
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_member where projectId=1"), 0);
 }
 
 TEST_F(ModelStore, DeletingAClassRemovesItsMembersOnly) {
@@ -139,7 +172,7 @@ TEST_F(ModelStore, HostileTextsAreStoredAndReadBackExactly) {
     EXPECT_EQ(i, texts.size());
     projects.RenameProject(1, texts[2]);
     EXPECT_EQ(projects.LoadProjects()[0].name, texts[2]);
-    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), static_cast<int>(texts.size()));
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_member"), static_cast<int>(texts.size()));
 }
 
 TEST_F(ModelStore, SnapshotSelectionsPickTheRightMembers) {
@@ -247,7 +280,7 @@ TEST_F(ModelStore, TwoThreadsShareTheConnection) {
     std::thread b(writer, "b");
     a.join();
     b.join();
-    EXPECT_EQ(db.QueryInt("select count(*) from t_member"), 400);
+    EXPECT_EQ(db.Session().QueryInt("select count(*) from t_member"), 400);
 }
 
 TEST_F(ModelStore, ReadsSeeWritesOfThisAndOtherConnections) {
