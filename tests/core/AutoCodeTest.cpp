@@ -3,6 +3,7 @@
 #include "model/DbHelper.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
+#include "tests/support/Field.h"
 #include "tests/support/SiteHome.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@ namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Field;
 using test::ReadFile;
 using test::SiteHome;
 using test::WriteFile;
@@ -71,19 +73,6 @@ std::vector<std::string> ResourceLines(const std::string& project) {
     return lines;
 }
 
-TMember Member(int classId, const std::string& name, const std::string& type, bool key, bool display) {
-    TMember m;
-    m.projectId = 1;
-    m.classId = classId;
-    m.memberName = name;
-    m.memberType = type;
-    m.memberIsPri = key;
-    m.memberIsDisplay = display;
-    m.memberIsMust = 1;
-    m.memberIsInteger = type == kTypeInteger;
-    return m;
-}
-
 class GenerationRun : public ::testing::Test {
 protected:
     RecordingReporter Run(const std::string& project = "shop") { return Run(false, project); }
@@ -96,8 +85,8 @@ protected:
     }
     void AddUserClass() {
         classes.AddClass(1, "User", "用户");
-        members.AddMember(Member(1, "id", kTypeInteger, true, false));
-        members.AddMember(Member(1, "name", kTypeString, false, true));
+        members.AddMember(Field("id", kTypeInteger).In(1, 1).Must().Key());
+        members.AddMember(Field("name", kTypeString).In(1, 1).Must().Display());
     }
 
     SiteHome home;
@@ -175,7 +164,7 @@ TEST_F(GenerationRun, TheDataFolderHoldsTheSiteAndItsOwnResourceFilesWin) {
 TEST_F(GenerationRun, FailedKeyCheckWritesNothing) {
     AddUserClass();
     classes.AddClass(1, "Order", "订单");
-    members.AddMember(Member(2, "title", kTypeString, false, true));
+    members.AddMember(Field("title", kTypeString).In(1, 2).Must().Display());
     auto run = Run();
     EXPECT_EQ(run.failedChecks, (std::vector<std::pair<int, ModelCheck>>{{2, ModelCheck::Key}}));
     EXPECT_TRUE(run.lines.empty());
@@ -185,7 +174,7 @@ TEST_F(GenerationRun, FailedKeyCheckWritesNothing) {
 
 TEST_F(GenerationRun, FailedDisplayCheckWritesNothing) {
     classes.AddClass(1, "User", "用户");
-    members.AddMember(Member(1, "id", kTypeInteger, true, false));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1).Must().Key());
     auto run = Run();
     EXPECT_EQ(run.failedChecks, (std::vector<std::pair<int, ModelCheck>>{{1, ModelCheck::Display}}));
     EXPECT_TRUE(run.lines.empty());
@@ -273,7 +262,7 @@ TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
         EXPECT_EQ(run.finished, 0);
     }
     classes.AddClass(1, "../Up", "x");
-    members.AddMember(Member(1, "id", kTypeInteger, true, true));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1).Must().Key().Display());
     auto run = Run();
     ASSERT_EQ(run.failures.size(), 1u);
     EXPECT_NE(run.failures[0].find("../Up"), std::string::npos);
@@ -284,7 +273,7 @@ TEST_F(GenerationRun, RefusesNamesThatWouldWriteOutsideTheSite) {
 TEST_F(GenerationRun, RefusesTextsOverTheirLimitsBeforeWritingAnything) {
     AddUserClass();
     classes.AddClass(1, std::string(10000, 'N'), "长");
-    members.AddMember(Member(2, "id", kTypeInteger, true, true));
+    members.AddMember(Field("id", kTypeInteger).In(1, 2).Must().Key().Display());
     auto run = Run();
     ASSERT_EQ(run.failures.size(), 1u);
     EXPECT_NE(run.failures[0].find("10000"), std::string::npos) << run.failures[0];
@@ -292,7 +281,7 @@ TEST_F(GenerationRun, RefusesTextsOverTheirLimitsBeforeWritingAnything) {
 
     // At the limits, counted in characters (three bytes each here), a run goes through.
     classes.DeleteClass(2);
-    TMember comment = Member(1, "note", kTypeString, false, false);
+    TMember comment = Field("note", kTypeString).In(1, 1).Must();
     comment.memberLength = 10;
     comment.memberComment = std::string(1024 * 3, '\0');
     for (std::size_t i = 0; i < 1024; ++i)
@@ -351,8 +340,8 @@ TEST_F(GenerationRun, RefusesToWriteThroughASymbolicLinkAnywhereInTheSite) {
 TEST_F(GenerationRun, RefusesReferencesToMissingOrIncompleteClasses) {
     AddUserClass();
     classes.AddClass(1, "Post", "文章");
-    members.AddMember(Member(2, "pid", kTypeInteger, true, true));
-    members.AddMember(Member(2, "author", "Writer", false, false));
+    members.AddMember(Field("pid", kTypeInteger).In(1, 2).Must().Key().Display());
+    members.AddMember(Field("author", "Writer").In(1, 2).Must());
     auto run = Run();
     ASSERT_EQ(run.failures.size(), 1u);
     EXPECT_NE(run.failures[0].find("Post"), std::string::npos);
@@ -363,7 +352,7 @@ TEST_F(GenerationRun, RefusesReferencesToMissingOrIncompleteClasses) {
 
 TEST_F(GenerationRun, RefusesSearchMembersOfTypesThatCannotBeSearched) {
     AddUserClass();
-    TMember age = Member(1, "age", kTypeInteger, false, false);
+    TMember age = Field("age", kTypeInteger).In(1, 1).Must();
     age.queryFlag = 1;
     members.AddMember(age);
     auto run = Run();
@@ -375,10 +364,10 @@ TEST_F(GenerationRun, RefusesSearchMembersOfTypesThatCannotBeSearched) {
 
 TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
     classes.AddClass(1, "Order", "订单");
-    members.AddMember(Member(1, "id", kTypeInteger, true, false));
-    members.AddMember(Member(1, "group", kTypeString, false, true));
-    members.AddMember(Member(1, "2fa", kTypeString, false, false));
-    members.AddMember(Member(1, "ab cd", kTypeString, false, false));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1).Must().Key());
+    members.AddMember(Field("group", kTypeString).In(1, 1).Must().Display());
+    members.AddMember(Field("2fa", kTypeString).In(1, 1).Must());
+    members.AddMember(Field("ab cd", kTypeString).In(1, 1).Must());
     auto run = Run();
     ASSERT_EQ(run.finished, 1);
     ASSERT_GE(run.lines.size(), 5u);
@@ -394,7 +383,7 @@ TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
 TEST_F(GenerationRun, WarnsAboutChineseClassNamesAndNothingForPlainNames) {
     AddUserClass();
     classes.AddClass(1, "新闻", "新闻");
-    members.AddMember(Member(2, "id", kTypeInteger, true, true));
+    members.AddMember(Field("id", kTypeInteger).In(1, 2).Must().Key().Display());
     auto run = Run();
     ASSERT_EQ(run.finished, 1);
     EXPECT_EQ(run.lines[0].rfind("警告：类新闻：", 0), 0u) << run.lines[0];
@@ -415,9 +404,9 @@ std::map<std::string, std::string> GeneratedFiles(const fs::path& site) {
 TEST_F(GenerationRun, WritesTheModelAsItWasWhenTheRunStarted) {
     AddUserClass();
     classes.AddClass(1, "Post", "文章");
-    members.AddMember(Member(2, "pid", kTypeInteger, true, true));
-    members.AddMember(Member(2, "author", "User", false, false));
-    TMember picture = Member(2, "picture", kTypeImage, false, false);
+    members.AddMember(Field("pid", kTypeInteger).In(1, 2).Must().Key().Display());
+    members.AddMember(Field("author", "User").In(1, 2).Must());
+    TMember picture = Field("picture", kTypeImage).In(1, 2).Must();
     members.AddMember(picture);
     const auto first = Run();
     ASSERT_EQ(first.finished, 1) << (first.failures.empty() ? "" : first.failures[0]);
@@ -439,9 +428,9 @@ TEST_F(GenerationRun, WritesTheModelAsItWasWhenTheRunStarted) {
         key.memberName = "personId";
         members.UpdateMember(key);
         members.DeleteMember(5);
-        members.AddMember(Member(2, "extra", kTypeString, false, false));
+        members.AddMember(Field("extra", kTypeString).In(1, 2).Must());
         classes.AddClass(1, "Later", "后来");
-        members.AddMember(Member(3, "lid", kTypeInteger, true, true));
+        members.AddMember(Field("lid", kTypeInteger).In(1, 3).Must().Key().Display());
         sqlite3* other = nullptr;
         ASSERT_EQ(sqlite3_open(home.file().c_str(), &other), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(other,
@@ -471,8 +460,8 @@ protected:
         GenerationRun::SetUp();
         AddUserClass();
         classes.AddClass(1, "Post", "文章");
-        members.AddMember(Member(2, "pid", kTypeInteger, true, true));
-        members.AddMember(Member(2, "author", "User", false, false));
+        members.AddMember(Field("pid", kTypeInteger).In(1, 2).Must().Key().Display());
+        members.AddMember(Field("author", "User").In(1, 2).Must());
     }
     std::size_t Total() const { return TAutoCode::FileCount(*TProjectSnapshot::Take(1)); }
 };

@@ -7,6 +7,7 @@
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/Field.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -215,11 +216,14 @@ TEST(ModelRules, TheFirstClassWithoutOneKeyThenWithoutOneDisplayMemberFailsItsCh
         std::vector<TClassSnapshot> classes;
         for (std::size_t c = 0; c < keysAndDisplays.size(); ++c) {
             std::vector<TMember> members;
-            for (int k = 0; k < std::max(keysAndDisplays[c].first, keysAndDisplays[c].second); ++k)
-                members.push_back(TMember{.memberName = "m" + std::to_string(k),
-                                          .memberType = kTypeInteger,
-                                          .memberIsPri = k < keysAndDisplays[c].first,
-                                          .memberIsDisplay = k < keysAndDisplays[c].second});
+            for (int k = 0; k < std::max(keysAndDisplays[c].first, keysAndDisplays[c].second); ++k) {
+                test::Field m("m" + std::to_string(k), kTypeInteger);
+                if (k < keysAndDisplays[c].first)
+                    m.Key();
+                if (k < keysAndDisplays[c].second)
+                    m.Display();
+                members.push_back(m);
+            }
             classes.emplace_back(static_cast<int>(c) + 1, std::string(1, static_cast<char>('A' + c)), "x",
                                  std::move(members));
         }

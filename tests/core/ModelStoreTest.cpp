@@ -4,6 +4,7 @@
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
 #include "model/ProjectSnapshot.h"
+#include "tests/support/Field.h"
 #include "tests/support/TempModel.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,9 @@
 namespace quorrel {
 namespace {
 
+using test::Field;
 using test::TempFolder;
 using test::TempModel;
-
-TMember MakeMember(int projectId, int classId, const std::string& name, const std::string& type) {
-    TMember m;
-    m.projectId = projectId;
-    m.classId = classId;
-    m.memberName = name;
-    m.memberType = type;
-    m.memberIsInteger = type == kTypeInteger;
-    m.memberIsFloat = type == kTypeFloat;
-    return m;
-}
 
 std::vector<std::string> Names(TRowSet rows) {
     std::vector<std::string> names;
@@ -83,7 +74,7 @@ TEST_F(ModelStore, FailedTransactionRollsBackAndReportsTheFailure) {
 TEST_F(ModelStore, RowSetsReadIntegersAsTheyAreAndRefuseOtherTextAsNumbers) {
     projects.AddProject("p");
     classes.AddClass(1, "A", "a");
-    members.AddMember(MakeMember(1, 1, "n", kTypeString));
+    members.AddMember(Field("n", kTypeString).In(1, 1));
     TRowSet rows = members.QueryMembers(1);
     EXPECT_EQ(rows.FieldInt("classId"), 1);
     EXPECT_EQ(rows.FieldString("classId"), "1");
@@ -127,8 +118,8 @@ TEST_F(ModelStore, DeletingAProjectRemovesItsClassesAndMembers) {
     projects.AddProject("blog");
     classes.AddClass(1, "User", "用户");
     classes.AddClass(2, "Post", "文章");
-    members.AddMember(MakeMember(1, 1, "id", kTypeInteger));
-    members.AddMember(MakeMember(2, 2, "id", kTypeInteger));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1));
+    members.AddMember(Field("id", kTypeInteger).In(2, 2));
     projects.DeleteProject(1);
     EXPECT_EQ(db.Session().QueryInt("select count(*) from t_class"), 1);
     EXPECT_EQ(db.Session().QueryInt("select count(*) from t_member"), 1);
@@ -139,8 +130,8 @@ TEST_F(ModelStore, DeletingAClassRemovesItsMembersOnly) {
     projects.AddProject("shop");
     classes.AddClass(1, "User", "用户");
     classes.AddClass(1, "Order", "订单");
-    members.AddMember(MakeMember(1, 1, "id", kTypeInteger));
-    members.AddMember(MakeMember(1, 2, "user", "User"));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1));
+    members.AddMember(Field("user", "User").In(1, 2));
     classes.DeleteClass(1);
     EXPECT_EQ(classes.GetClassList(1), (TClassList{{"Order", 2}}));
     EXPECT_EQ(Names(members.QueryMembers(1)).size(), 0u);
@@ -155,8 +146,7 @@ TEST_F(ModelStore, HostileTextsAreStoredAndReadBackExactly) {
     projects.AddProject("p");
     classes.AddClass(1, "C", "c");
     for (const auto& text : texts) {
-        TMember m = MakeMember(1, 1, "n" + text, text);
-        m.memberComment = text;
+        TMember m = Field("n" + text, text).In(1, 1).Comment(text);
         members.AddMember(m);
         EXPECT_EQ(projects.CountProjectsByName(text), 0);
         projects.AddProject(text);
@@ -179,17 +169,11 @@ TEST_F(ModelStore, SnapshotSelectionsPickTheRightMembers) {
     projects.AddProject("p");
     classes.AddClass(1, "Article", "文章");
     classes.AddClass(1, "Author", "作者");
-    TMember key = MakeMember(1, 1, "id", kTypeInteger);
-    key.memberIsPri = 1;
-    members.AddMember(key);
-    members.AddMember(MakeMember(1, 1, "plain", kTypeString));  // flags 0, list 1
-    TMember pic = MakeMember(1, 1, "pic", kTypeImage);
-    pic.memberQueryDisplay = 0;
-    members.AddMember(pic);
-    TMember ref = MakeMember(1, 1, "author", "Author");
-    ref.queryFlag = 1;
-    members.AddMember(ref);
-    members.AddMember(MakeMember(1, 1, "day", kTypeDate));
+    members.AddMember(Field("id", kTypeInteger).In(1, 1).Key());
+    members.AddMember(Field("plain", kTypeString).In(1, 1));  // flags 0, list 1
+    members.AddMember(Field("pic", kTypeImage).In(1, 1).NotListed());
+    members.AddMember(Field("author", "Author").In(1, 1).Search());
+    members.AddMember(Field("day", kTypeDate).In(1, 1));
 
     using V = std::vector<std::string>;
     EXPECT_EQ(Names(members.QueryMembers(1)), (V{"id", "plain", "pic", "author", "day"}));
@@ -207,7 +191,7 @@ TEST_F(ModelStore, SnapshotSelectionsPickTheRightMembers) {
 TEST_F(ModelStore, MemberRecordsRoundTripAndNeverMoveClass) {
     projects.AddProject("p");
     classes.AddClass(1, "A", "a");
-    TMember m = MakeMember(1, 1, "title", kTypeString);
+    TMember m = Field("title", kTypeString).In(1, 1);
     m.memberLength = 40;
     m.memberIsMust = 1;
     m.memberComment = "";
@@ -235,12 +219,8 @@ TEST_F(ModelStore, SnapshotFindsKeyAndDisplayOfTheNamedClassInItsProjectOnly) {
     projects.AddProject("q");
     classes.AddClass(1, "Author", "作者");
     classes.AddClass(2, "Author", "作者");
-    TMember key = MakeMember(1, 1, "aid", kTypeInteger);
-    key.memberIsPri = 1;
-    members.AddMember(key);
-    TMember name = MakeMember(1, 1, "name", kTypeString);
-    name.memberIsDisplay = 1;
-    members.AddMember(name);
+    members.AddMember(Field("aid", kTypeInteger).In(1, 1).Key());
+    members.AddMember(Field("name", kTypeString).In(1, 1).Display());
     EXPECT_EQ(TProjectSnapshot::Take(1)->KeyMemberOfClass("Author")->memberName, "aid");
     EXPECT_EQ(TProjectSnapshot::Take(1)->DisplayMemberOfClass("Author")->memberName, "name");
     EXPECT_FALSE(TProjectSnapshot::Take(2)->KeyMemberOfClass("Author"));
@@ -251,8 +231,8 @@ TEST_F(ModelStore, RenamingAClassRetypesReferencesInItsProjectOnly) {
     projects.AddProject("q");
     classes.AddClass(1, "Author", "作者");
     classes.AddClass(1, "Book", "书");
-    members.AddMember(MakeMember(1, 2, "author", "Author"));
-    members.AddMember(MakeMember(2, 9, "author", "Author"));
+    members.AddMember(Field("author", "Author").In(1, 2));
+    members.AddMember(Field("author", "Author").In(2, 9));
     classes.UpdateClass(1, 1, "Writer", "作家");
     EXPECT_EQ(classes.GetClassNameById(1), "Writer");
     EXPECT_EQ(classes.GetFriendName(1), "作家");
@@ -271,7 +251,7 @@ TEST_F(ModelStore, TwoThreadsShareTheConnection) {
     classes.AddClass(1, "A", "a");
     auto writer = [&](const std::string& prefix) {
         for (int i = 0; i < 200; ++i) {
-            members.AddMember(MakeMember(1, 1, prefix + std::to_string(i), kTypeString));
+            members.AddMember(Field(prefix + std::to_string(i), kTypeString).In(1, 1));
             TRowSet rows = members.QueryMembers(1);
             EXPECT_GE(rows.RecordCount(), 1);
         }
@@ -331,10 +311,10 @@ TEST_F(ModelStore, SnapshotKeepsTheModelAsItWasWhenTaken) {
     classes.AddClass(1, "Author", "作者");
     classes.AddClass(2, "Elsewhere", "别处");
     classes.AddClass(1, "Book", "书");
-    members.AddMember(MakeMember(1, 1, "aid", kTypeInteger));
-    members.AddMember(MakeMember(1, 3, "title", kTypeString));
-    members.AddMember(MakeMember(2, 2, "other", kTypeString));
-    members.AddMember(MakeMember(1, 3, "author", "Author"));
+    members.AddMember(Field("aid", kTypeInteger).In(1, 1));
+    members.AddMember(Field("title", kTypeString).In(1, 3));
+    members.AddMember(Field("other", kTypeString).In(2, 2));
+    members.AddMember(Field("author", "Author").In(1, 3));
 
     const auto snapshot = TProjectSnapshot::Take(1);
     using V = std::vector<std::string>;
@@ -355,7 +335,7 @@ TEST_F(ModelStore, SnapshotKeepsTheModelAsItWasWhenTaken) {
     title.memberName = "heading";
     members.UpdateMember(title);
     members.DeleteMember(1);
-    members.AddMember(MakeMember(1, 3, "pages", kTypeInteger));
+    members.AddMember(Field("pages", kTypeInteger).In(1, 3));
     classes.AddClass(1, "Shelf", "书架");
     projects.RenameProject(1, "renamed");
     sqlite3* other = nullptr;

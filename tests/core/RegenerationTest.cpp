@@ -7,6 +7,7 @@
 #include "model/ClassDAO.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
+#include "tests/support/Field.h"
 #include "tests/support/CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ namespace quorrel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Field;
 using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
@@ -83,22 +85,6 @@ std::string CountsOf(const PrintedPlan& plan) {
     return line;
 }
 
-TMember Member(int classId, const std::string& name, const std::string& type, bool key, bool display) {
-    TMember m;
-    m.projectId = 1;
-    m.classId = classId;
-    m.memberName = name;
-    m.memberType = type;
-    m.memberLength = type == kTypeString ? 40 : 0;
-    m.memberIsPri = key;
-    m.memberIsDisplay = display;
-    m.memberIsMust = 1;
-    m.memberIsInteger = type == kTypeInteger;
-    m.memberQueryDisplay = 1;
-    m.memberComment = name;
-    return m;
-}
-
 const fs::file_time_type kLongAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 5);
 
 class Regeneration : public ::testing::Test {
@@ -108,8 +94,8 @@ protected:
         for (const char* name : {"News", "Category", "Brand", "Tag"}) {
             classes.AddClass(1, name, std::string("友好") + name);
             const int id = classes.GetClassId(1, name);
-            members.AddMember(Member(id, "id", kTypeInteger, true, false));
-            members.AddMember(Member(id, "title", kTypeString, false, true));
+            members.AddMember(Field("id", kTypeInteger).In(1, id).Must().Comment("id").Key());
+            members.AddMember(Field("title", kTypeString).In(1, id).Must().Comment("title").Length(40).Display());
         }
     }
     fs::path Site(const std::string& path = {}) const { return home.site("shop") / path; }
@@ -183,7 +169,8 @@ TEST_F(Regeneration, ASecondRunKeepsTheUsersEditsPlansAndShowsEveryChange) {
     WriteFile(Site("admin/templates/admin/tag_edit.html"), editedTagPage);
     WriteFile(Site("images/sub/deep.txt"), "my own picture");
     AgeEveryFile();
-    members.AddMember(Member(classes.GetClassId(1, "News"), "summary", kTypeString, false, false));
+    members.AddMember(
+        Field("summary", kTypeString).In(1, classes.GetClassId(1, "News")).Must().Comment("summary").Length(40));
     classes.DeleteClass(classes.GetClassId(1, "Brand"));
     classes.UpdateClass(1, classes.GetClassId(1, "Category"), "Category", "商品类别");
 
@@ -390,7 +377,8 @@ TEST_F(Regeneration, ADamagedManifestIsReportedAndNothingIsOverwritten) {
     ASSERT_EQ(Generate().status, 0);
     // The model changes, so the run has new text for the Tag files; then
     // the manifest is edited by hand.
-    members.AddMember(Member(classes.GetClassId(1, "Tag"), "color", kTypeString, false, false));
+    members.AddMember(
+        Field("color", kTypeString).In(1, classes.GetClassId(1, "Tag")).Must().Comment("color").Length(40));
     const fs::path manifestFile = Site(".quorrel/manifest.json");
     std::string text = ReadFile(manifestFile);
     text.replace(text.find("php_"), 4, "xyz_");
@@ -448,7 +436,8 @@ TEST_F(Regeneration, ARunThatStopsHalfWayLeavesNoManifestClaimingWhatItDidNotWri
     // The model changes and the run fails again: the manifest of the last
     // whole run stays as it was, and the files the failed run did write are
     // no edits of the user's for the next run.
-    members.AddMember(Member(classes.GetClassId(1, "News"), "summary", kTypeString, false, false));
+    members.AddMember(
+        Field("summary", kTypeString).In(1, classes.GetClassId(1, "News")).Must().Comment("summary").Length(40));
     fs::remove(Site("admin/tag.php"));
     fs::create_directories(Site("admin/tag.php"));
     EXPECT_EQ(Generate().status, 1);

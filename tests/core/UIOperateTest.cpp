@@ -113,15 +113,15 @@ protected:
     // kind of the list, edit and add pages.
     static void BuildShop(ProjectBuilder& shop) {
         shop.Class("Category", "分类",
-                   {Field("categoryId", kTypeInteger).Key().Comment("分类编号"),
+                   {Field("categoryId", kTypeInteger).Key().Must().Comment("分类编号"),
                     Field("name", kTypeString).Length(20).Comment("分类名称").Display().Search(),
                     Field("note", kTypeString).Length(0).Comment("备注").Search().NotListed()});
         shop.Class("Brand", "品牌",
-                   {Field("code", kTypeString).Length(8).Key().Comment("品牌代码"),
+                   {Field("code", kTypeString).Length(8).Key().Must().Comment("品牌代码"),
                     Field("title", kTypeString).Length(30).Comment("品牌名称").Display(),
                     Field("logo", kTypeImage).Comment("标志")});
         shop.Class("Product", "商品",
-                   {Field("productId", kTypeInteger).Key().Comment("商品编号"),
+                   {Field("productId", kTypeInteger).Key().Must().Comment("商品编号"),
                     Field("name", kTypeString).Length(40).Comment("商品名称").Display(),
                     Field("price", kTypeFloat).Comment("价格"),
                     Field("stock", kTypeInteger).Comment("库存").NotListed(),
@@ -130,7 +130,7 @@ protected:
                     Field("category", "Category").Comment("所属分类").Search(),
                     Field("brand", "Brand").Comment("品牌").Search(),
                     Field("maker", "Brand").Comment("制造商").Search().NotListed()});
-        shop.Class("Tag", "", {Field("tagId", kTypeInteger).Key().Display().NotListed()});
+        shop.Class("Tag", "", {Field("tagId", kTypeInteger).Key().Must().Display().NotListed()});
     }
 
     TempModel model;
@@ -184,15 +184,15 @@ TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
     // with the top placeholder twice.
     ProjectBuilder names("names");
     names.Class("新闻", "新闻$contentMenuString",
-                {Field("newsId", kTypeInteger).Key().Comment("编号"),
+                {Field("newsId", kTypeInteger).Key().Must().Comment("编号"),
                  Field("title", kTypeString).Length(10).Comment("标题").Display()});
     names.Class("3DModel", "三维模型",
-                {Field("modelId", kTypeInteger).Key().Comment("模型编号"),
+                {Field("modelId", kTypeInteger).Key().Must().Comment("模型编号"),
                  Field("label", kTypeString).Length(0).Comment("名称").Display(),
                  Field("made", kTypeDate).Comment("制作日期").NotListed(),
                  Field("link", "URL").Comment("链接").Search()});
     names.Class("URL", "链接",
-                {Field("address", kTypeString).Length(50).Key().Integer(0).Comment("地址").Display().Search()});
+                {Field("address", kTypeString).Length(50).Key().Must().Integer(0).Comment("地址").Display().Search()});
     WriteFrame(kRepeatingFrame);
 
     TUIOperate generator = Generator(names);
@@ -213,7 +213,7 @@ TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
 TEST_F(UIOperate, ClassNameThatBeginsWithAChineseCharacterIsUsedUnchanged) {
     ProjectBuilder names("names");
     names.Class("新闻", "新闻",
-                {Field("newsId", kTypeInteger).Key().Comment("编号"),
+                {Field("newsId", kTypeInteger).Key().Must().Comment("编号"),
                  Field("title", kTypeString).Length(10).Comment("标题").Display()});
     Generator(names).GenerateTemplates("php_", names.Classes());
 
@@ -266,18 +266,18 @@ TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheHomeFolder) {
 TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
     ProjectBuilder shop("shop");
     shop.Class("Customer", "客户",
-               {Field("customerId", kTypeInteger).Key().Comment("编号"),
+               {Field("customerId", kTypeInteger).Key().Must().Comment("编号"),
                 Field("name", kTypeString).Length(10).Comment("姓名")});  // no display member
     shop.Class("Supplier", "供应商", {Field("name", kTypeString).Length(10).Comment("名称").Display()});  // no key
     ProjectBuilder other("other");
     other.Class("Region", "地区",
-                {Field("regionId", kTypeInteger).Key(), Field("name", kTypeString).Length(10).Display()});
+                {Field("regionId", kTypeInteger).Key().Must(), Field("name", kTypeString).Length(10).Display()});
     WriteFrame(kFrame);
 
     const auto classWith = [&](const std::string& className, Field member) {
         ProjectBuilder& project = shop;
         project.Class(className, className,
-                      {Field("id", kTypeInteger).Key().Display().Comment("编号"), std::move(member)});
+                      {Field("id", kTypeInteger).Key().Must().Display().Comment("编号"), std::move(member)});
         for (const auto& entry : project.Classes())
             if (entry.name == className)
                 return TClassList{entry};

@@ -6,6 +6,7 @@
 #include "model/Member.h"
 #include "model/MemberDAO.h"
 #include "model/ProjectDAO.h"
+#include "tests/support/Field.h"
 #include "tests/support/TempModel.h"
 #include "ui/MainForm.h"
 #include "ui/Opener.h"
@@ -161,21 +162,17 @@ inline void PressKey(QWidget* widget, int key) {
     }
 }
 
-// A member record as the dialogs build it for the common cases.
+// A member record as the dialogs build it for the common cases: required,
+// commented, a string 20 long.
 inline TMember MakeMember(int projectId, int classId, const std::string& name, const std::string& type,
                           bool key = false, bool display = false) {
-    TMember m;
-    m.projectId = projectId;
-    m.classId = classId;
-    m.memberName = name;
-    m.memberType = type;
-    m.memberLength = type == kTypeString ? 20 : 0;
-    m.memberIsPri = key ? 1 : 0;
-    m.memberIsMust = 1;
-    m.memberIsInteger = type == kTypeInteger ? 1 : 0;
-    m.memberIsFloat = type == kTypeFloat ? 1 : 0;
-    m.memberIsDisplay = display ? 1 : 0;
-    m.memberComment = name + " comment";
+    Field m = Field(name, type).In(projectId, classId).Must().Comment(name + " comment");
+    if (type == kTypeString)
+        m.Length(20);
+    if (key)
+        m.Key();
+    if (display)
+        m.Display();
     return m;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Sample models and output helpers for the script and controller tests.
+#include "tests/support/Field.h"
 #include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
 #include "model/Member.h"
@@ -47,24 +48,22 @@ public:
         return classes_.GetClassId(projectId_, className);
     }
 
-    // The dialogs keep the integer and float flags in step with the type and
-    // store a length only for strings.
+    // The dialogs store a length only for strings.
     void Member(int classId, const std::string& name, const std::string& type, const std::string& comment,
                 unsigned flags = 0, int length = 0) {
-        TMember m;
-        m.projectId = projectId_;
-        m.classId = classId;
-        m.memberName = name;
-        m.memberType = type;
-        m.memberLength = type == kTypeString ? length : 0;
-        m.memberIsPri = (flags & kKey) ? 1 : 0;
-        m.memberComment = comment;
-        m.memberIsMust = (flags & kMust) ? 1 : 0;
-        m.memberIsInteger = type == kTypeInteger ? 1 : 0;
-        m.memberIsFloat = type == kTypeFloat ? 1 : 0;
-        m.queryFlag = (flags & kSearch) ? 1 : 0;
-        m.memberIsDisplay = (flags & kDisplay) ? 1 : 0;
-        m.memberQueryDisplay = (flags & kNotListed) ? 0 : 1;
+        Field m = Field(name, type).In(projectId_, classId).Comment(comment);
+        if (type == kTypeString)
+            m.Length(length);
+        if (flags & kKey)
+            m.Key();
+        if (flags & kMust)
+            m.Must();
+        if (flags & kSearch)
+            m.Search();
+        if (flags & kDisplay)
+            m.Display();
+        if (flags & kNotListed)
+            m.NotListed();
         members_.AddMember(m);
     }
 

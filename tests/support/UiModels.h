@@ -1,5 +1,6 @@
 #pragma once
 // A small builder for the template generator tests' sample models.
+#include "tests/support/Field.h"
 #include "tests/support/Golden.h"
 #include "model/ClassDAO.h"
 #include "base/Error.h"
@@ -13,33 +14,10 @@
 
 namespace quorrel::uitest {
 
+using test::Field;
 using test::MemoryOutputTree;
 using test::RecordingProgress;
 
-
-// A member as the member dialogs would store it, set up by chained calls:
-// Field("name", kTypeString).Length(20).Comment("名称").Search().Display()
-class Field {
-public:
-    Field(std::string name, std::string type) {
-        member_.memberName = std::move(name);
-        member_.memberType = std::move(type);
-        member_.memberIsInteger = member_.memberType == kTypeInteger;
-        member_.memberIsFloat = member_.memberType == kTypeFloat;
-    }
-    Field& Comment(std::string comment) { member_.memberComment = std::move(comment); return *this; }
-    Field& Length(int length) { member_.memberLength = length; return *this; }
-    Field& Key() { member_.memberIsPri = 1; member_.memberIsMust = 1; return *this; }
-    Field& Display() { member_.memberIsDisplay = 1; return *this; }
-    Field& Search() { member_.queryFlag = 1; return *this; }
-    Field& NotListed() { member_.memberQueryDisplay = 0; return *this; }
-    Field& Integer(int flag) { member_.memberIsInteger = flag; return *this; }
-
-    const TMember& member() const { return member_; }
-
-private:
-    TMember member_;
-};
 
 // Builds one project of the open model through the access classes.
 class ProjectBuilder {
