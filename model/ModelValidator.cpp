@@ -5,18 +5,11 @@
 #include "model/Names.h"
 
 #include <algorithm>
-#include <cctype>
 #include <unordered_map>
 #include <utility>
 
 namespace quorrel {
 namespace {
-
-std::string AsciiLower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The reasons a name makes a site that cannot run; empty when it is fine.
 std::vector<std::string> NameProblems(const std::string& name, const char* tableOrColumn) {
@@ -27,12 +20,6 @@ std::vector<std::string> NameProblems(const std::string& name, const char* table
         problems.push_back("“" + name + "”是MySQL保留字，生成的SQL语句不加引号地用它作" + tableOrColumn + "，无法执行");
     return problems;
 }
-
-} // namespace
-
-ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(project) {}
-
-namespace {
 
 using Problem = std::optional<std::string>;
 
@@ -179,6 +166,8 @@ Problem CheckMember(const std::string& className, const TMember& m, const TakenC
 }
 
 } // namespace
+
+ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(project) {}
 
 const std::vector<std::string>& ModelValidator::SiteAdminFiles() {
     // Every file the runtime keeps in admin/ (the frame, the sign-in page,

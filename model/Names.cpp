@@ -49,6 +49,12 @@ std::string LowerFirst(const std::string& name) {
     return lowered;
 }
 
+std::string AsciiLower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 std::size_t CharacterCount(const std::string& text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -91,9 +97,7 @@ bool IsPhpIdentifier(const std::string& name) {
 }
 
 bool IsMySqlReservedWord(const std::string& name) {
-    std::string lowered = name;
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lowered = AsciiLower(name);
     return std::find(kReserved.begin(), kReserved.end(), lowered) != kReserved.end();
 }
 

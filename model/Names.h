@@ -12,6 +12,10 @@ namespace quorrel {
 // table and file names are its name so lowered.
 std::string LowerFirst(const std::string& name);
 
+// The text with its ASCII capitals lowered: names as MySQL and
+// case-insensitive file systems compare them.
+std::string AsciiLower(std::string text);
+
 // Characters, not bytes, of UTF-8 text: MySQL counts its limits so.
 std::size_t CharacterCount(const std::string& text);
 
