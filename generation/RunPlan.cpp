@@ -182,8 +182,14 @@ std::optional<std::string> RunPlan::Base(const std::string& path) const {
 void RunPlan::KeepBase(const std::string& path, const std::string& bytes) {
     const fs::path file = site_ / kBaseFolder / path;
     std::error_code ec;
-    if (fs::is_regular_file(fs::symlink_status(file, ec)) && TFileOperate::ReadBytes(file) == bytes)
-        return;
+    if (fs::is_regular_file(fs::symlink_status(file, ec))) {
+        // The text the last run recorded: its base is already in place.
+        const Manifest::Entry* last = previous_.Find(path);
+        if (last && last->sha256 == Manifest::Sha256(bytes))
+            return;
+        if (TFileOperate::ReadBytes(file) == bytes)
+            return;
+    }
     // Staged until the run finishes: a run that stops half-way leaves the
     // bases that the manifest it leaves describes.
     const fs::path staged = site_ / kStagedBaseFolder / path;

@@ -182,16 +182,20 @@ check "the merged controller keeps its page size and has the renamed member" \
 check "the conflicting page is left as it was, the merge with its markers beside it, and it is listed" \
   eval 'grep -qF "商品的名称" "$site/admin/templates/admin/product_edit.html" && grep -q "^<<<<<<< 你的修改" "$site/admin/templates/admin/product_edit.html.new" && grep -qF "admin/templates/admin/product_edit.html" "$site/.quorrel/unmerged.json"'
 check "the run says which file conflicts" grep -qF "projects/shop/admin/templates/admin/product_edit.html.new" "$tmp/all.regen"
-E2E_DB_SOCKET=$sock E2E_DB_USER=root E2E_DB_PASSWORD= E2E_DB_NAME=every \
-  php "$src/tests/e2e/lib/configure-site.php" "$site/config.inc.php" >/dev/null || abort "config.inc.php"
+# Serves the site on the migrated database with php -S, once it answers.
+serve_site() {
+  E2E_DB_SOCKET=$sock E2E_DB_USER=root E2E_DB_PASSWORD= E2E_DB_NAME=every \
+    php "$src/tests/e2e/lib/configure-site.php" "$site/config.inc.php" >/dev/null || abort "config.inc.php"
+  (cd "$site" && exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+  php_pid=$!
+  for _ in $(seq 300); do
+    curl -s -o /dev/null "http://127.0.0.1:$port/admin/signin.php" && break
+    kill -0 "$php_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+}
 port=$(free_port)
-(cd "$site" && exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-php_pid=$!
-for _ in $(seq 300); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/admin/signin.php" && break
-  kill -0 "$php_pid" 2>/dev/null || break
-  sleep 0.1
-done
+serve_site
 base=http://127.0.0.1:$port/
 jar=$tmp/jar
 req() { local path=$1; shift; status=$(curl -s --max-time 30 -o "$tmp/body" -w '%{http_code}' -b "$jar" -c "$jar" -H "Origin: http://127.0.0.1:$port" "$@" "$base$path"); }
@@ -228,15 +232,7 @@ req "admin/section.php?act=show"
 check "the rest of the site keeps working" eval '[ "$status" = 200 ] && body_has "书籍"'
 stop_pid "$php_pid"; php_pid=""
 "$cli" --home "$h" generate shop --overwrite-edited >"$tmp/all.regen2" 2>&1 || { cat "$tmp/all.regen2"; fail "regenerate"; }
-E2E_DB_SOCKET=$sock E2E_DB_USER=root E2E_DB_PASSWORD= E2E_DB_NAME=every \
-  php "$src/tests/e2e/lib/configure-site.php" "$site/config.inc.php" >/dev/null || abort "config.inc.php"
-(cd "$site" && exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-php_pid=$!
-for _ in $(seq 300); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/admin/signin.php" && break
-  kill -0 "$php_pid" 2>/dev/null || break
-  sleep 0.1
-done
+serve_site
 check "overwriting the edited files clears the list" eval '! grep -qF "product_edit" "$site/.quorrel/unmerged.json"'
 req "admin/product.php?act=edit&id=2"
 check "the edit page of an old row shows its values" eval '[ "$status" = 200 ] && body_has "词典" && body_has "厚的"'
