@@ -1,6 +1,7 @@
 #include "cli/ImportDb.h"
 
 #include "base/Error.h"
+#include "base/ReportLine.h"
 #include "dbimport/DatabaseImport.h"
 #include "dbimport/MariaDbSchemaReader.h"
 
@@ -65,8 +66,8 @@ int ImportDb(ImportDbOptions options) {
         TDatabaseImport(reader).Run(options.connection, options.tablePrefix, options.project);
     for (const auto& line : result.guesses)
         std::cout << line << "\n";
-    for (const auto& line : result.warnings)
-        std::cout << line << "\n";
+    for (const auto& warning : result.warnings)
+        std::cout << ReportLine::Warning(warning).Rendered() << "\n";
     std::cout << "imported project " << result.projectName << " from database " << options.connection.database
               << ": " << result.classCount << " classes, " << result.warnings.size() << " warnings\n";
     return 0;

@@ -1,6 +1,7 @@
 #include "dbimport/DatabaseImport.h"
 
 #include "base/Error.h"
+#include "base/ReportLine.h"
 #include "dbimport/SchemaMapper.h"
 #include "model/ModelValidator.h"
 #include "model/Names.h"
@@ -25,7 +26,7 @@ TDbImportResult TDatabaseImport::Run(const TConnectionSettings& settings, const 
             message += "（它没有表，或用户" + settings.user + "对它的表没有任何权限）";
         else
             for (const auto& warning : import.warnings)
-                message += "\n" + warning;
+                message += "\n" + ReportLine::Warning(warning).Rendered();
         throw Error(message);
     }
     // The checks every run makes; a project that could never be generated

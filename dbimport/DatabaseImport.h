@@ -11,6 +11,8 @@ struct TDbImportResult {
     std::string projectName;
     int classCount = 0;
     std::vector<std::string> guesses;
+    // The texts of the warnings (ReportLine::Warning): the mapper's, then
+    // the validator's.
     std::vector<std::string> warnings;
 };
 

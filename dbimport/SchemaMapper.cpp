@@ -34,10 +34,10 @@ std::string Joined(const std::vector<std::string>& items, const char* separator 
 }
 
 std::string TableWarning(const std::string& table, const std::string& text) {
-    return "警告：表" + table + "：" + text;
+    return "表" + table + "：" + text;
 }
 std::string ColumnWarning(const std::string& table, const std::string& column, const std::string& text) {
-    return "警告：表" + table + "的列" + column + "：" + text;
+    return "表" + table + "的列" + column + "：" + text;
 }
 
 // Why a name cannot be a class name: the model's own rules (a capital

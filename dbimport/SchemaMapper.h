@@ -13,9 +13,9 @@ struct TSchemaImport {
     TProjectSnapshot project;
     // One line per class: the display member and the list members chosen.
     std::vector<std::string> guesses;
-    // One line per table, column or foreign key not carried as it is, each
-    // beginning with "警告：" and naming the table (and column) and what was
-    // done instead.
+    // One warning per table, column or foreign key not carried as it is,
+    // naming the table (and column) and what was done instead: the text of
+    // a ReportLine::Warning.
     std::vector<std::string> warnings;
 };
 

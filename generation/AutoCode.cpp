@@ -1,6 +1,7 @@
 #include "generation/AutoCode.h"
 
 #include "base/FileOperate.h"
+#include "base/ReportLine.h"
 #include "generation/ModelHistory.h"
 #include "model/ModelValidator.h"
 #include "base/OutputTree.h"
@@ -81,7 +82,7 @@ void TAutoCode::Run() {
     }
     validator.CheckWritable(projectName_, tablePrefix_);
     for (const auto& warning : validator.Warnings())
-        reporter_.AddLine(warning);
+        reporter_.AddLine(ReportLine::Warning(warning).Rendered());
 
     // A link in the site's folder (or on the way to it) would make the run
     // write outside the data folder: refuse before anything is written.

@@ -259,15 +259,15 @@ std::vector<std::string> ModelValidator::Warnings() const {
     std::vector<std::string> lines;
     for (const TClassList::value_type& entry : project_.ClassList()) {
         for (const auto& problem : NameProblems(LowerFirst(entry.name), "表名"))
-            lines.push_back("警告：类" + entry.name + "：" + problem);
+            lines.push_back("类" + entry.name + "：" + problem);
         // Smarty takes the class name as a loop name, which must be ASCII.
         if (IsPhpIdentifier(entry.name) && HasNonAscii(entry.name))
-            lines.push_back("警告：类" + entry.name + "：“" + entry.name +
+            lines.push_back("类" + entry.name + "：“" + entry.name +
                             "”含有非英文字符，Smarty模板不能用它作循环名，生成的列表、添加和编辑页面无法编译");
         for (const TMember& m : project_.ClassById(entry.id).Members()) {
             const std::string& member = m.memberName;
             for (const auto& problem : NameProblems(member, "列名"))
-                lines.push_back("警告：类" + entry.name + "的成员" + member + "：" + problem);
+                lines.push_back("类" + entry.name + "的成员" + member + "：" + problem);
         }
     }
     return lines;

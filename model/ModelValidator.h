@@ -66,8 +66,9 @@ public:
     // class is missing or has no key or display member.
     void CheckWritable(const std::string& projectName, const std::string& tablePrefix = kDefaultTablePrefix) const;
 
-    // One line per name that is not a PHP identifier or is a MySQL reserved
-    // word, each beginning with "警告：".
+    // One warning per name that is not a PHP identifier or is a MySQL
+    // reserved word, or that Smarty cannot use as a loop name: the text of a
+    // ReportLine::Warning, naming the class (and member).
     std::vector<std::string> Warnings() const;
 
     // The files of the administration area that the site brings itself,

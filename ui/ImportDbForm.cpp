@@ -1,5 +1,6 @@
 #include "ui/ImportDbForm.h"
 
+#include "base/ReportLine.h"
 #include "ui/Convert.h"
 #include "ui/MainForm.h"
 
@@ -81,8 +82,8 @@ void TImportDbForm::Imported(const TDbImportResult& result) {
     UpdateButtons();
     for (const auto& line : result.guesses)
         LB_Warnings->addItem(ToQ(line));
-    for (const auto& line : result.warnings)
-        LB_Warnings->addItem(ToQ(line));
+    for (const auto& warning : result.warnings)
+        LB_Warnings->addItem(ToQ(ReportLine::Warning(warning).Rendered()));
     Lbl_State->setText(QStringLiteral("已导入项目") + ToQ(result.projectName) + QStringLiteral("：") +
                        QString::number(result.classCount) + QStringLiteral("个类，") +
                        QString::number(result.warnings.size()) + QStringLiteral("条警告"));
