@@ -1,13 +1,13 @@
 #pragma once
-#include <string>
+#include "base/ReportLine.h"
 
 namespace quorrel {
 
-// Receives the progress log lines of a generation run, in order.
+// Receives the log lines of a run, in order, each with its severity.
 class ProgressSink {
 public:
     virtual ~ProgressSink() = default;
-    virtual void AddLine(const std::string& line) = 0;
+    virtual void AddLine(const ReportLine& line) = 0;
 };
 
 } // namespace quorrel

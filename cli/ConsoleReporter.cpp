@@ -6,11 +6,11 @@
 
 namespace quorrel {
 
-void ConsoleReporter::AddLine(const std::string& line) {
+void ConsoleReporter::AddLine(const ReportLine& line) {
     if (!warningsOnly_)
-        std::cout << line << std::endl;
-    else if (line.rfind("警告：", 0) == 0)
-        std::cerr << line << std::endl;
+        std::cout << line.Rendered() << std::endl;
+    else if (line.severity == Severity::Warning)
+        std::cerr << line.Rendered() << std::endl;
 }
 
 void ConsoleReporter::CheckFailed(int /*classId*/, const std::string& className, ModelCheck check) {

@@ -19,7 +19,7 @@ public:
     explicit ConsoleReporter(bool warningsOnly = false, const std::atomic<bool>* stop = nullptr)
         : stop_(stop), warningsOnly_(warningsOnly) {}
 
-    void AddLine(const std::string& line) override;
+    void AddLine(const ReportLine& line) override;
     void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
     void Failed(const std::string& message) override;

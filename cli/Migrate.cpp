@@ -13,7 +13,7 @@ namespace {
 
 class ErrorStreamLog : public ProgressSink {
 public:
-    void AddLine(const std::string& line) override { std::cerr << line << std::endl; }
+    void AddLine(const ReportLine& line) override { std::cerr << line.Rendered() << std::endl; }
 };
 
 } // namespace

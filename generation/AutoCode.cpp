@@ -61,7 +61,7 @@ void TAutoCode::Execute() {
     } catch (...) {
         failure = "unknown error";
     }
-    reporter_.AddLine("代码生成失败：" + failure);
+    reporter_.AddLine(ReportLine::Error("代码生成失败：" + failure));
     reporter_.Failed(failure);
 }
 
@@ -82,7 +82,7 @@ void TAutoCode::Run() {
     }
     validator.CheckWritable(projectName_, tablePrefix_);
     for (const auto& warning : validator.Warnings())
-        reporter_.AddLine(ReportLine::Warning(warning).Rendered());
+        reporter_.AddLine(ReportLine::Warning(warning));
 
     // A link in the site's folder (or on the way to it) would make the run
     // write outside the data folder: refuse before anything is written.
@@ -107,7 +107,7 @@ void TAutoCode::Run() {
         CopyResources(out);
     } catch (const RunProgress::Stopped&) {
         // No manifest: the last run's one still tells which files were its own.
-        reporter_.AddLine(StoppedLine(out.Written(), out.Total()));
+        reporter_.AddLine(ReportLine::Progress(StoppedLine(out.Written(), out.Total())));
         reporter_.Stopped(out.Written());
         return;
     }
@@ -135,7 +135,7 @@ std::string TAutoCode::StoppedLine(std::size_t written, std::size_t total) {
 void TAutoCode::CopyResources(RunProgress& progress) {
     const std::string logPrefix = "移动projects/" + projectName_ + "/";
 
-    reporter_.AddLine("正在移动资源文件。。。");
+    reporter_.AddLine(ReportLine::Progress("正在移动资源文件。。。"));
     for (const auto& [folder, ending] : kResourceFolders) {
         const fs::path resource = fs::path("bak") / folder;
         auto layers = folders_.ResourceLayers(resource);
@@ -144,7 +144,7 @@ void TAutoCode::CopyResources(RunProgress& progress) {
         progress.Begin();
         plan_->CopyFolder(layers, folder, true);
         progress.Done("projects/" + projectName_ + "/" + folder);
-        reporter_.AddLine(logPrefix + folder + ending);
+        reporter_.AddLine(ReportLine::Progress(logPrefix + folder + ending));
     }
     for (const auto& [file, ending] : kResourceFiles) {
         // A resource file missing from bak/ is skipped: sites may drop pages.
@@ -154,13 +154,13 @@ void TAutoCode::CopyResources(RunProgress& progress) {
         if (fs::is_regular_file(source, ec))
             plan_->CopyFile(source, file);
         progress.Done("projects/" + projectName_ + "/" + file);
-        reporter_.AddLine(logPrefix + file + ending);
+        reporter_.AddLine(ReportLine::Progress(logPrefix + file + ending));
     }
     // The web server's access rules for the site's own folder ship with it
     // (like those inside the resource folders, without a progress line).
     if (std::error_code ec; fs::is_regular_file(folders_.Resource("bak/.htaccess"), ec))
         plan_->CopyFile(folders_.Resource("bak/.htaccess"), ".htaccess");
-    reporter_.AddLine("移动资源文件完毕!");
+    reporter_.AddLine(ReportLine::Progress("移动资源文件完毕!"));
 }
 
 } // namespace quorrel

@@ -57,8 +57,8 @@ void RunPlan::Begin(const fs::path& home, const std::string& projectName, Progre
         fs::remove_all(site_ / kStagedBaseFolder, ec);
     }
     if (previous_.GetState() == Manifest::State::Damaged)
-        log.AddLine("警告：" + LogName(Manifest::kRelativePath) + " 已损坏或被手工修改（" + previous_.Problem() +
-                    "），本次把与生成内容不同的文件都当作已修改的文件，不覆盖它们");
+        log.AddLine(ReportLine::Warning(LogName(Manifest::kRelativePath) + " 已损坏或被手工修改（" + previous_.Problem() +
+                                        "），本次把与生成内容不同的文件都当作已修改的文件，不覆盖它们"));
 }
 
 std::string RunPlan::LogName(const std::string& path) const { return homePrefix_ + path; }
@@ -223,8 +223,8 @@ void RunPlan::Apply(const File& file, const std::string& bytes, const std::strin
             const Manifest::Entry* last = previous_.Find(file.path);
             if (!last || last->sha256 != file.sha256) {
                 TFileOperate::ReplaceFile(beside(".new"), bytes, perms);
-                log_->AddLine("警告：" + LogName(file.path) + " 已被修改，保留不动（站点设置和资源文件从不覆盖）；" +
-                              "新版本写在 " + LogName(file.path) + ".new");
+                log_->AddLine(ReportLine::Warning(LogName(file.path) + " 已被修改，保留不动（站点设置和资源文件从不覆盖）；" +
+                                                  "新版本写在 " + LogName(file.path) + ".new"));
             }
         }
         return;
@@ -238,8 +238,8 @@ void RunPlan::Apply(const File& file, const std::string& bytes, const std::strin
             break;
         TFileOperate::ReplaceFile(beside(".orig"), TFileOperate::ReadBytes(target));
         TFileOperate::ReplaceFile(target, merged, perms);
-        log_->AddLine(LogName(file.path) + " 已被修改，本次生成的变化已与你的修改合并；原来的内容保存在 " +
-                      LogName(file.path) + ".orig");
+        log_->AddLine(ReportLine::Progress(LogName(file.path) + " 已被修改，本次生成的变化已与你的修改合并；原来的内容保存在 " +
+                                           LogName(file.path) + ".orig"));
         break;
     case FileStatus::Edited:
     case FileStatus::Conflict:
@@ -247,19 +247,21 @@ void RunPlan::Apply(const File& file, const std::string& bytes, const std::strin
             break;
         if (file.status == FileStatus::Conflict && !file.noBase) {
             TFileOperate::ReplaceFile(beside(".new"), merged, perms);
-            log_->AddLine("警告：" + LogName(file.path) +
-                          " 已被修改，本次生成的内容也有变化，两处修改在同样的几行上：文件保持不变，带冲突标记的合并结果"
-                          "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件");
+            log_->AddLine(ReportLine::Warning(
+                LogName(file.path) +
+                " 已被修改，本次生成的内容也有变化，两处修改在同样的几行上：文件保持不变，带冲突标记的合并结果"
+                "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件"));
             return;
         }
         TFileOperate::ReplaceFile(beside(".new"), bytes, perms);
         if (file.status == FileStatus::Conflict)
-            log_->AddLine("警告：" + LogName(file.path) +
-                          " 已被修改，本次生成的内容也有变化，但上次生成的内容已无从得到，不能合并：没有覆盖；新生成的内容"
-                          "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件");
+            log_->AddLine(ReportLine::Warning(
+                LogName(file.path) +
+                " 已被修改，本次生成的内容也有变化，但上次生成的内容已无从得到，不能合并：没有覆盖；新生成的内容"
+                "写在 " + LogName(file.path) + ".new；合并好之后再生成一次，在这之前网站不使用这个文件"));
         else
-            log_->AddLine("警告：" + LogName(file.path) + " 已被修改，没有覆盖；新生成的内容写在 " + LogName(file.path) +
-                          ".new");
+            log_->AddLine(ReportLine::Warning(LogName(file.path) + " 已被修改，没有覆盖；新生成的内容写在 " +
+                                              LogName(file.path) + ".new"));
         return;
     }
     if (options_.overwriteEdited &&
@@ -267,8 +269,8 @@ void RunPlan::Apply(const File& file, const std::string& bytes, const std::strin
         const std::string changed = file.status == FileStatus::Edited ? " 已被修改，" : " 已被修改，本次生成的内容也有变化，";
         TFileOperate::ReplaceFile(beside(".orig"), TFileOperate::ReadBytes(target));
         TFileOperate::ReplaceFile(target, bytes, perms);
-        log_->AddLine("警告：" + LogName(file.path) + changed + "已按选择覆盖；原来的内容保存在 " +
-                      LogName(file.path) + ".orig");
+        log_->AddLine(ReportLine::Warning(LogName(file.path) + changed + "已按选择覆盖；原来的内容保存在 " +
+                                          LogName(file.path) + ".orig"));
     }
     // The text this run generated: the base of the next merge.
     if (!file.copied)
@@ -304,7 +306,8 @@ void RunPlan::Finish(const std::string& tablePrefix) {
         files_.push_back({entry.path, FileStatus::Orphan, entry.sha256, entry.copied, {}});
         next.AddOrphan(entry);
         if (!options_.preview)
-            log_->AddLine("警告：" + LogName(entry.path) + " 已不再生成（它的类已删除或改名），保留未删；不需要时请手工删除");
+            log_->AddLine(ReportLine::Warning(LogName(entry.path) +
+                                              " 已不再生成（它的类已删除或改名），保留未删；不需要时请手工删除"));
     }
 
     if (options_.preview)
@@ -321,7 +324,7 @@ void RunPlan::Finish(const std::string& tablePrefix) {
     // Last, once every file is in place: a run that stops earlier leaves the
     // manifest of the run before, which names only what that run wrote.
     next.Save(site_);
-    log_->AddLine(LogName(Manifest::kRelativePath) + "清单生成完毕!");
+    log_->AddLine(ReportLine::Progress(LogName(Manifest::kRelativePath) + "清单生成完毕!"));
 }
 
 bool RunPlan::Unmerged(const File& file) const {
@@ -342,7 +345,7 @@ void RunPlan::WriteGitAttributes() {
     }
     if (!fs::exists(fs::symlink_status(file, ec)))
         TFileOperate::ReplaceFile(file, text);
-    log_->AddLine(LogName(".gitattributes") + "生成完毕!");
+    log_->AddLine(ReportLine::Progress(LogName(".gitattributes") + "生成完毕!"));
 }
 
 void RunPlan::WriteUnmerged() {

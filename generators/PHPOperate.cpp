@@ -75,7 +75,7 @@ void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const 
         }
         const std::string path = "projects/" + projectName_ + "/admin/" + lowerClassName_ + ".php";
         out_.Write(path, text);
-        progress_.AddLine(path + "生成完毕!");
+        progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
     }
 }
 

@@ -48,7 +48,7 @@ void TSiteModel::GenerateSiteModel(const std::string& tablePrefix, const TClassL
     const std::string text = BuildSiteModel(tablePrefix, classes);
     const std::string path = "projects/" + projectName_ + "/admin/include/site_model.php";
     out_.Write(path, text);
-    progress_.AddLine(path + "生成完毕!");
+    progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
 }
 
 std::string TSiteModel::BuildSiteModel(const std::string& tablePrefix, const TClassList& classes) const {

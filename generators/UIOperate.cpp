@@ -84,7 +84,7 @@ std::string TUIOperate::PagePath(const std::string& suffix) const {
 void TUIOperate::WritePage(const std::string& suffix, const std::string& text) {
     const std::string path = PagePath(suffix);
     out_.Write(path, text);
-    progress_.AddLine(path + "生成完毕!");
+    progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
 }
 
 // ---------------------------------------------------------------- menu page
@@ -112,7 +112,7 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
         FillTemplate(frame, {{"$topMenuString", topMenu.Text()}, {"$contentMenuString", contentMenu.Text()}});
 
     out_.Write("projects/" + projectName_ + "/admin/templates/admin/fream.tpl", page);
-    progress_.AddLine("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!");
+    progress_.AddLine(ReportLine::Progress("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!"));
 }
 
 // ------------------------------------------------------- shared page parts

@@ -133,7 +133,7 @@ void TMigration::Record(const std::string& line) {
 void TMigration::Apply(const TMigrationPlan& plan, ProgressSink& log) {
     const std::vector<std::string> statements = plan.Statements();
     if (statements.empty()) {
-        log.AddLine("数据库已与模型一致，没有需要执行的语句。");
+        log.AddLine(ReportLine::Progress("数据库已与模型一致，没有需要执行的语句。"));
         return;
     }
     MigrationLock lock(connection_);
@@ -148,7 +148,7 @@ void TMigration::Apply(const TMigrationPlan& plan, ProgressSink& log) {
     Record("# " + UtcNow() + " 数据库" + database + "：开始执行" + std::to_string(statements.size()) + "条语句");
     for (std::size_t i = 0; i < statements.size(); ++i) {
         const std::string number = std::to_string(i + 1) + "/" + std::to_string(statements.size());
-        log.AddLine("正在执行第" + number + "条：" + FirstLine(statements[i]));
+        log.AddLine(ReportLine::Progress("正在执行第" + number + "条：" + FirstLine(statements[i])));
         try {
             connection_.Execute(statements[i]);
         } catch (const Error& e) {
@@ -164,7 +164,7 @@ void TMigration::Apply(const TMigrationPlan& plan, ProgressSink& log) {
     // then the records it was paired with still explain it.
     if (plan.LeftOut() == 0)
         ModelHistory::Keep(site_, target_);
-    log.AddLine("数据库变更完毕：执行了" + std::to_string(statements.size()) + "条语句。");
+    log.AddLine(ReportLine::Progress("数据库变更完毕：执行了" + std::to_string(statements.size()) + "条语句。"));
 }
 
 } // namespace quorrel

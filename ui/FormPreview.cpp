@@ -40,9 +40,9 @@ constexpr int kStatusRole = Qt::UserRole + 1;
 // the thread has finished.
 class CollectingReporter : public RunReporter {
 public:
-    void AddLine(const std::string& line) override {
-        if (line.rfind("警告：", 0) == 0)
-            warnings.push_back(line);
+    void AddLine(const ReportLine& line) override {
+        if (line.severity == Severity::Warning)
+            warnings.push_back(line.Rendered());
     }
     void CheckFailed(int, const std::string& className, ModelCheck check) override {
         failure = ModelValidator::CheckFailedText(className, check);

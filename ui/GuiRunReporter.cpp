@@ -84,12 +84,14 @@ void GuiRunReporter::Detach() {
     taken_.notify_all();
 }
 
-void GuiRunReporter::AddLine(const std::string& line) { Queue({RunReport::Kind::Line, ToQ(line), 0, 0}); }
+void GuiRunReporter::AddLine(const ReportLine& line) {
+    Queue({RunReport::Kind::Line, line.severity, ToQ(line.Rendered()), 0, 0});
+}
 
 void GuiRunReporter::Progress(std::size_t done, std::size_t total, const std::string& file) {
     if (progressHook_)
         progressHook_(done);
-    Queue({RunReport::Kind::Progress, ToQ(file), done, total});
+    Queue({RunReport::Kind::Progress, Severity::Progress, ToQ(file), done, total});
 }
 
 void GuiRunReporter::CheckFailed(int classId, const std::string& className, ModelCheck check) {

@@ -15,12 +15,13 @@ namespace quorrel {
 
 class TFormMain;
 
-// One report of a run waiting for the GUI thread: a progress line, or the
-// count of files written with the last file's path.
+// One report of a run waiting for the GUI thread: a log line with its
+// severity, or the count of files written with the last file's path.
 struct RunReport {
     enum class Kind { Line, Progress };
     Kind kind = Kind::Line;
-    QString text;  // the line, or the file's path
+    Severity severity = Severity::Progress;  // of a line
+    QString text;  // the line as the log shows it (rendered), or the file's path
     std::size_t done = 0;
     std::size_t total = 0;
 };
@@ -37,7 +38,7 @@ public:
 
     explicit GuiRunReporter(TFormMain& form) : form_(form) {}
 
-    void AddLine(const std::string& line) override;
+    void AddLine(const ReportLine& line) override;
     void CheckFailed(int classId, const std::string& className, ModelCheck check) override;
     void Finished() override;
     void Failed(const std::string& message) override;

@@ -68,12 +68,6 @@ QString YesNo(int flag) { return flag == 1 ? QStringLiteral("是") : QStringLite
 QSettings WindowSettings() { return QSettings(QStringLiteral("quorrel"), QStringLiteral("quorrel")); }
 const char* const kGeometryKey = "MainWindow/geometry";
 
-// Lines of a run that begin so are warnings about the model.
-const QString& WarningPrefix() {
-    static const QString prefix = QStringLiteral("警告：");
-    return prefix;
-}
-
 } // namespace
 
 const char* const TFormMain::kCaption = "QuorrelPHP代码生成器2.0版【PHP+Smarty技术】";
@@ -701,31 +695,36 @@ void TFormMain::StartRun(int projectId, const QString& projectName, bool overwri
         [this] { RunEnded(); },
         // The run reports its own failures; anything else it throws ends it too.
         [this](const QString& message) {
-            RunLine(QStringLiteral("代码生成失败：") + message);
+            RunLine(Severity::Error, QStringLiteral("代码生成失败：") + message);
             RunEnded();
         });
 }
 
 // ---- Generation reports ----
 
-void TFormMain::RunLine(const QString& line) { AppendLogLines({line}); }
+void TFormMain::RunLine(Severity severity, const QString& text) {
+    AppendLogLines({{RunReport::Kind::Line, severity, ToQ(ReportLine{severity, ToStd(text)}.Rendered()), 0, 0}});
+}
 
-void TFormMain::AppendLogLines(const QStringList& lines) {
+void TFormMain::AppendLogLines(const std::vector<RunReport>& lines) {
     if (closing_)
         return;
     // Warnings stand out from the progress lines around them; the text
-    // itself stays as the run wrote it. Each stretch of lines of one kind is
-    // appended at once: the log lays itself out once per stretch, not once
-    // per line.
+    // itself stays as the run rendered it. Each stretch of lines of one kind
+    // is appended at once: the log lays itself out once per stretch, not
+    // once per line.
     QTextCharFormat warning;
     warning.setForeground(QColor(0xA0, 0x00, 0x00));
     warning.setFontWeight(QFont::Bold);
-    for (qsizetype start = 0; start < lines.size();) {
-        const bool isWarning = lines[start].startsWith(WarningPrefix());
-        qsizetype end = start + 1;
-        while (end < lines.size() && lines[end].startsWith(WarningPrefix()) == isWarning)
+    const auto isWarningAt = [&lines](std::size_t at) { return lines[at].severity == Severity::Warning; };
+    for (std::size_t start = 0; start < lines.size();) {
+        const bool isWarning = isWarningAt(start);
+        std::size_t end = start + 1;
+        while (end < lines.size() && isWarningAt(end) == isWarning)
             ++end;
-        const QStringList stretch = lines.mid(start, end - start);
+        QStringList stretch;
+        for (std::size_t i = start; i < end; ++i)
+            stretch << lines[i].text;
         if (isWarning) {
             runWarnings_ << stretch;
             Memo_State->setCurrentCharFormat(warning);
@@ -767,10 +766,10 @@ void TFormMain::FetchRunReports(std::size_t most) {
     bool more = false;
     const std::vector<RunReport> reports = reporter_->Take(most, more);
     const RunReport* progress = nullptr;
-    QStringList lines;
+    std::vector<RunReport> lines;
     for (const RunReport& report : reports) {
         if (report.kind == RunReport::Kind::Line)
-            lines << report.text;
+            lines.push_back(report);
         else
             progress = &report;
     }

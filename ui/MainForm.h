@@ -125,8 +125,9 @@ public:
     void Image1Click();
     void Timer1Timer();
 
-    // What a generation run reports, delivered on the GUI thread.
-    void RunLine(const QString& line);
+    // What a generation run reports, delivered on the GUI thread. A line is
+    // its text with its severity; the log shows it rendered, warnings in red.
+    void RunLine(Severity severity, const QString& text);
     void RunCheckFailed(int classId, const QString& className, ModelCheck check);
     void RunFinished();
     void RunFailed(const QString& message);
@@ -158,7 +159,9 @@ private:
     void RunEnded();
     // Starts the generation run of a project on the worker thread.
     void StartRun(int projectId, const QString& projectName, bool overwriteEdited);
-    void AppendLogLines(const QStringList& lines);
+    // Shows lines in the log (reports of Kind::Line), each stretch of
+    // warnings in red and kept for the box at the end of the run.
+    void AppendLogLines(const std::vector<RunReport>& lines);
     void ShowProgress(const RunReport& report);
     void ShowWaitingProgress();
     // The progress bar, the file's name and the stop button, shown during a run.

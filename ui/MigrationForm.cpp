@@ -52,10 +52,12 @@ namespace {
 class MainLogSink : public ProgressSink {
 public:
     explicit MainLogSink(TFormMain& form) : form_(form) {}
-    void AddLine(const std::string& line) override {
-        const QString text = ToQ(line);
+    void AddLine(const ReportLine& line) override {
+        const Severity severity = line.severity;
+        const QString text = ToQ(line.text);
         TFormMain* form = &form_;
-        QMetaObject::invokeMethod(form, [form, text] { form->RunLine(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(form, [form, severity, text] { form->RunLine(severity, text); },
+                                  Qt::QueuedConnection);
     }
 
 private:
@@ -257,8 +259,9 @@ void TMigrationForm::ApplyClick() {
     if (!form_.Boxes().Confirm(QStringLiteral("数据库变更提示"), question))
         return;
 
-    form_.RunLine(QStringLiteral("开始数据库变更：项目") + projectName_ + QStringLiteral("，数据库") +
-                  ToQ(plan.database) + QStringLiteral("，%1条语句").arg(statements));
+    form_.RunLine(Severity::Progress, QStringLiteral("开始数据库变更：项目") + projectName_ +
+                                          QStringLiteral("，数据库") + ToQ(plan.database) +
+                                          QStringLiteral("，%1条语句").arg(statements));
     std::shared_ptr<MigrationService> service = service_;
     TFormMain* form = &form_;
     Start(
@@ -282,7 +285,7 @@ void TMigrationForm::Applied() {
 void TMigrationForm::ApplyFailed(const QString& message) {
     // Some statements may have run: the next run starts from a new plan.
     planned_.reset();
-    form_.RunLine(QStringLiteral("数据库变更失败：") + message);
+    form_.RunLine(Severity::Error, QStringLiteral("数据库变更失败：") + message);
     Failed(message);
 }
 

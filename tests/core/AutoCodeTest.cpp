@@ -25,10 +25,11 @@ using test::WriteFile;
 
 class RecordingReporter : public RunReporter {
 public:
-    void AddLine(const std::string& line) override {
-        lines.push_back(line);
+    void AddLine(const ReportLine& line) override {
+        reported.push_back(line);
+        lines.push_back(line.Rendered());
         if (onLine)
-            onLine(line);
+            onLine(lines.back());
     }
     void CheckFailed(int classId, const std::string&, ModelCheck check) override { failedChecks.emplace_back(classId, check); }
     void Finished() override { ++finished; }
@@ -51,7 +52,8 @@ public:
     bool stopAsked = false;
     std::vector<std::size_t> stopped;
 
-    std::vector<std::string> lines;
+    std::vector<ReportLine> reported;  // as the run reported them
+    std::vector<std::string> lines;    // the same, as a log shows them
     std::vector<std::pair<int, ModelCheck>> failedChecks;
     int finished = 0;
     std::vector<std::string> failures;
@@ -371,8 +373,13 @@ TEST_F(GenerationRun, WarnsAboutNamesThatMakeASiteThatCannotRun) {
     auto run = Run();
     ASSERT_EQ(run.finished, 1);
     ASSERT_GE(run.lines.size(), 5u);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(run.lines[i].rfind("警告：", 0), 0u) << run.lines[i];
+        // The run reports a warning's text; only the rendering marks it.
+        EXPECT_EQ(run.reported[i].severity, Severity::Warning);
+        EXPECT_EQ(run.reported[i].text.rfind("类Order", 0), 0u) << run.reported[i].text;
+    }
+    EXPECT_EQ(run.reported[4].severity, Severity::Progress);
     EXPECT_NE(run.lines[0].find("Order"), std::string::npos);
     EXPECT_NE(run.lines[1].find("group"), std::string::npos);
     EXPECT_NE(run.lines[2].find("2fa"), std::string::npos);

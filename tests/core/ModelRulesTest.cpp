@@ -125,7 +125,7 @@ int StoreUnchecked(const json& document) {
 
 class RecordingReporter : public RunReporter {
 public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
+    void AddLine(const ReportLine& line) override { lines.push_back(line.Rendered()); }
     void CheckFailed(int, const std::string& className, ModelCheck) override { lines.push_back("check " + className); }
     void Finished() override { ++finished; }
     void Failed(const std::string& message) override { failures.push_back(message); }

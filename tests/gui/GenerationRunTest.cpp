@@ -12,7 +12,7 @@ class RecordingReporter : public RunReporter {
 public:
     QStringList lines;
     int finished = 0;
-    void AddLine(const std::string& line) override { lines << QString::fromStdString(line); }
+    void AddLine(const ReportLine& line) override { lines << QString::fromStdString(line.Rendered()); }
     void CheckFailed(int, const std::string&, ModelCheck) override {}
     void Finished() override { ++finished; }
     void Failed(const std::string&) override {}

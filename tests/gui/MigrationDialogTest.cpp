@@ -49,7 +49,7 @@ public:
                ProgressSink& log) override {
         Record(applies_, {settings, target, applied.allowDataLoss, applied.fingerprint, OnWorker()});
         for (const auto& line : applyLines)
-            log.AddLine(line);
+            log.AddLine(ReportLine::Progress(line));
         if (!applyFailure.empty())
             throw Error(applyFailure);
     }

@@ -34,7 +34,7 @@ public:
 
 class RecordingProgress : public ProgressSink {
 public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
+    void AddLine(const ReportLine& line) override { lines.push_back(line.Rendered()); }
     std::vector<std::string> lines;
 };
 
