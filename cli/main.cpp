@@ -9,6 +9,7 @@
 #include "generators/DataBaseSql.h"
 #include "model/DbHelper.h"
 #include "base/Error.h"
+#include "base/FileOperate.h"
 #include "base/Folders.h"
 #include "base/ProgramFolder.h"
 #include "model/ProjectDAO.h"
@@ -184,7 +185,8 @@ int Sql(const TFolders& folders, const std::string& project, const std::string& 
     const auto snapshot = TProjectSnapshot::Take(projectId);
     // Names go into the script as they are: a model that breaks a rule gets none.
     ModelValidator(*snapshot).CheckNamesAndTexts(prefix);
-    std::cout << TDataBaseSql(folders).BuildScript(*snapshot, prefix) << std::flush;
+    const std::string scriptTemplate = TFileOperate::ReadUtf8File(folders.Resource(TDataBaseSql::kTemplatePath));
+    std::cout << TDataBaseSql(scriptTemplate).BuildScript(*snapshot, prefix) << std::flush;
     return kOk;
 }
 

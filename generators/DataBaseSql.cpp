@@ -1,6 +1,5 @@
 #include "generators/DataBaseSql.h"
 
-#include "base/FileOperate.h"
 #include "generators/LineWriter.h"
 #include "generators/SchemaModel.h"
 #include "generators/TemplateFill.h"
@@ -30,7 +29,7 @@ std::string SqlCommentText(const std::string& comment) {
     return text;
 }
 
-TDataBaseSql::TDataBaseSql(TFolders folders) : folders_(std::move(folders)) {}
+TDataBaseSql::TDataBaseSql(std::string scriptTemplate) : scriptTemplate_(std::move(scriptTemplate)) {}
 
 std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const {
     TLineWriter tables({{"prefix", tablePrefix}});
@@ -65,9 +64,8 @@ std::string TDataBaseSql::BuildScript(const TProjectSnapshot& project, const std
         tables.Line();
     }
 
-    const std::string scriptTemplate = TFileOperate::ReadUtf8File(folders_.Resource("template/admin/mysql.sql"));
     const std::string statements = tables.Text() + foreignKeys.Text();
-    return FillTemplate(scriptTemplate, {{"$sqlString", statements}, {"$dbprefix", tablePrefix}});
+    return FillTemplate(scriptTemplate_, {{"$sqlString", statements}, {"$dbprefix", tablePrefix}});
 }
 
 } // namespace quorrel

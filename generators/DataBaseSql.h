@@ -1,5 +1,4 @@
 #pragma once
-#include "base/Folders.h"
 #include "model/ProjectSnapshot.h"
 
 #include <string>
@@ -11,10 +10,14 @@ std::string SqlCommentText(const std::string& comment);
 
 // Builds the MySQL script of a project: one CREATE TABLE per class with its
 // primary key, then one ALTER TABLE per reference member for its foreign
-// key, put into the script template (template/admin/mysql.sql).
+// key, put into the script template.
 class TDataBaseSql {
 public:
-    explicit TDataBaseSql(TFolders folders);
+    // The resource the script template is read from, below the resource folder.
+    static constexpr const char* kTemplatePath = "template/admin/mysql.sql";
+
+    // scriptTemplate: the text of the resource kTemplatePath.
+    explicit TDataBaseSql(std::string scriptTemplate);
 
     // The finished script. The template's "$sqlString" receives the tables,
     // then every "$dbprefix" of the result becomes the table prefix.
@@ -22,7 +25,7 @@ public:
     std::string BuildScript(const TProjectSnapshot& project, const std::string& tablePrefix) const;
 
 private:
-    TFolders folders_;
+    std::string scriptTemplate_;
 };
 
 } // namespace quorrel

@@ -1,5 +1,6 @@
 #include "ui/DataBaseSqlForm.h"
 
+#include "base/FileOperate.h"
 #include "model/ModelValidator.h"
 #include "generators/DataBaseSql.h"
 #include "ui/Convert.h"
@@ -41,7 +42,9 @@ void TDataBaseSqlForm::FormShow() {
         const auto project = TProjectSnapshot::Take(projectId_);
         // Names go into the script as they are: a model that breaks a rule gets none.
         ModelValidator(*project).CheckNamesAndTexts(ToStd(tablePrefix_));
-        std::string script = TDataBaseSql(folders_).BuildScript(*project, ToStd(tablePrefix_));
+        const std::string scriptTemplate =
+            TFileOperate::ReadUtf8File(folders_.Resource(TDataBaseSql::kTemplatePath));
+        std::string script = TDataBaseSql(scriptTemplate).BuildScript(*project, ToStd(tablePrefix_));
         // The memo holds lines; copied text gets the desktop's own line ends.
         Memo_Sql->setPlainText(ToQ(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } catch (const std::exception& e) {

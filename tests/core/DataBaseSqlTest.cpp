@@ -1,3 +1,4 @@
+#include "base/FileOperate.h"
 #include "generators/DataBaseSql.h"
 
 #include "base/Error.h"
@@ -39,7 +40,8 @@ protected:
         std::ofstream(home.path() / "template/admin/mysql.sql", std::ios::binary | std::ios::trunc) << text;
     }
     std::string Build(int projectId, const std::string& prefix) const {
-        return TDataBaseSql(home.path()).BuildScript(*TProjectSnapshot::Take(projectId), prefix);
+        const std::string scriptTemplate = TFileOperate::ReadUtf8File(home.path() / TDataBaseSql::kTemplatePath);
+        return TDataBaseSql(scriptTemplate).BuildScript(*TProjectSnapshot::Take(projectId), prefix);
     }
 };
 

@@ -2,6 +2,7 @@
 // current prefix, its script built when shown, and its failure.
 #include "tests/gui/GuiTestSupport.h"
 
+#include "base/FileOperate.h"
 #include "generators/DataBaseSql.h"
 #include "ui/DataBaseSqlForm.h"
 
@@ -26,7 +27,9 @@ TEST_F(ScriptDialog, ShowsTheScriptOfTheSelectedProjectWithTheCurrentPrefix) {
     boxes.inputAnswers = {QStringLiteral("cms_")};
     Trigger("N4");
 
-    const QString script = QString::fromStdString(TDataBaseSql(Home()).BuildScript(*TProjectSnapshot::Take(p), "cms_"));
+    const std::string scriptTemplate = TFileOperate::ReadUtf8File(TFolders(Home()).Resource(TDataBaseSql::kTemplatePath));
+    const QString script =
+        QString::fromStdString(TDataBaseSql(scriptTemplate).BuildScript(*TProjectSnapshot::Take(p), "cms_"));
     ASSERT_TRUE(script.contains(QStringLiteral("\r\n")));
     const QString expected = QString(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     ASSERT_TRUE(expected.contains(QStringLiteral("cms_article")));
