@@ -4,10 +4,10 @@
 
 namespace quorrel {
 
-DiskOutputTree::DiskOutputTree(std::filesystem::path root) : root_(std::move(root)) {}
+DiskOutputTree::DiskOutputTree(std::filesystem::path site) : site_(std::move(site)) {}
 
-void DiskOutputTree::Write(const std::string& relativePath, const std::string& text) {
-    const auto file = root_ / relativePath;
+void DiskOutputTree::Write(const std::string& sitePath, const std::string& text, const std::string& /*progressLine*/) {
+    const auto file = site_ / sitePath;
     TFileOperate::WriteTextFile(file.parent_path(), file, text);
 }
 

@@ -98,12 +98,18 @@ void TAutoCode::Run() {
     plan.Begin(folders_.Data(), projectName_, reporter_);
     RunProgress out(plan, reporter_, FileCount(*project));
     try {
-        // The description of the model the site's runtime reads comes right
-        // after the menu page.
-        TSiteModel siteModel(project, projectName_, out, reporter_);
-        TUIOperate(project, projectName_, folders_, out, reporter_)
-            .GenerateTemplates(tablePrefix_, classes, [&] { siteModel.GenerateSiteModel(tablePrefix_, classes); });
-        TPHPOperate(project, projectName_, out, reporter_).GenerateControllers(tablePrefix_, classes);
+        // The order of the files and of their progress lines: the menu page,
+        // the description of the model the site's runtime reads, the add,
+        // edit and list pages, the controllers, the resources. No page is
+        // written for a model whose references do not resolve.
+        const TUIOperate pages(project, TFileOperate::ReadTextFile(folders_.Resource(TUIOperate::kMenuFramePath)), out);
+        pages.CheckReferences(classes);
+        pages.GenerateMenuPage(classes);
+        TSiteModel(project, out).GenerateSiteModel(tablePrefix_, classes);
+        pages.GenerateAddPages(classes);
+        pages.GenerateEditPages(classes);
+        pages.GenerateListPages(classes);
+        TPHPOperate(project, out).GenerateControllers(classes);
         CopyResources(out);
     } catch (const RunProgress::Stopped&) {
         // No manifest: the last run's one still tells which files were its own.
@@ -143,7 +149,7 @@ void TAutoCode::CopyResources(RunProgress& progress) {
             layers.push_back(folders_.Resources() / resource); // reported as missing by the copy
         progress.Begin();
         plan_->CopyFolder(layers, folder, true);
-        progress.Done("projects/" + projectName_ + "/" + folder);
+        progress.Done(folder);
         reporter_.AddLine(ReportLine::Progress(logPrefix + folder + ending));
     }
     for (const auto& [file, ending] : kResourceFiles) {
@@ -153,7 +159,7 @@ void TAutoCode::CopyResources(RunProgress& progress) {
         progress.Begin();
         if (fs::is_regular_file(source, ec))
             plan_->CopyFile(source, file);
-        progress.Done("projects/" + projectName_ + "/" + file);
+        progress.Done(file);
         reporter_.AddLine(ReportLine::Progress(logPrefix + file + ending));
     }
     // The web server's access rules for the site's own folder ship with it

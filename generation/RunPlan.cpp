@@ -45,7 +45,7 @@ RunPlan::RunPlan(Options options) : options_(options) {}
 
 void RunPlan::Begin(const fs::path& home, const std::string& projectName, ProgressSink& log) {
     log_ = &log;
-    homePrefix_ = "projects/" + projectName + "/";
+    logPrefix_ = "projects/" + projectName + "/";
     site_ = home / "projects" / projectName;
     files_.clear();
     index_.clear();
@@ -61,17 +61,15 @@ void RunPlan::Begin(const fs::path& home, const std::string& projectName, Progre
                                         "），本次把与生成内容不同的文件都当作已修改的文件，不覆盖它们"));
 }
 
-std::string RunPlan::LogName(const std::string& path) const { return homePrefix_ + path; }
+std::string RunPlan::LogName(const std::string& path) const { return logPrefix_ + path; }
 
-void RunPlan::Write(const std::string& relativePath, const std::string& text) {
+void RunPlan::Write(const std::string& sitePath, const std::string& text) {
     if (log_ == nullptr)
-        throw Error("the run plan was not begun before " + relativePath);
-    if (relativePath.compare(0, homePrefix_.size(), homePrefix_) != 0)
-        throw Error("a generator wrote " + relativePath + ", outside the site " + homePrefix_);
+        throw Error("the run plan was not begun before " + sitePath);
     std::string bytes;
     bytes.reserve(text.size() + 3);
     bytes.append("\xEF\xBB\xBF").append(text);
-    Place(relativePath.substr(homePrefix_.size()), bytes, false, {}, false);
+    Place(sitePath, bytes, false, {}, false);
 }
 
 void RunPlan::CopyFolder(const std::vector<fs::path>& layers, const std::string& folderInSite, bool keepTop) {

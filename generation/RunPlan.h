@@ -1,5 +1,4 @@
 #pragma once
-#include "base/OutputTree.h"
 #include "base/ProgressSink.h"
 #include "generation/Manifest.h"
 
@@ -39,16 +38,16 @@ enum class FileStatus {
 const char* StatusName(FileStatus status);
 
 // The plan of one generation run, and the run's way of writing the site.
-// Generators write into it (it is their output tree) and the run copies the
-// resources through it, so the plan is made from exactly the bytes the run
-// writes. Each file is classified as it arrives; a preview stops there, a
+// The generators' files reach it through the run's output tree
+// (RunProgress) and the run copies the resources through it, so the plan is
+// made from exactly the bytes the run writes. Each file is classified as it arrives; a preview stops there, a
 // run writes new and updated files, leaves the same ones untouched (their
 // times too), writes the text of an edited file beside it as <file>.new (or,
 // when asked, overwrites it keeping the replaced text as <file>.orig), with
 // one warning line per such file. Finish lists the orphans and, in a run,
 // writes the manifest last. Every file is written under a temporary name and
 // renamed. Only the statuses and hashes are kept, not the texts.
-class RunPlan : public OutputTree {
+class RunPlan {
 public:
     struct Options {
         bool preview = false;          // classify only; write nothing
@@ -87,8 +86,8 @@ public:
     // the last run's manifest; a damaged one is reported in one warning line.
     void Begin(const std::filesystem::path& home, const std::string& projectName, ProgressSink& log);
 
-    // A generated file; the path is relative to home (projects/<project>/...).
-    void Write(const std::string& relativePath, const std::string& text) override;
+    // A generated file; the path is relative to the site.
+    void Write(const std::string& sitePath, const std::string& text);
     // The tree of resource folders copied, layer after layer, into the folder
     // of the site; with keepTop, files directly inside it that the site
     // already has stay as they are.
@@ -105,6 +104,9 @@ public:
     std::size_t Count(FileStatus status) const;
     // The site folder the paths are relative to.
     const std::filesystem::path& Site() const { return site_; }
+    // A path of the site, or a line that begins with one, as the progress
+    // log names it: projects/<project>/<path>.
+    std::string LogName(const std::string& path) const;
     // The last run's manifest as read by Begin.
     const Manifest& Previous() const { return previous_; }
     // The text the last run generated for a file (the base of a merge), when
@@ -124,14 +126,12 @@ private:
     bool Unmerged(const File& file) const;
     void WriteGitAttributes();
     void WriteUnmerged();
-    // The path as the progress log names it: projects/<project>/<path>.
-    std::string LogName(const std::string& path) const;
 
     Options options_;
     TextObserver observer_;
     ProgressSink* log_ = nullptr;
     std::filesystem::path site_;
-    std::string homePrefix_;  // "projects/<project>/"
+    std::string logPrefix_;  // "projects/<project>/"
     Manifest previous_;
     std::vector<File> files_;
     std::map<std::string, std::size_t> index_;  // path -> position in files_

@@ -2,13 +2,14 @@
 
 namespace quorrel {
 
-RunProgress::RunProgress(OutputTree& out, RunReporter& reporter, std::size_t total)
-    : out_(out), reporter_(reporter), total_(total) {}
+RunProgress::RunProgress(RunPlan& plan, RunReporter& reporter, std::size_t total)
+    : plan_(plan), reporter_(reporter), total_(total) {}
 
-void RunProgress::Write(const std::string& relativePath, const std::string& text) {
+void RunProgress::Write(const std::string& sitePath, const std::string& text, const std::string& progressLine) {
     Begin();
-    out_.Write(relativePath, text);
-    Done(relativePath);
+    plan_.Write(sitePath, text);
+    Done(sitePath);
+    reporter_.AddLine(ReportLine::Progress(plan_.LogName(progressLine)));
 }
 
 void RunProgress::Begin() const {
@@ -16,9 +17,9 @@ void RunProgress::Begin() const {
         throw Stopped{};
 }
 
-void RunProgress::Done(const std::string& relativePath) {
+void RunProgress::Done(const std::string& sitePath) {
     ++written_;
-    reporter_.Progress(written_, total_, relativePath);
+    reporter_.Progress(written_, total_, plan_.LogName(sitePath));
 }
 
 } // namespace quorrel

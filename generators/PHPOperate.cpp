@@ -53,42 +53,37 @@ void AddPictureDeletion(TLineWriter& w, const TMember& image, std::string_view i
 
 } // namespace
 
-TPHPOperate::TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
-                         ProgressSink& progress)
-    : project_(std::move(project)), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
+TPHPOperate::TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, OutputTree& out)
+    : project_(std::move(project)), out_(out) {}
 
-void TPHPOperate::SetCurrentClass(const TListEntry& entry) {
-    class_ = &project_->ClassById(entry.id);
-    className_ = class_->ClassName();
-    lowerClassName_ = LowerFirst(className_);
-    friendName_ = class_->FriendName();
-}
-
-void TPHPOperate::GenerateControllers(const std::string& /*tablePrefix*/, const TClassList& classes) {
+void TPHPOperate::GenerateControllers(const TClassList& classes) const {
     for (const TListEntry& entry : classes) {
-        SetCurrentClass(entry);
-        std::string text = BuildPrologue();
-        for (const std::string& block : {BuildShowAct(), BuildAddAct(), BuildAddOkAct(), BuildRemoveAct(),
-                                         BuildDelAllAct(), BuildEditAct(), BuildEditOkAct()}) {
-            text += block;
-            text += "\r\n";
-        }
-        const std::string path = "projects/" + projectName_ + "/admin/" + lowerClassName_ + ".php";
-        out_.Write(path, text);
-        progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        const std::string path = "admin/" + LowerFirst(cls.ClassName()) + ".php";
+        out_.Write(path, BuildController(cls), path + "生成完毕!");
     }
 }
 
-TLineWriter TPHPOperate::Writer() const {
+std::string TPHPOperate::BuildController(const TClassSnapshot& cls) const {
+    std::string text = BuildPrologue(cls);
+    for (const std::string& block : {BuildShowAct(cls), BuildAddAct(cls), BuildAddOkAct(cls), BuildRemoveAct(cls),
+                                     BuildDelAllAct(cls), BuildEditAct(cls), BuildEditOkAct(cls)}) {
+        text += block;
+        text += "\r\n";
+    }
+    return text;
+}
+
+TLineWriter TPHPOperate::Writer(const TClassSnapshot& cls) {
     // The friendly name enters a controller only escaped for where it lands.
-    return TLineWriter({{"lower", lowerClassName_},
-                        {"friendInComment", EscapePhpComment(friendName_)},
-                        {"friendInString", EscapePhpDoubleQuoted(friendName_)},
+    return TLineWriter({{"lower", LowerFirst(cls.ClassName())},
+                        {"friendInComment", EscapePhpComment(cls.FriendName())},
+                        {"friendInString", EscapePhpDoubleQuoted(cls.FriendName())},
                         {"hyphens", kHyphenLine}});
 }
 
-std::string TPHPOperate::BuildPrologue() const {
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildPrologue(const TClassSnapshot& cls) {
+    TLineWriter w = Writer(cls);
     w.Line("<?php");
     w.Line("/**");
     w.Line("* FILE_NAME : {lower}.php");
@@ -113,8 +108,8 @@ std::string TPHPOperate::BuildPrologue() const {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildShowAct() {
-    const std::string keyName = KeyMember().memberName;
+std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
+    const std::string keyName = RequireKeyMember(cls).memberName;
 
     // Each search member filters as text (string, date) or by a referenced key.
     struct TFilter {
@@ -122,14 +117,14 @@ std::string TPHPOperate::BuildShowAct() {
         std::optional<TReference> reference;
     };
     std::vector<TFilter> filters;
-    for (const TMember& member : class_->SearchMembers()) {
+    for (const TMember& member : cls.SearchMembers()) {
         std::optional<TReference> reference;
         if (!IsTextFilter(member.memberType))
-            reference = Resolve(member);
+            reference = Resolve(cls, member);
         filters.push_back({member, std::move(reference)});
     }
 
-    TLineWriter w = Writer();
+    TLineWriter w = Writer(cls);
     w.Set("key", keyName);
     const auto addFilterGroup = [&] {
         for (const TFilter& filter : filters) {
@@ -210,7 +205,7 @@ std::string TPHPOperate::BuildShowAct() {
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\twhile ($row = $DB->fetch_array($query))");
     w.Line("\t{");
-    for (const TMember& image : class_->ImageMembers()) {
+    for (const TMember& image : cls.ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
         w.Line("\t\tif (site_stored_picture($row['{member}'])) {");
@@ -222,7 +217,7 @@ std::string TPHPOperate::BuildShowAct() {
         w.Line("\t\t\t$row['{member}'] = $web_url.\"/attachments/picture/NoImage.jpg\";");
         w.Line("\t\t}");
     }
-    for (const TReference& ref : ReferenceMembers()) {
+    for (const TReference& ref : ReferenceMembers(cls)) {
         const std::string& memberName = ref.member.memberName;
         w.Set("member", memberName);
         const std::string& lowerTypeName = ref.lowerTypeName;
@@ -256,14 +251,14 @@ std::string TPHPOperate::BuildShowAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildAddAct() {
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildAddAct(const TClassSnapshot& cls) const {
+    TLineWriter w = Writer(cls);
     w.Line("{hyphens}");
     w.Line("//-- 添加{friendInComment}");
     w.Line("{hyphens}");
     w.Line("if ($_REQUEST['act'] == 'add')");
     w.Line("{");
-    for (const TReference& ref : ReferenceMembers()) {
+    for (const TReference& ref : ReferenceMembers(cls)) {
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
         w.Line("\t$sql = \"SELECT {refKeyName},{refDisplayName} FROM {$dbprefix}{type}\";", {{"refKeyName", ref.refKeyName}, {"refDisplayName", ref.refDisplayName}});
@@ -280,8 +275,8 @@ std::string TPHPOperate::BuildAddAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildAddOkAct() {
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildAddOkAct(const TClassSnapshot& cls) const {
+    TLineWriter w = Writer(cls);
     w.Line("{hyphens}");
     w.Line("//-- 提交添加{friendInComment}信息");
     w.Line("{hyphens}");
@@ -292,7 +287,7 @@ std::string TPHPOperate::BuildAddOkAct() {
     w.Line("\t$coverpic = array();");
     w.Line("\t${lower} = $_REQUEST['{lower}'];");
     w.Line("\t$sql = $query = $sercontent = '';");
-    for (const TMember& image : class_->ImageMembers()) {
+    for (const TMember& image : cls.ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
         w.Line("\t$sercoverpic_{member} = '';");
@@ -330,7 +325,7 @@ std::string TPHPOperate::BuildAddOkAct() {
 
     // Column list and values follow the same row order; the last member
     // closes the list instead of adding a comma.
-    const std::vector<TMember>& members = class_->Members();
+    const std::vector<TMember>& members = cls.Members();
     std::string columns;
     for (std::size_t i = 0; i < members.size(); ++i)
         columns += (i ? "," : "") + members[i].memberName;
@@ -353,9 +348,9 @@ std::string TPHPOperate::BuildAddOkAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildRemoveAct() {
-    const std::string keyName = KeyMember().memberName;
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildRemoveAct(const TClassSnapshot& cls) const {
+    const std::string keyName = RequireKeyMember(cls).memberName;
+    TLineWriter w = Writer(cls);
     w.Set("key", keyName);
     w.Line("{hyphens}");
     w.Line("//-- 删除{friendInComment}");
@@ -367,7 +362,7 @@ std::string TPHPOperate::BuildRemoveAct() {
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\t$row = $DB->fetch_array($query);");
-    for (const TMember& image : class_->ImageMembers())
+    for (const TMember& image : cls.ImageMembers())
         AddPictureDeletion(w, image, "\t", "  \t", " ");
     w.Line("\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
     w.Line("\t$query = $DB->query($sql); ");
@@ -381,9 +376,9 @@ std::string TPHPOperate::BuildRemoveAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildDelAllAct() {
-    const std::string keyName = KeyMember().memberName;
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildDelAllAct(const TClassSnapshot& cls) const {
+    const std::string keyName = RequireKeyMember(cls).memberName;
+    TLineWriter w = Writer(cls);
     w.Set("key", keyName);
     w.Line("{hyphens}");
     w.Line("//-- 批量删除{friendInComment}");
@@ -400,7 +395,7 @@ std::string TPHPOperate::BuildDelAllAct() {
     w.Line("\t\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
     w.Line("\t\t$query = $DB->query($sql);");
     w.Line("\t\t$row = $DB->fetch_array($query); ");
-    for (const TMember& image : class_->ImageMembers())
+    for (const TMember& image : cls.ImageMembers())
         AddPictureDeletion(w, image, "\t\t", "\t", "");
     w.Line("\t\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
     w.Line("\t\t$query = $DB->query($sql);");
@@ -416,10 +411,10 @@ std::string TPHPOperate::BuildDelAllAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildEditAct() {
-    const std::string keyName = KeyMember().memberName;
-    const std::vector<TReference> references = ReferenceMembers();
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildEditAct(const TClassSnapshot& cls) const {
+    const std::string keyName = RequireKeyMember(cls).memberName;
+    const std::vector<TReference> references = ReferenceMembers(cls);
+    TLineWriter w = Writer(cls);
     w.Set("key", keyName);
     w.Line("{hyphens}");
     w.Line("//-- 编辑{friendInComment}");
@@ -443,7 +438,7 @@ std::string TPHPOperate::BuildEditAct() {
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '${key}'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\t$row= $DB->fetch_array($query);");
-    for (const TMember& image : class_->ImageMembers()) {
+    for (const TMember& image : cls.ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
         w.Line("\t/*--  反序列化  --*/");
@@ -470,9 +465,9 @@ std::string TPHPOperate::BuildEditAct() {
     return w.Take();
 }
 
-std::string TPHPOperate::BuildEditOkAct() {
-    const std::string keyName = KeyMember().memberName;
-    TLineWriter w = Writer();
+std::string TPHPOperate::BuildEditOkAct(const TClassSnapshot& cls) const {
+    const std::string keyName = RequireKeyMember(cls).memberName;
+    TLineWriter w = Writer(cls);
     w.Set("key", keyName);
     w.Line("{hyphens}");
     w.Line("//-- 确定编辑{friendInComment}信息");
@@ -487,7 +482,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     w.Line("\twhile ($row = $DB->fetch_array($query)) {");
     w.Line("\t\t$oldrow = $row;");
     w.Line("\t}");
-    for (const TMember& image : class_->ImageMembers()) {
+    for (const TMember& image : cls.ImageMembers()) {
         const std::string& memberName = image.memberName;
         w.Set("member", memberName);
         w.Line("\tif(site_stored_picture($oldrow['{member}']))");
@@ -536,7 +531,7 @@ std::string TPHPOperate::BuildEditOkAct() {
     w.Line("\t/*--  更新{friendInComment}基本信息表  --*/");
     w.Line("\t$sql = \"UPDATE {$dbprefix}{lower} SET \";");
     // Every plain column but the last is followed by a comma.
-    const TMemberRefs plain = class_->PlainNonKeyMembers();
+    const TMemberRefs plain = cls.PlainNonKeyMembers();
     for (std::size_t i = 0; i < plain.size(); ++i) {
         const std::string& memberName = plain[i].get().memberName;
         w.Set("member", memberName);
@@ -554,20 +549,16 @@ std::string TPHPOperate::BuildEditOkAct() {
     return w.Take();
 }
 
-TMember TPHPOperate::KeyMember() const {
-    return RequireKeyMember(*class_);
-}
-
-TPHPOperate::TReference TPHPOperate::Resolve(const TMember& member) const {
-    const TReferencedClass referenced = ResolveReference(*project_, className_, member);
+TPHPOperate::TReference TPHPOperate::Resolve(const TClassSnapshot& cls, const TMember& member) const {
+    const TReferencedClass referenced = ResolveReference(*project_, cls.ClassName(), member);
     return {member, referenced.lowerTypeName, referenced.keyMember.memberName, referenced.displayMember.memberName,
             referenced.keyMember.memberIsInteger == 1};
 }
 
-std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers() const {
+std::vector<TPHPOperate::TReference> TPHPOperate::ReferenceMembers(const TClassSnapshot& cls) const {
     std::vector<TReference> references;
-    for (const TMember& member : class_->ReferenceMembers())
-        references.push_back(Resolve(member));
+    for (const TMember& member : cls.ReferenceMembers())
+        references.push_back(Resolve(cls, member));
     return references;
 }
 

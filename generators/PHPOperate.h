@@ -1,6 +1,5 @@
 #pragma once
 #include "base/OutputTree.h"
-#include "base/ProgressSink.h"
 #include "generators/LineWriter.h"
 #include "model/ListEntry.h"
 #include "model/Member.h"
@@ -14,31 +13,30 @@
 namespace quorrel {
 
 // Writes one PHP administration controller per class of a project: a file
-// admin/<lowerClassName>.php serving the acts show, add, addok, remove,
-// delall, edit and editok of the class's table.
+// admin/<lowerClassName>.php of the site serving the acts show, add, addok,
+// remove, delall, edit and editok of the class's table. The controllers take
+// the table prefix ($dbprefix) from the site at run time.
 class TPHPOperate {
 public:
-    // Reads the model only from the snapshot; the project name names the site.
-    TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
-                ProgressSink& progress);
+    // Reads the model only from the snapshot.
+    TPHPOperate(std::shared_ptr<const TProjectSnapshot> project, OutputTree& out);
 
-    // One controller per class of the list (classes of the snapshot), in list order; each file is written as soon
-    // as its text is complete. The table prefix is accepted and not used:
-    // the controllers take $dbprefix from the site at run time.
-    void GenerateControllers(const std::string& tablePrefix, const TClassList& classes);
+    // One controller per class of the list (classes of the snapshot), in
+    // list order; each file is written as soon as its text is complete.
+    void GenerateControllers(const TClassList& classes) const;
 
-    // Makes the class the current one for the act builders.
-    void SetCurrentClass(const TListEntry& entry);
+    // The whole controller of a class of the snapshot.
+    std::string BuildController(const TClassSnapshot& cls) const;
 
-    // The act blocks of the current class, each ending with its closing "}"
-    // line. Each builder picks the members it needs itself.
-    std::string BuildShowAct();
-    std::string BuildAddAct();
-    std::string BuildAddOkAct();
-    std::string BuildRemoveAct();
-    std::string BuildDelAllAct();
-    std::string BuildEditAct();
-    std::string BuildEditOkAct();
+    // The act blocks of a class of the snapshot, each ending with its
+    // closing "}" line. Each builder picks the members it needs itself.
+    std::string BuildShowAct(const TClassSnapshot& cls) const;
+    std::string BuildAddAct(const TClassSnapshot& cls) const;
+    std::string BuildAddOkAct(const TClassSnapshot& cls) const;
+    std::string BuildRemoveAct(const TClassSnapshot& cls) const;
+    std::string BuildDelAllAct(const TClassSnapshot& cls) const;
+    std::string BuildEditAct(const TClassSnapshot& cls) const;
+    std::string BuildEditOkAct(const TClassSnapshot& cls) const;
 
 private:
     // A reference member with what the controllers need of the class it names.
@@ -50,24 +48,17 @@ private:
         bool refKeyIsInteger = false;
     };
 
-    // A writer with the values of the current class: {lower}, the friendly
-    // name escaped for a PHP comment {friendInComment} and for a PHP
+    // A writer with the values of the class: {lower}, the friendly name
+    // escaped for a PHP comment {friendInComment} and for a PHP
     // double-quoted string {friendInString}, and the comment frame {hyphens}.
-    TLineWriter Writer() const;
-    std::string BuildPrologue() const;
+    static TLineWriter Writer(const TClassSnapshot& cls);
+    static std::string BuildPrologue(const TClassSnapshot& cls);
 
-    TMember KeyMember() const;
-    TReference Resolve(const TMember& member) const;
-    std::vector<TReference> ReferenceMembers() const;
+    TReference Resolve(const TClassSnapshot& cls, const TMember& member) const;
+    std::vector<TReference> ReferenceMembers(const TClassSnapshot& cls) const;
 
-    std::string friendName_;
-    std::string className_;
-    std::string lowerClassName_;
     std::shared_ptr<const TProjectSnapshot> project_;
-    const TClassSnapshot* class_ = nullptr;
-    std::string projectName_;
     OutputTree& out_;
-    ProgressSink& progress_;
 };
 
 } // namespace quorrel

@@ -40,15 +40,12 @@ const char* Flag(bool value) {
 
 } // namespace
 
-TSiteModel::TSiteModel(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
-                       ProgressSink& progress)
-    : project_(std::move(project)), projectName_(std::move(projectName)), out_(out), progress_(progress) {}
+TSiteModel::TSiteModel(std::shared_ptr<const TProjectSnapshot> project, OutputTree& out)
+    : project_(std::move(project)), out_(out) {}
 
-void TSiteModel::GenerateSiteModel(const std::string& tablePrefix, const TClassList& classes) {
-    const std::string text = BuildSiteModel(tablePrefix, classes);
-    const std::string path = "projects/" + projectName_ + "/admin/include/site_model.php";
-    out_.Write(path, text);
-    progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
+void TSiteModel::GenerateSiteModel(const std::string& tablePrefix, const TClassList& classes) const {
+    const std::string path = "admin/include/site_model.php";
+    out_.Write(path, BuildSiteModel(tablePrefix, classes), path + "生成完毕!");
 }
 
 std::string TSiteModel::BuildSiteModel(const std::string& tablePrefix, const TClassList& classes) const {

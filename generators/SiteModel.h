@@ -1,6 +1,5 @@
 #pragma once
 #include "base/OutputTree.h"
-#include "base/ProgressSink.h"
 #include "model/ListEntry.h"
 #include "model/ProjectSnapshot.h"
 
@@ -16,13 +15,12 @@ namespace quorrel {
 // the generated pages. Every model text in it is a single-quoted PHP string.
 class TSiteModel {
 public:
-    // Reads the model only from the snapshot; the project name names the site.
-    TSiteModel(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, OutputTree& out,
-               ProgressSink& progress);
+    // Reads the model only from the snapshot.
+    TSiteModel(std::shared_ptr<const TProjectSnapshot> project, OutputTree& out);
 
-    // Writes the description of the listed classes, in list order, and adds
-    // its progress line. The table prefix is the one of the MySQL script.
-    void GenerateSiteModel(const std::string& tablePrefix, const TClassList& classes);
+    // Writes the description of the listed classes, in list order, with its
+    // progress line. The table prefix is the one of the MySQL script.
+    void GenerateSiteModel(const std::string& tablePrefix, const TClassList& classes) const;
 
     // The text of the description. Raises quorrel::Error for a class
     // without a key or display member.
@@ -30,9 +28,7 @@ public:
 
 private:
     std::shared_ptr<const TProjectSnapshot> project_;
-    std::string projectName_;
     OutputTree& out_;
-    ProgressSink& progress_;
 };
 
 } // namespace quorrel

@@ -1,6 +1,5 @@
 #include "generators/UIOperate.h"
 
-#include "base/FileOperate.h"
 #include "generators/LineWriter.h"
 #include "model/ModelLookup.h"
 #include "model/Names.h"
@@ -27,77 +26,59 @@ const char* const kDocType =
 
 } // namespace
 
-TUIOperate::TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string projectName, TFolders folders,
-                       OutputTree& out, ProgressSink& progress)
-    : project_(std::move(project)), projectName_(std::move(projectName)), folders_(std::move(folders)), out_(out),
-      progress_(progress) {}
+TUIOperate::TUIOperate(std::shared_ptr<const TProjectSnapshot> project, std::string menuFrame, OutputTree& out)
+    : project_(std::move(project)), menuFrame_(std::move(menuFrame)), out_(out) {}
 
-void TUIOperate::GenerateTemplates(const std::string& tablePrefix, const TClassList& classes,
-                                   const std::function<void()>& afterMenuPage) {
+void TUIOperate::GenerateTemplates(const TClassList& classes) const {
     CheckReferences(classes);
     GenerateMenuPage(classes);
-    if (afterMenuPage)
-        afterMenuPage();
-    GenerateAddPages(tablePrefix, classes);
-    GenerateEditPages(tablePrefix, classes);
-    GenerateListPages(tablePrefix, classes);
+    GenerateAddPages(classes);
+    GenerateEditPages(classes);
+    GenerateListPages(classes);
 }
 
-void TUIOperate::CheckReferences(const TClassList& classes) {
+void TUIOperate::CheckReferences(const TClassList& classes) const {
     for (const auto& entry : classes) {
-        SetCurrentClass(entry);
-        LookUpKeyMember();
-        for (const TMember& member : class_->SearchMembers())
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        RequireKeyMember(cls);
+        for (const TMember& member : cls.SearchMembers())
             if (!IsTextFilter(member.memberType))
-                LookUpReference(member);
-        for (const TMember& member : class_->NonKeyMembers())
+                LookUpReference(cls, member);
+        for (const TMember& member : cls.NonKeyMembers())
             if (IsReference(member.memberType))
-                LookUpReference(member);
+                LookUpReference(cls, member);
     }
 }
 
-void TUIOperate::SetCurrentClass(const TListEntry& entry) {
-    class_ = &project_->ClassById(entry.id);
-    className_ = class_->ClassName();
-    lowerClassName_ = LowerFirst(className_);
-    friendName_ = class_->FriendName();
-}
-
-TLineWriter TUIOperate::Writer() const {
+TLineWriter TUIOperate::Writer(const TClassSnapshot& cls) {
     // The friendly name enters a page only escaped for HTML.
-    return TLineWriter({{"lower", lowerClassName_}, {"friendHtml", EscapeHtml(friendName_)}, {"docType", kDocType},
+    return TLineWriter({{"lower", LowerFirst(cls.ClassName())},
+                        {"friendHtml", EscapeHtml(cls.FriendName())},
+                        {"docType", kDocType},
                         {"searchIndent", kSearchIndent}});
 }
 
-TMember TUIOperate::LookUpKeyMember() const {
-    return RequireKeyMember(*class_);
+TReferencedClass TUIOperate::LookUpReference(const TClassSnapshot& cls, const TMember& member) const {
+    return ResolveReference(*project_, cls.ClassName(), member);
 }
 
-TReferencedClass TUIOperate::LookUpReference(const TMember& member) const {
-    return ResolveReference(*project_, className_, member);
-}
-
-std::string TUIOperate::PagePath(const std::string& suffix) const {
-    return "projects/" + projectName_ + "/admin/templates/admin/" + lowerClassName_ + suffix;
-}
-
-void TUIOperate::WritePage(const std::string& suffix, const std::string& text) {
-    const std::string path = PagePath(suffix);
-    out_.Write(path, text);
-    progress_.AddLine(ReportLine::Progress(path + "生成完毕!"));
+void TUIOperate::WritePage(const TClassSnapshot& cls, const std::string& suffix, const std::string& text) const {
+    const std::string path = "admin/templates/admin/" + LowerFirst(cls.ClassName()) + suffix;
+    out_.Write(path, text, path + "生成完毕!");
 }
 
 // ---------------------------------------------------------------- menu page
 
-void TUIOperate::GenerateMenuPage(const TClassList& classes) {
+void TUIOperate::GenerateMenuPage(const TClassList& classes) const {
     TLineWriter topMenu;
     TLineWriter contentMenu;
     for (const auto& entry : classes) {
-        SetCurrentClass(entry);
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
         // The friendly name is the link's text and a script string in its onClick.
-        const std::string friendHtml = EscapeHtml(friendName_);
-        const std::string friendJs = EscapeJsInHtmlAttribute(friendName_);
-        const TLineWriter::Values values = {{"lower", lowerClassName_}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
+        const std::string friendHtml = EscapeHtml(cls.FriendName());
+        const std::string friendJs = EscapeJsInHtmlAttribute(cls.FriendName());
+        const TLineWriter::Values values = {
+            {"lower", LowerFirst(cls.ClassName())}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
         topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li>", values);
 
         contentMenu.Line("        <ul id=\"menu_{lower}\" style=\"display: none;\">", values);
@@ -107,12 +88,10 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
         contentMenu.Line();
     }
 
-    const std::string frame = TFileOperate::ReadTextFile(folders_.Resource("template/admin/templates/admin/fream.tpl"));
     const std::string page =
-        FillTemplate(frame, {{"$topMenuString", topMenu.Text()}, {"$contentMenuString", contentMenu.Text()}});
-
-    out_.Write("projects/" + projectName_ + "/admin/templates/admin/fream.tpl", page);
-    progress_.AddLine(ReportLine::Progress("projects/" + projectName_ + "/admin/templates/fream.tpl菜单页生成完毕!"));
+        FillTemplate(menuFrame_, {{"$topMenuString", topMenu.Text()}, {"$contentMenuString", contentMenu.Text()}});
+    // Its progress line names it admin/templates/fream.tpl, as it always has.
+    out_.Write("admin/templates/admin/fream.tpl", page, "admin/templates/fream.tpl菜单页生成完毕!");
 }
 
 // ------------------------------------------------------- shared page parts
@@ -205,7 +184,8 @@ void TUIOperate::WriteFormEnd(TLineWriter& w) {
     w.Line("</html>");
 }
 
-void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormInput input) const {
+void TUIOperate::WriteFormRow(TLineWriter& w, const TClassSnapshot& cls, const TMember& m, Page page,
+                              FormInput input) const {
     const bool add = page == Page::Add;
     w.Set("member", m.memberName);
     w.Set("commentHtml", EscapeHtml(m.memberComment));
@@ -246,7 +226,7 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormI
     case FormInput::Choice: {
         // A drop-down of the records of the referenced class; the edit page
         // selects the record's own.
-        const TReferencedClass ref = LookUpReference(m);
+        const TReferencedClass ref = LookUpReference(cls, m);
         w.Set("list", ref.lowerTypeName);
         w.Set("refKey", ref.keyMember.memberName);
         w.Set("refDisplay", ref.displayMember.memberName);
@@ -274,16 +254,16 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TMember& m, Page page, FormI
 
 // ---------------------------------------------------------------- add pages
 
-void TUIOperate::GenerateAddPages(const std::string& /*tablePrefix*/, const TClassList& classes) {
+void TUIOperate::GenerateAddPages(const TClassList& classes) const {
     for (const auto& entry : classes) {
-        SetCurrentClass(entry);
-        WritePage("_add.html", BuildAddPage());
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        WritePage(cls, "_add.html", BuildAddPage(cls));
     }
 }
 
-std::string TUIOperate::BuildAddPage() const {
-    const TMember key = LookUpKeyMember();
-    TLineWriter w = Writer();
+std::string TUIOperate::BuildAddPage(const TClassSnapshot& cls) const {
+    const TMember key = RequireKeyMember(cls);
+    TLineWriter w = Writer(cls);
     WritePageHead(w, Page::Add);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=addok\" method=\"post\" name=\"form\" enctype=\"multipart/form-data\">");
     w.Line("    <table class=\"tb tb2\">");
@@ -291,9 +271,9 @@ std::string TUIOperate::BuildAddPage() const {
 
     // An integer key is numbered by the database; any other key is typed in.
     if (key.memberIsInteger == 0)
-        WriteFormRow(w, key, Page::Add, FormInput::Text);
-    for (const TMember& m : class_->NonKeyMembers())
-        WriteFormRow(w, m, Page::Add, InputOf(m));
+        WriteFormRow(w, cls, key, Page::Add, FormInput::Text);
+    for (const TMember& m : cls.NonKeyMembers())
+        WriteFormRow(w, cls, m, Page::Add, InputOf(m));
 
     w.Line("        <tr>");
     w.Line("             <td class=\"td27\"> </td>");
@@ -308,23 +288,23 @@ std::string TUIOperate::BuildAddPage() const {
 
 // --------------------------------------------------------------- edit pages
 
-void TUIOperate::GenerateEditPages(const std::string& /*tablePrefix*/, const TClassList& classes) {
+void TUIOperate::GenerateEditPages(const TClassList& classes) const {
     for (const auto& entry : classes) {
-        SetCurrentClass(entry);
-        WritePage("_edit.html", BuildEditPage());
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        WritePage(cls, "_edit.html", BuildEditPage(cls));
     }
 }
 
-std::string TUIOperate::BuildEditPage() const {
-    const TMember key = LookUpKeyMember();
-    TLineWriter w = Writer();
+std::string TUIOperate::BuildEditPage(const TClassSnapshot& cls) const {
+    const TMember key = RequireKeyMember(cls);
+    TLineWriter w = Writer(cls);
     WritePageHead(w, Page::Edit);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=editok\" method=\"post\" name=\"form\" > ");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody>");
-    WriteFormRow(w, key, Page::Edit, FormInput::ReadOnlyKey);
-    for (const TMember& m : class_->NonKeyMembers())
-        WriteFormRow(w, m, Page::Edit, InputOf(m));
+    WriteFormRow(w, cls, key, Page::Edit, FormInput::ReadOnlyKey);
+    for (const TMember& m : cls.NonKeyMembers())
+        WriteFormRow(w, cls, m, Page::Edit, InputOf(m));
 
     w.Line("        <tr>");
     w.Line("             <td class=\"td27\"> </td>");
@@ -338,15 +318,15 @@ std::string TUIOperate::BuildEditPage() const {
 
 // --------------------------------------------------------------- list pages
 
-void TUIOperate::GenerateListPages(const std::string& /*tablePrefix*/, const TClassList& classes) {
+void TUIOperate::GenerateListPages(const TClassList& classes) const {
     for (const auto& entry : classes) {
-        SetCurrentClass(entry);
-        WritePage(".html", BuildListPage());
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        WritePage(cls, ".html", BuildListPage(cls));
     }
 }
 
-std::string TUIOperate::BuildListPage() const {
-    TLineWriter w = Writer();
+std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
+    TLineWriter w = Writer(cls);
     WritePageHead(w, Page::List);
     w.Line("  <table id=\"tips\" class=\"tb tb2\">");
     w.Line("    <tbody>");
@@ -368,7 +348,7 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("        <tr class=\"noborder\">");
     w.Line("          <td class=\"vtop rowform\"  style='vertical-align:middle;'>");
 
-    for (const TMember& m : class_->SearchMembers()) {
+    for (const TMember& m : cls.SearchMembers()) {
         const std::string& name = m.memberName;
         w.Set("member", name);
         w.Set("commentHtml", EscapeHtml(m.memberComment));
@@ -377,7 +357,7 @@ std::string TUIOperate::BuildListPage() const {
         } else if (m.memberType == kTypeDate) {
             w.Line("{searchIndent}{commentHtml}: <input type=\"text\" value=\"<{${member}}>\" style=\"width:80px\" name=\"{member}\" onclick=\"setDay(this);\" />");
         } else {
-            const TReferencedClass ref = LookUpReference(m);
+            const TReferencedClass ref = LookUpReference(cls, m);
             const std::string& list = ref.lowerTypeName;
             w.Set("list", list);
             const std::string& refKey = ref.keyMember.memberName;
@@ -396,7 +376,7 @@ std::string TUIOperate::BuildListPage() const {
         }
     }
 
-    const TMember key = LookUpKeyMember();
+    const TMember key = RequireKeyMember(cls);
     w.Line("            <input type=\"submit\" value=\"查询\" /> ");
     w.Line("          </td> ");
     w.Line("        </tr>");
@@ -410,7 +390,7 @@ std::string TUIOperate::BuildListPage() const {
     w.Line("        <tr class=\"header\">");
     w.Line("          <th/>");
 
-    const TMemberRefs columns = class_->ListMembers();
+    const TMemberRefs columns = cls.ListMembers();
     for (const TMember& m : columns)
         w.Line("          <th>{commentHtml}</th>", {{"commentHtml", EscapeHtml(m.memberComment)}});
 

@@ -4,6 +4,7 @@
 #include "generators/ProductInfo.h"
 #include "base/Error.h"
 #include "tests/support/PhpModels.h"
+#include "tests/support/SnapshotBuilder.h"
 #include "tests/support/TempModel.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,12 @@ namespace quorrel {
 namespace {
 
 using test::ExpectErrorNaming;
+using test::Field;
 using test::MemoryOutputTree;
-using test::ModelBuilder;
-using test::RecordingProgress;
+using test::SnapshotBuilder;
 using test::TempModel;
 
-const std::string kAdmin = "projects/shop/admin/";
+const std::string kAdmin = "admin/";
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -43,9 +44,9 @@ protected:
     TempModel model;
     int projectId = test::BuildShopModel();
     TClassList classes = TClassDAO().GetClassList(projectId);
+    std::shared_ptr<const TProjectSnapshot> project = TProjectSnapshot::Take(projectId);
     MemoryOutputTree out;
-    RecordingProgress progress;
-    TPHPOperate generator{TProjectSnapshot::Take(projectId), "shop", out, progress};
+    TPHPOperate generator{project, out};
 
     TListEntry Entry(const std::string& className) const {
         for (const TListEntry& entry : classes)
@@ -54,17 +55,17 @@ protected:
         ADD_FAILURE() << "no class " << className;
         return {};
     }
+    const TClassSnapshot& Class(const std::string& className) const { return project->ClassById(Entry(className).id); }
 };
 
 // Generates every controller of a project and compares each file with the
 // golden file of the same name in goldenFolder; no golden may be left over.
-void ExpectControllersMatchGoldens(int projectId, const std::string& projectName, const std::string& goldenFolder) {
+void ExpectControllersMatchGoldens(int projectId, const std::string& goldenFolder) {
     MemoryOutputTree out;
-    RecordingProgress progress;
     const TClassList classes = TClassDAO().GetClassList(projectId);
-    TPHPOperate(TProjectSnapshot::Take(projectId), projectName, out, progress).GenerateControllers("php_", classes);
+    TPHPOperate(TProjectSnapshot::Take(projectId), out).GenerateControllers(classes);
 
-    const std::string admin = "projects/" + projectName + "/admin/";
+    const std::string admin = "admin/";
     std::set<std::string> written;
     for (const auto& [path, text] : out.files) {
         ASSERT_EQ(path.rfind(admin, 0), 0u) << path;
@@ -81,20 +82,21 @@ void ExpectControllersMatchGoldens(int projectId, const std::string& projectName
 }
 
 TEST_F(Controllers, EveryControllerMatchesItsGoldenFile) {
-    ExpectControllersMatchGoldens(projectId, "shop", "controllers");
+    ExpectControllersMatchGoldens(projectId, "controllers");
 }
 
 TEST_F(Controllers, DigitFirstClassNamesMatchTheirGoldenFiles) {
-    ExpectControllersMatchGoldens(test::BuildDigitFirstModel(), "lab", "controllers/digit-first");
+    ExpectControllersMatchGoldens(test::BuildDigitFirstModel(), "controllers/digit-first");
 }
 
 TEST_F(Controllers, WritesOneFilePerClassAndReportsItsPath) {
-    generator.GenerateControllers("php_", classes);
+    generator.GenerateControllers(classes);
 
-    ASSERT_EQ(progress.lines.size(), classes.size());
+    ASSERT_EQ(out.lines.size(), classes.size());
     for (std::size_t i = 0; i < classes.size(); ++i) {
         const std::string path = kAdmin + LowerFirst(classes[i].name) + ".php";
-        EXPECT_EQ(progress.lines[i], path + "生成完毕!");
+        EXPECT_EQ(out.order[i], path);
+        EXPECT_EQ(out.lines[i], path + "生成完毕!");
         EXPECT_TRUE(out.files.count(path)) << path;
     }
     EXPECT_TRUE(out.files.count(kAdmin + "user.php"));
@@ -103,28 +105,27 @@ TEST_F(Controllers, WritesOneFilePerClassAndReportsItsPath) {
 }
 
 TEST_F(Controllers, EmptyClassListWritesNothing) {
-    generator.GenerateControllers("php_", {});
+    generator.GenerateControllers({});
     EXPECT_TRUE(out.files.empty());
-    EXPECT_TRUE(progress.lines.empty());
+    EXPECT_TRUE(out.lines.empty());
 }
 
 TEST_F(Controllers, FileIsPrologueThenTheSevenBlocksEachFollowedByAnEmptyLine) {
-    generator.GenerateControllers("php_", classes);
+    generator.GenerateControllers(classes);
     for (const TListEntry& entry : classes) {
         SCOPED_TRACE(entry.name);
         // A fresh generator building the blocks in reverse order gives the
         // same blocks: no builder depends on what another one fetched.
         MemoryOutputTree unused;
-        RecordingProgress silent;
-        TPHPOperate fresh(TProjectSnapshot::Take(projectId), "shop", unused, silent);
-        fresh.SetCurrentClass(entry);
-        const std::string editOk = fresh.BuildEditOkAct();
-        const std::string edit = fresh.BuildEditAct();
-        const std::string delAll = fresh.BuildDelAllAct();
-        const std::string remove = fresh.BuildRemoveAct();
-        const std::string addOk = fresh.BuildAddOkAct();
-        const std::string add = fresh.BuildAddAct();
-        const std::string show = fresh.BuildShowAct();
+        const TPHPOperate fresh(TProjectSnapshot::Take(projectId), unused);
+        const TClassSnapshot& cls = Class(entry.name);
+        const std::string editOk = fresh.BuildEditOkAct(cls);
+        const std::string edit = fresh.BuildEditAct(cls);
+        const std::string delAll = fresh.BuildDelAllAct(cls);
+        const std::string remove = fresh.BuildRemoveAct(cls);
+        const std::string addOk = fresh.BuildAddOkAct(cls);
+        const std::string add = fresh.BuildAddAct(cls);
+        const std::string show = fresh.BuildShowAct(cls);
         const std::string blocks = show + "\r\n" + add + "\r\n" + addOk + "\r\n" + remove + "\r\n" + delAll +
                                    "\r\n" + edit + "\r\n" + editOk + "\r\n";
 
@@ -140,7 +141,7 @@ TEST_F(Controllers, FileIsPrologueThenTheSevenBlocksEachFollowedByAnEmptyLine) {
 }
 
 TEST_F(Controllers, PrologueNamesTheHomePageAndSaysEditsAreKept) {
-    generator.GenerateControllers("php_", {Entry("Category")});
+    generator.GenerateControllers({Entry("Category")});
     const std::vector<std::string> lines = SplitLines(out.files.at(kAdmin + "category.php"));
     ASSERT_GT(lines.size(), 6u);
     EXPECT_EQ(lines[3], std::string("* @link ") + kHomePagePath);
@@ -152,9 +153,8 @@ TEST_F(Controllers, PrologueNamesTheHomePageAndSaysEditsAreKept) {
 TEST_F(Controllers, RecordListsStartAsArrays) {
     for (const std::string className : {"User", "Article", "商品"}) {
         SCOPED_TRACE(className);
-        generator.SetCurrentClass(Entry(className));
         const std::string lower = LowerFirst(className);
-        const std::vector<std::string> show = SplitLines(generator.BuildShowAct());
+        const std::vector<std::string> show = SplitLines(generator.BuildShowAct(Class(className)));
         ASSERT_GT(show.size(), 7u);
         EXPECT_EQ(show[5], "\t$sql = $query = $pages = '';");
         EXPECT_EQ(show[6], "\t$" + lower + "List = array();");
@@ -162,8 +162,7 @@ TEST_F(Controllers, RecordListsStartAsArrays) {
             EXPECT_EQ(line.find("List = '';"), std::string::npos) << line;
     }
     // Each lookup list of the edit form starts empty as an array.
-    generator.SetCurrentClass(Entry("Article"));
-    const std::vector<std::string> edit = SplitLines(generator.BuildEditAct());
+    const std::vector<std::string> edit = SplitLines(generator.BuildEditAct(Class("Article")));
     EXPECT_EQ(Count(edit, "\t$categoryList = array();"), 1u);
     EXPECT_EQ(Count(edit, "\t$userList = array();"), 2u);  // author and editor both refer to User
     for (const std::string& line : edit)
@@ -175,8 +174,7 @@ TEST_F(Controllers, AddOkResetsThePictureArrayForEveryImageMember) {
         {"Tag", {}}, {"User", {"avatar"}}, {"Article", {"cover", "photo"}}, {"Gallery", {"picture"}}};
     for (const auto& [className, images] : cases) {
         SCOPED_TRACE(className);
-        generator.SetCurrentClass(Entry(className));
-        const std::vector<std::string> lines = SplitLines(generator.BuildAddOkAct());
+        const std::vector<std::string> lines = SplitLines(generator.BuildAddOkAct(Class(className)));
         ASSERT_GT(lines.size(), 8u);
         EXPECT_EQ(lines[7], "\t$coverpic = array();");
         EXPECT_EQ(Count(lines, "\t$coverpic = array();"), 1 + images.size());
@@ -191,13 +189,11 @@ TEST_F(Controllers, AddOkResetsThePictureArrayForEveryImageMember) {
 }
 
 TEST_F(Controllers, AddOkInsertsEveryMemberInRowOrderAndClosesAfterTheLast) {
-    generator.SetCurrentClass(Entry("Tag"));
-    std::vector<std::string> lines = SplitLines(generator.BuildAddOkAct());
+    std::vector<std::string> lines = SplitLines(generator.BuildAddOkAct(Class("Tag")));
     EXPECT_EQ(Count(lines, "\t$sql = \"INSERT INTO {$dbprefix}tag (tagId) VALUE (\";"), 1u);
     EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$tag['tagId'].\"')\";"), 1u);
 
-    generator.SetCurrentClass(Entry("Gallery"));
-    lines = SplitLines(generator.BuildAddOkAct());
+    lines = SplitLines(generator.BuildAddOkAct(Class("Gallery")));
     EXPECT_EQ(Count(lines, "\t$sql = \"INSERT INTO {$dbprefix}gallery (galleryId,picture) VALUE (\";"), 1u);
     EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$gallery['galleryId'].\"',\";"), 1u);
     EXPECT_EQ(Count(lines, "\t$sql = $sql.\"'\".$DB->escape($sercoverpic_picture).\"')\";"), 1u);
@@ -206,90 +202,76 @@ TEST_F(Controllers, AddOkInsertsEveryMemberInRowOrderAndClosesAfterTheLast) {
 TEST_F(Controllers, EditOkWithoutPlainColumnsUpdatesNothingButTheKeyCondition) {
     for (const std::string className : {"Tag", "Gallery"}) {
         SCOPED_TRACE(className);
-        generator.SetCurrentClass(Entry(className));
         const std::string lower = LowerFirst(className);
-        const std::string text = generator.BuildEditOkAct();
+        const std::string text = generator.BuildEditOkAct(Class(className));
         const std::string update = "\t$sql = \"UPDATE {$dbprefix}" + lower + " SET \";\r\n\t$sql = $sql.\" WHERE ";
         EXPECT_NE(text.find(update), std::string::npos);
     }
 }
 
-TEST_F(Controllers, ClassesDifferingInTheFirstLetterShareOneFileAndTheLaterWins) {
-    ModelBuilder b("blog");
-    const int upper = b.Class("Post", "大写");
-    b.Member(upper, "postId", kTypeInteger, "", test::kKey | test::kDisplay);
-    const int lower = b.Class("post", "小写");
-    b.Member(lower, "id", kTypeInteger, "", test::kKey | test::kDisplay);
-
-    TPHPOperate blog(TProjectSnapshot::Take(b.projectId()), "blog", out, progress);
-    blog.GenerateControllers("php_", b.ClassList());
+TEST(ControllerFiles, ClassesDifferingInTheFirstLetterShareOneFileAndTheLaterWins) {
+    const auto blog = SnapshotBuilder("blog")
+                          .Class("Post", "大写", {Field("postId", kTypeInteger).Key().Display()})
+                          .Class("post", "小写", {Field("id", kTypeInteger).Key().Display()})
+                          .Take();
+    MemoryOutputTree out;
+    TPHPOperate(blog, out).GenerateControllers(blog->ClassList());
     EXPECT_EQ(out.writes, 2);
     ASSERT_EQ(out.files.size(), 1u);
-    const std::string& text = out.files.at("projects/blog/admin/post.php");
+    const std::string& text = out.files.at("admin/post.php");
     EXPECT_NE(text.find("* @package 小写管理"), std::string::npos);
     EXPECT_EQ(text.find("大写"), std::string::npos);
-    EXPECT_EQ(progress.lines, (std::vector<std::string>{"projects/blog/admin/post.php生成完毕!",
-                                                        "projects/blog/admin/post.php生成完毕!"}));
+    EXPECT_EQ(out.lines, (std::vector<std::string>{"admin/post.php生成完毕!", "admin/post.php生成完毕!"}));
 }
 
+// Models the run refuses before any generator sees them, built in memory:
+// the generators still name what is wrong instead of writing a broken file.
 class BrokenModels : public ::testing::Test {
 protected:
-    TempModel model;
-    ModelBuilder b{"broken"};
+    SnapshotBuilder b{"broken"};
     MemoryOutputTree out;
-    RecordingProgress progress;
 };
 
 TEST_F(BrokenModels, ReferenceToNoClassNamesClassAndMember) {
-    const int news = b.Class("News", "新闻");
-    b.Member(news, "newsId", kTypeInteger, "", test::kKey | test::kDisplay);
-    b.Member(news, "source", "Gone", "来源");
-    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
-    generator.SetCurrentClass({"News", news});
+    b.Class("News", "新闻", {Field("newsId", kTypeInteger).Key().Display(), Field("source", "Gone").Comment("来源")});
+    const auto project = b.Take();
+    const TPHPOperate generator(project, out);
+    const TClassSnapshot& news = project->Classes().front();
     for (auto build : {&TPHPOperate::BuildShowAct, &TPHPOperate::BuildAddAct, &TPHPOperate::BuildEditAct})
-        ExpectErrorNaming([&] { (generator.*build)(); }, {"News", "source", "Gone"});
+        ExpectErrorNaming([&] { (generator.*build)(news); }, {"News", "source", "Gone"});
     // The blocks that do not look at references still build.
-    EXPECT_NO_THROW(generator.BuildAddOkAct());
-    EXPECT_NO_THROW(generator.BuildEditOkAct());
-    ExpectErrorNaming([&] { generator.GenerateControllers("", b.ClassList()); }, {"News", "source"});
+    EXPECT_NO_THROW(generator.BuildAddOkAct(news));
+    EXPECT_NO_THROW(generator.BuildEditOkAct(news));
+    ExpectErrorNaming([&] { generator.GenerateControllers(project->ClassList()); }, {"News", "source"});
     EXPECT_TRUE(out.files.empty());
 }
 
 TEST_F(BrokenModels, ReferencedClassWithoutKeyOrDisplayNamesClassAndMember) {
-    const int noKey = b.Class("NoKey", "");
-    b.Member(noKey, "label", kTypeString, "", test::kDisplay, 10);
-    const int noDisplay = b.Class("NoDisplay", "");
-    b.Member(noDisplay, "id", kTypeInteger, "", test::kKey);
-    const int user = b.Class("Holder", "");
-    b.Member(user, "holderId", kTypeInteger, "", test::kKey | test::kDisplay);
-    b.Member(user, "first", "NoKey", "", test::kSearch);
-    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
-    generator.SetCurrentClass({"Holder", user});
-    ExpectErrorNaming([&] { generator.BuildShowAct(); }, {"Holder", "first", "NoKey", "主键"});
-
-    const int other = b.Class("Other", "");
-    b.Member(other, "otherId", kTypeInteger, "", test::kKey | test::kDisplay);
-    b.Member(other, "second", "NoDisplay", "");
-    TPHPOperate later(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
-    later.SetCurrentClass({"Other", other});
-    ExpectErrorNaming([&] { later.BuildAddAct(); }, {"Other", "second", "NoDisplay", "显示成员"});
+    b.Class("NoKey", "", {Field("label", kTypeString).Display().Length(10)});
+    b.Class("NoDisplay", "", {Field("id", kTypeInteger).Key()});
+    b.Class("Holder", "", {Field("holderId", kTypeInteger).Key().Display(), Field("first", "NoKey").Search()});
+    b.Class("Other", "", {Field("otherId", kTypeInteger).Key().Display(), Field("second", "NoDisplay")});
+    const auto project = b.Take();
+    const TPHPOperate generator(project, out);
+    ExpectErrorNaming([&] { generator.BuildShowAct(project->Classes()[2]); }, {"Holder", "first", "NoKey", "主键"});
+    ExpectErrorNaming([&] { generator.BuildAddAct(project->Classes()[3]); },
+                      {"Other", "second", "NoDisplay", "显示成员"});
 }
 
 TEST_F(BrokenModels, ClassWithoutKeyIsNamedAndEarlierFilesStay) {
-    const int good = b.Class("Good", "");
-    b.Member(good, "goodId", kTypeInteger, "", test::kKey | test::kDisplay);
-    const int keyless = b.Class("Keyless", "");
-    b.Member(keyless, "name", kTypeString, "", test::kDisplay, 10);
-    TPHPOperate generator(TProjectSnapshot::Take(b.projectId()), "broken", out, progress);
-    ExpectErrorNaming([&] { generator.GenerateControllers("", b.ClassList()); }, {"Keyless"});
+    b.Class("Good", "", {Field("goodId", kTypeInteger).Key().Display()});
+    b.Class("Keyless", "", {Field("name", kTypeString).Display().Length(10)});
+    const auto project = b.Take();
+    const TPHPOperate generator(project, out);
+    ExpectErrorNaming([&] { generator.GenerateControllers(project->ClassList()); }, {"Keyless"});
     EXPECT_EQ(out.files.size(), 1u);
-    EXPECT_TRUE(out.files.count("projects/broken/admin/good.php"));
-    EXPECT_EQ(progress.lines.size(), 1u);
+    EXPECT_TRUE(out.files.count("admin/good.php"));
+    EXPECT_EQ(out.lines.size(), 1u);
 
-    generator.SetCurrentClass({"Keyless", keyless});
+    const TClassSnapshot& keyless = project->Classes()[1];
     for (auto build : {&TPHPOperate::BuildShowAct, &TPHPOperate::BuildRemoveAct, &TPHPOperate::BuildDelAllAct,
                        &TPHPOperate::BuildEditAct, &TPHPOperate::BuildEditOkAct})
-        ExpectErrorNaming([&] { (generator.*build)(); }, {"Keyless"});
+        ExpectErrorNaming([&] { (generator.*build)(keyless); }, {"Keyless"});
 }
 
 } // namespace

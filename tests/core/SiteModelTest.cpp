@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "tests/support/PhpModels.h"
+#include "tests/support/SnapshotBuilder.h"
 #include "tests/support/TempModel.h"
 
 #include <gtest/gtest.h>
@@ -9,22 +10,19 @@
 namespace quorrel {
 namespace {
 
+using test::Field;
 using test::MemoryOutputTree;
-using test::ModelBuilder;
-using test::RecordingProgress;
+using test::SnapshotBuilder;
 using test::TempModel;
 
-const std::string kPath = "projects/shop/admin/include/site_model.php";
+const std::string kPath = "admin/include/site_model.php";
 
 class SiteModel : public ::testing::Test {
 protected:
-    TSiteModel Generator(int projectId) {
-        return TSiteModel(TProjectSnapshot::Take(projectId), "shop", out, progress);
-    }
+    TSiteModel Generator(int projectId) { return TSiteModel(TProjectSnapshot::Take(projectId), out); }
 
     TempModel model;
     MemoryOutputTree out;
-    RecordingProgress progress;
 };
 
 // Integer and text keys, keys that are not the first member, references,
@@ -41,12 +39,11 @@ TEST_F(SiteModel, WritesOneFileWithItsOwnProgressLine) {
     const int projectId = test::BuildShopModel();
     Generator(projectId).GenerateSiteModel("php_", TClassDAO().GetClassList(projectId));
     EXPECT_EQ(out.order, std::vector<std::string>{kPath});
-    EXPECT_EQ(progress.lines, std::vector<std::string>{kPath + "生成完毕!"});
+    EXPECT_EQ(out.lines, std::vector<std::string>{kPath + "生成完毕!"});
 }
 
 TEST_F(SiteModel, EmptyClassListIsAnEmptyArray) {
-    const int projectId = ModelBuilder("shop").projectId();
-    Generator(projectId).GenerateSiteModel("php_", {});
+    TSiteModel(SnapshotBuilder("shop").Take(), out).GenerateSiteModel("php_", {});
     EXPECT_EQ(out.files.at(kPath), "<?php\r\n"
                                    "/* The site's model as generated; the administration runtime reads it. */\r\n"
                                    "return array(\r\n"
@@ -55,11 +52,12 @@ TEST_F(SiteModel, EmptyClassListIsAnEmptyArray) {
 
 // Text that could end a single-quoted string or a line stays inside it.
 TEST_F(SiteModel, ModelTextCanOnlyBeAString) {
-    ModelBuilder b("shop");
-    const int note = b.Class("Note", "笔记'); phpinfo(); //");
-    b.Member(note, "id", kTypeInteger, "编号\\", test::kKey | test::kMust | test::kDisplay);
-    b.Member(note, "body", kTypeString, "a\\'b\r\n?> */ $x", 0, 10);
-    Generator(b.projectId()).GenerateSiteModel("q_", b.ClassList());
+    const auto project = SnapshotBuilder("shop")
+                             .Class("Note", "笔记'); phpinfo(); //",
+                                    {Field("id", kTypeInteger).Comment("编号\\").Key().Must().Display(),
+                                     Field("body", kTypeString).Comment("a\\'b\r\n?> */ $x").Length(10)})
+                             .Take();
+    TSiteModel(project, out).GenerateSiteModel("q_", project->ClassList());
     const std::string& text = out.files.at(kPath);
     EXPECT_NE(text.find("        'label' => '笔记\\'); phpinfo(); //',\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("'id' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '编号\\\\', "
@@ -74,12 +72,11 @@ TEST_F(SiteModel, ModelTextCanOnlyBeAString) {
 }
 
 TEST_F(SiteModel, ClassWithoutDisplayMemberIsNamed) {
-    ModelBuilder b("shop");
-    const int note = b.Class("Note", "笔记");
-    b.Member(note, "id", kTypeInteger, "编号", test::kKey | test::kMust);
-    test::ExpectErrorNaming([&] { Generator(b.projectId()).GenerateSiteModel("q_", b.ClassList()); }, {"Note"});
+    const auto project =
+        SnapshotBuilder("shop").Class("Note", "笔记", {Field("id", kTypeInteger).Comment("编号").Key().Must()}).Take();
+    test::ExpectErrorNaming([&] { TSiteModel(project, out).GenerateSiteModel("q_", project->ClassList()); }, {"Note"});
     EXPECT_TRUE(out.files.empty());
-    EXPECT_TRUE(progress.lines.empty());
+    EXPECT_TRUE(out.lines.empty());
 }
 
 } // namespace

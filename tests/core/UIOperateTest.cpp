@@ -1,7 +1,9 @@
 #include "generators/UIOperate.h"
 
-#include "base/OutputTree.h"
 #include "base/Error.h"
+#include "base/FileOperate.h"
+#include "base/OutputTree.h"
+#include "tests/support/SnapshotBuilder.h"
 #include "tests/support/TempModel.h"
 #include "tests/support/UiModels.h"
 
@@ -23,8 +25,8 @@ using test::TempFolder;
 using test::TempModel;
 using uitest::Field;
 using uitest::MemoryOutputTree;
+using test::SnapshotBuilder;
 using uitest::ProjectBuilder;
-using uitest::RecordingProgress;
 
 // A small menu frame: the two placeholders and the two script functions the
 // menu entries call. Written with LF endings; the reader turns them into CR LF.
@@ -97,17 +99,17 @@ using test::ExpectErrorNaming;
 
 class UIOperate : public ::testing::Test {
 protected:
-    void WriteFrame(const std::string& text) {
-        test::WriteFile(home.path() / "template/admin/templates/admin/fream.tpl", text);
-    }
+    void WriteFrame(const std::string& text) { test::WriteFile(home.path() / TUIOperate::kMenuFramePath, text); }
+
+    // The frame as the run reads it from the resources.
+    std::string Frame() const { return TFileOperate::ReadTextFile(home.path() / TUIOperate::kMenuFramePath); }
 
     TUIOperate Generator(const ProjectBuilder& project) {
-        return TUIOperate(TProjectSnapshot::Take(project.id()), project.name(), home.path(), out, progress);
+        return TUIOperate(TProjectSnapshot::Take(project.id()), Frame(), out);
     }
 
-    static std::string Folder(const std::string& projectName) {
-        return "projects/" + projectName + "/admin/templates/admin/";
-    }
+    // Where the pages go in the site.
+    const std::string kFolder = "admin/templates/admin/";
 
     // Three classes referring to each other and a key-only class: every row
     // kind of the list, edit and add pages.
@@ -136,27 +138,26 @@ protected:
     TempModel model;
     TempFolder home;
     MemoryOutputTree out;
-    RecordingProgress progress;
 };
 
 TEST_F(UIOperate, ShopPagesMatchTheGoldenFiles) {
     ProjectBuilder shop("shop");
     BuildShop(shop);
     WriteFrame(kFrame);
-    Generator(shop).GenerateTemplates("php_", shop.Classes());
+    Generator(shop).GenerateTemplates(shop.Classes());
     EXPECT_EQ(out.files.size(), 13u);
-    ExpectGoldenFiles("shop", out, Folder("shop"));
+    ExpectGoldenFiles("shop", out, kFolder);
 }
 
 TEST_F(UIOperate, FilesAndProgressLinesComeMenuThenAddEditListPages) {
     ProjectBuilder shop("shop");
     BuildShop(shop);
     WriteFrame(kFrame);
-    Generator(shop).GenerateTemplates("php_", shop.Classes());
+    Generator(shop).GenerateTemplates(shop.Classes());
 
-    const std::string folder = Folder("shop");
+    const std::string folder = kFolder;
     std::vector<std::string> paths = {folder + "fream.tpl"};
-    std::vector<std::string> lines = {"projects/shop/admin/templates/fream.tpl菜单页生成完毕!"};
+    std::vector<std::string> lines = {"admin/templates/fream.tpl菜单页生成完毕!"};
     for (const char* suffix : {"_add.html", "_edit.html", ".html"}) {
         for (const char* lower : {"category", "brand", "product", "tag"}) {
             paths.push_back(folder + lower + suffix);
@@ -164,18 +165,7 @@ TEST_F(UIOperate, FilesAndProgressLinesComeMenuThenAddEditListPages) {
         }
     }
     EXPECT_EQ(out.order, paths);
-    EXPECT_EQ(progress.lines, lines);
-}
-
-TEST_F(UIOperate, TablePrefixChangesNoTemplate) {
-    ProjectBuilder shop("shop");
-    BuildShop(shop);
-    WriteFrame(kFrame);
-    Generator(shop).GenerateTemplates("php_", shop.Classes());
-    const auto withPhp = out.files;
-    out.files.clear();
-    Generator(shop).GenerateTemplates("other_", shop.Classes());
-    EXPECT_EQ(out.files, withPhp);
+    EXPECT_EQ(out.lines, lines);
 }
 
 TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
@@ -201,23 +191,24 @@ TEST_F(UIOperate, UnusualNamesAndPlaceholdersMatchTheGoldenFiles) {
     // template variable, so its pages are checked separately below.
     TClassList pageClasses = names.Classes();
     pageClasses.erase(pageClasses.begin());
-    generator.GenerateAddPages("php_", pageClasses);
-    generator.GenerateEditPages("php_", pageClasses);
-    generator.GenerateListPages("php_", pageClasses);
+    generator.GenerateAddPages(pageClasses);
+    generator.GenerateEditPages(pageClasses);
+    generator.GenerateListPages(pageClasses);
 
-    EXPECT_EQ(out.files.count(Folder("names") + "3DModel.html"), 1u);
-    EXPECT_EQ(out.files.count(Folder("names") + "uRL_add.html"), 1u);
-    ExpectGoldenFiles("names", out, Folder("names"));
+    EXPECT_EQ(out.files.count(kFolder + "3DModel.html"), 1u);
+    EXPECT_EQ(out.files.count(kFolder + "uRL_add.html"), 1u);
+    ExpectGoldenFiles("names", out, kFolder);
 }
 
 TEST_F(UIOperate, ClassNameThatBeginsWithAChineseCharacterIsUsedUnchanged) {
-    ProjectBuilder names("names");
-    names.Class("新闻", "新闻",
-                {Field("newsId", kTypeInteger).Key().Must().Comment("编号"),
-                 Field("title", kTypeString).Length(10).Comment("标题").Display()});
-    Generator(names).GenerateTemplates("php_", names.Classes());
+    const auto names = SnapshotBuilder("names")
+                           .Class("新闻", "新闻",
+                                  {Field("newsId", kTypeInteger).Key().Must().Comment("编号"),
+                                   Field("title", kTypeString).Length(10).Comment("标题").Display()})
+                           .Take();
+    TUIOperate(names, Frame(), out).GenerateTemplates(names->ClassList());
 
-    const std::string folder = Folder("names");
+    const std::string folder = kFolder;
     EXPECT_EQ(out.order, (std::vector<std::string>{folder + "fream.tpl", folder + "新闻_add.html",
                                                    folder + "新闻_edit.html", folder + "新闻.html"}));
     EXPECT_NE(out.files[folder + "新闻_add.html"].find("action=\"新闻.php?act=addok\""), std::string::npos);
@@ -225,13 +216,12 @@ TEST_F(UIOperate, ClassNameThatBeginsWithAChineseCharacterIsUsedUnchanged) {
 }
 
 TEST_F(UIOperate, EmptyClassListWritesOnlyTheMenuPage) {
-    ProjectBuilder empty("empty");
     WriteFrame(kFrame);
-    Generator(empty).GenerateTemplates("php_", {});
-    EXPECT_EQ(progress.lines, std::vector<std::string>{"projects/empty/admin/templates/fream.tpl菜单页生成完毕!"});
+    TUIOperate(SnapshotBuilder("empty").Take(), Frame(), out).GenerateTemplates({});
+    EXPECT_EQ(out.lines, std::vector<std::string>{"admin/templates/fream.tpl菜单页生成完毕!"});
     ASSERT_EQ(out.files.size(), 1u);
-    EXPECT_EQ(out.files[Folder("empty") + "fream.tpl"].find('$'), std::string::npos);
-    ExpectGoldenFiles("empty", out, Folder("empty"));
+    EXPECT_EQ(out.files[kFolder + "fream.tpl"].find('$'), std::string::npos);
+    ExpectGoldenFiles("empty", out, kFolder);
 }
 
 TEST_F(UIOperate, MissingFrameGivesAnEmptyMenuPage) {
@@ -242,25 +232,24 @@ TEST_F(UIOperate, MissingFrameGivesAnEmptyMenuPage) {
     ASSERT_EQ(out.files.size(), 1u);
     EXPECT_EQ(out.files.begin()->second, "");
 
+    EXPECT_EQ(out.lines.size(), 1u);
+
     // On disk the page holds only the byte-order mark.
-    DiskOutputTree disk(home.path());
-    TUIOperate(TProjectSnapshot::Take(shop.id()), shop.name(), home.path(), disk, progress).GenerateMenuPage(shop.Classes());
-    EXPECT_EQ(test::ReadFile(home.path() / Folder("shop") / "fream.tpl"), "\xEF\xBB\xBF");
-    EXPECT_EQ(progress.lines.size(), 2u);
+    DiskOutputTree disk(home.path() / "site");
+    TUIOperate(TProjectSnapshot::Take(shop.id()), Frame(), disk).GenerateMenuPage(shop.Classes());
+    EXPECT_EQ(test::ReadFile(home.path() / "site" / kFolder / "fream.tpl"), "\xEF\xBB\xBF");
 }
 
-TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheHomeFolder) {
+TEST_F(UIOperate, DiskTreePutsEveryPageUnderTheSiteFolder) {
     ProjectBuilder shop("shop");
     BuildShop(shop);
     WriteFrame(kFrame);
-    Generator(shop).GenerateTemplates("php_", shop.Classes());
+    Generator(shop).GenerateTemplates(shop.Classes());
 
-    DiskOutputTree disk(home.path());
-    RecordingProgress diskProgress;
-    TUIOperate(TProjectSnapshot::Take(shop.id()), shop.name(), home.path(), disk, diskProgress).GenerateTemplates("php_", shop.Classes());
+    DiskOutputTree disk(home.path() / "site");
+    TUIOperate(TProjectSnapshot::Take(shop.id()), Frame(), disk).GenerateTemplates(shop.Classes());
     for (const auto& [path, text] : out.files)
-        EXPECT_TRUE(test::ReadFile(home.path() / path) == "\xEF\xBB\xBF" + text) << path;
-    EXPECT_EQ(diskProgress.lines, progress.lines);
+        EXPECT_TRUE(test::ReadFile(home.path() / "site" / path) == "\xEF\xBB\xBF" + text) << path;
 }
 
 TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
@@ -286,38 +275,39 @@ TEST_F(UIOperate, BrokenReferencesRaiseErrorsNamingClassAndMember) {
     // Each generator sees the model as it was when it was made.
     // A search member whose type names no class of the project.
     const TClassList ghost = classWith("Order", Field("buyer", "Ghost").Search().NotListed());
-    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", ghost); }, {"Order", "buyer", "Ghost"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages(ghost); }, {"Order", "buyer", "Ghost"});
     // A form member referring to a class of another project.
     const TClassList foreign = classWith("Shipment", Field("region", "Region"));
-    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages("php_", foreign); }, {"Shipment", "region", "Region"});
-    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages("php_", foreign); }, {"Shipment", "region"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages(foreign); }, {"Shipment", "region", "Region"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages(foreign); }, {"Shipment", "region"});
     // Referred classes without a display member and without a key member.
     const TClassList noDisplay = classWith("Invoice", Field("customer", "Customer"));
-    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages("php_", noDisplay); }, {"Invoice", "customer", "显示成员"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateEditPages(noDisplay); }, {"Invoice", "customer", "显示成员"});
     const TClassList noKey = classWith("Delivery", Field("supplier", "Supplier").Search());
-    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
-    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages("php_", noKey); }, {"Delivery", "supplier", "主键"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages(noKey); }, {"Delivery", "supplier", "主键"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateAddPages(noKey); }, {"Delivery", "supplier", "主键"});
     // A search member of a basic type other than string and date is read as
     // a reference, and no class carries that name.
     const TClassList intSearch = classWith("Batch", Field("size", kTypeInteger).Search());
-    ExpectErrorNaming([&] { Generator(shop).GenerateListPages("php_", intSearch); }, {"Batch", "size"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateListPages(intSearch); }, {"Batch", "size"});
 
     // The driver refuses before writing anything.
-    ExpectErrorNaming([&] { Generator(shop).GenerateTemplates("php_", shop.Classes()); }, {"Supplier"});
+    ExpectErrorNaming([&] { Generator(shop).GenerateTemplates(shop.Classes()); }, {"Supplier"});
     EXPECT_TRUE(out.files.empty());
-    EXPECT_TRUE(progress.lines.empty());
+    EXPECT_TRUE(out.lines.empty());
 }
 
 TEST_F(UIOperate, ClassWithoutKeyMemberRaisesAnErrorForEveryPageButTheMenu) {
-    ProjectBuilder shop("shop");
-    shop.Class("Supplier", "供应商", {Field("name", kTypeString).Length(10).Comment("名称").Display()});
+    const auto shop = SnapshotBuilder("shop")
+                          .Class("Supplier", "供应商", {Field("name", kTypeString).Length(10).Comment("名称").Display()})
+                          .Take();
     WriteFrame(kFrame);
-    TUIOperate generator = Generator(shop);
-    const TClassList classes = shop.Classes();
+    const TUIOperate generator(shop, Frame(), out);
+    const TClassList classes = shop->ClassList();
 
-    ExpectErrorNaming([&] { generator.GenerateAddPages("php_", classes); }, {"Supplier", "主键"});
-    ExpectErrorNaming([&] { generator.GenerateEditPages("php_", classes); }, {"Supplier", "主键"});
-    ExpectErrorNaming([&] { generator.GenerateListPages("php_", classes); }, {"Supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateAddPages(classes); }, {"Supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateEditPages(classes); }, {"Supplier", "主键"});
+    ExpectErrorNaming([&] { generator.GenerateListPages(classes); }, {"Supplier", "主键"});
     EXPECT_TRUE(out.files.empty());
     generator.GenerateMenuPage(classes);
     EXPECT_EQ(out.files.size(), 1u);

@@ -2,7 +2,6 @@
 // In-memory generator output and golden-file comparison, shared by the
 // generator tests. QUORREL_UPDATE_GOLDEN=1 rewrites the goldens.
 #include "base/OutputTree.h"
-#include "base/ProgressSink.h"
 #include "base/Error.h"
 #include "tests/support/SiteHome.h"
 
@@ -19,23 +18,20 @@
 
 namespace quorrel::test {
 
-// Keeps every written file in memory; a second write replaces the first.
+// Keeps every written file of a site in memory, a second write replacing
+// the first, and the progress line of each write.
 class MemoryOutputTree : public OutputTree {
 public:
-    void Write(const std::string& relativePath, const std::string& text) override {
-        files[relativePath] = text;
-        order.push_back(relativePath);
+    void Write(const std::string& sitePath, const std::string& text, const std::string& progressLine) override {
+        files[sitePath] = text;
+        order.push_back(sitePath);
+        lines.push_back(progressLine);
         ++writes;
     }
     std::map<std::string, std::string> files;
     std::vector<std::string> order;  // paths in the order they were written
+    std::vector<std::string> lines;  // their progress lines, from the site's folder
     int writes = 0;
-};
-
-class RecordingProgress : public ProgressSink {
-public:
-    void AddLine(const ReportLine& line) override { lines.push_back(line.Rendered()); }
-    std::vector<std::string> lines;
 };
 
 inline std::filesystem::path GoldenPath(const std::string& relative) {

@@ -16,7 +16,6 @@ namespace quorrel::uitest {
 
 using test::Field;
 using test::MemoryOutputTree;
-using test::RecordingProgress;
 
 
 // Builds one project of the open model through the access classes.
