@@ -75,10 +75,11 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) const {
     for (const auto& entry : classes) {
         const TClassSnapshot& cls = project_->ClassById(entry.id);
         // The friendly name is the link's text and a script string in its onClick.
+        const std::string lower = LowerFirst(cls.ClassName());
         const std::string friendHtml = EscapeHtml(cls.FriendName());
         const std::string friendJs = EscapeJsInHtmlAttribute(cls.FriendName());
-        const TLineWriter::Values values = {
-            {"lower", LowerFirst(cls.ClassName())}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
+        // Values are views: the texts they show are these named locals.
+        const TLineWriter::Values values = {{"lower", lower}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
         topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li>", values);
 
         contentMenu.Line("        <ul id=\"menu_{lower}\" style=\"display: none;\">", values);
