@@ -88,8 +88,9 @@ function site_check_key_value(array $class, $value)
 /* Whether the record with this key exists. */
 function site_record_exists(SiteDatabase $db, $stem, $keyName, $key)
 {
-    $result = $db->execute('SELECT 1 FROM ' . SiteDatabase::quoteName($db->table($stem)) . ' WHERE '
-        . SiteDatabase::quoteName($keyName) . ' = ? LIMIT 1', array($key));
+    // Through query(), so that a missing table is the message that says what to do.
+    $result = $db->query('SELECT 1 FROM ' . SiteDatabase::quoteName($db->table($stem)) . ' WHERE '
+        . SiteDatabase::quoteName($keyName) . " = '" . $db->escape($key) . "' LIMIT 1");
     return $result instanceof mysqli_result && $result->num_rows > 0;
 }
 
@@ -131,10 +132,12 @@ function site_check_member_values(SiteDatabase $db, array $class, $stem, array $
 {
     foreach ($class['members'] as $name => $member) {
         $name = (string)$name;
-        if (!empty($member['picture']) || !isset($record[$name]) || !is_string($record[$name])) {
+        if (!empty($member['picture']) || (isset($record[$name]) && !is_string($record[$name]))) {
             continue;
         }
-        $value = $record[$name];
+        // A member the form does not send (the counted key of a new record)
+        // reaches the act empty.
+        $value = isset($record[$name]) ? $record[$name] : '';
         $label = site_member_label($class, $name);
         $column = site_column_kind($member);
         if ($column['kind'] === 'string') {
@@ -239,8 +242,8 @@ function site_stored_record(SiteDatabase $db, $stem, array $class, $key)
     if (!is_string($key)) {
         return null;
     }
-    $result = $db->execute('SELECT * FROM ' . SiteDatabase::quoteName($db->table($stem)) . ' WHERE '
-        . SiteDatabase::quoteName($class['key']) . ' = ? LIMIT 1', array($key));
+    $result = $db->query('SELECT * FROM ' . SiteDatabase::quoteName($db->table($stem)) . ' WHERE '
+        . SiteDatabase::quoteName($class['key']) . " = '" . $db->escape($key) . "' LIMIT 1");
     $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
     return is_array($row) ? $row : null;
 }
