@@ -31,7 +31,6 @@ class SiteSmarty extends Smarty
         $this->setLeftDelimiter('<{');
         $this->setRightDelimiter('}>');
         $this->setEscapeHtml(true);
-        $this->muteUndefinedOrNullWarnings();
         $this->registerPlugin('function', 'reference_picker', array($this, 'referencePicker'));
     }
 
