@@ -122,21 +122,19 @@ $trusted_origins = array();
 $trust_forwarded_proto = false;
 require WEB_ROOT . 'config.inc.php';
 
-site_config(array(
+// The runtime reads the settings through site_config(); the site's address
+// needs them (behind a trusted proxy), then joins them.
+$site_settings = array(
     'site_url' => $site_url,
     'trusted_origins' => $trusted_origins,
     'trust_forwarded_proto' => (bool)$trust_forwarded_proto,
-));
+);
+site_config($site_settings);
 $web_url = site_web_url($site_url);
 $css_root = $web_url;
 define('SITE_ADMIN_URL', $web_url . 'admin/');
-site_config(array(
-    'site_url' => $site_url,
-    'trusted_origins' => $trusted_origins,
-    'trust_forwarded_proto' => (bool)$trust_forwarded_proto,
-    'web_url' => $web_url,
-    'css_root' => $css_root,
-));
+site_config($site_settings + array('web_url' => $web_url, 'css_root' => $css_root));
+unset($site_settings);
 
 site_send_security_headers();
 

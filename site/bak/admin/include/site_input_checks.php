@@ -154,8 +154,7 @@ function site_check_member_values(SiteDatabase $db, array $class, $stem, array $
         if ($text === '') {
             // An empty required value was refused above; the key of a new
             // record is counted by the database when it is given as 0.
-            $empty = $column['kind'] === 'date' ? '0000-00-00' : '0';
-            $_REQUEST[$stem][$name] = $_POST[$stem][$name] = $empty;
+            site_request_set_member($db, $stem, $name, $column['kind'] === 'date' ? '0000-00-00' : '0');
             continue;
         }
         if ($column['kind'] === 'integer') {
@@ -178,7 +177,7 @@ function site_check_member_values(SiteDatabase $db, array $class, $stem, array $
                 showmsg('“' . $label . '”不是有效的日期（请按 2024-05-01 这样填写），未保存。');
             }
         }
-        $_REQUEST[$stem][$name] = $_POST[$stem][$name] = $db->escape($text);
+        site_request_set_member($db, $stem, $name, $text);
     }
 }
 

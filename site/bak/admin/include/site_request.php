@@ -136,6 +136,13 @@ function site_request_defaults(array $class, $stem)
     }
 }
 
+/* Gives the saving act of $stem the value $value for one member of the
+   posted record, escaped as the act reads it. */
+function site_request_set_member(SiteDatabase $db, $stem, $name, $value)
+{
+    $_REQUEST[$stem][$name] = $_POST[$stem][$name] = $db->escape($value);
+}
+
 /* Reverses the escaping that request values get for single-quoted SQL. */
 function site_sql_unescape($text)
 {
