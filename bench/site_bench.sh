@@ -154,7 +154,8 @@ last_page_sql() {
   local on_last=$(( rows - (last - 1) * 5 ))
   echo "SELECT * FROM (SELECT * FROM php_news where 1=1 order by newsId ASC LIMIT 0,$on_last) AS site_page ORDER BY newsId DESC"
 }
-bounded="SELECT COUNT(*) AS n FROM (SELECT 1 FROM php_category LIMIT 301) AS bounded"
+# The referenced class's entries, read up to one past the drop-down's bound.
+bounded="SELECT \`catId\`,\`name\` FROM \`php_category\` LIMIT 301"
 text=" and title like '%12345%'" date=" and pubDate like '%2021-03-05%'" ref=" and catId='777'"
 # label | address | statements separated by ";;"
 pages=(

@@ -48,7 +48,17 @@ void AddPictureDeletion(TLineWriter& w, const TMember& image, std::string_view i
     w.Line("\t{loop}}");
     w.Line("\t}");
     w.Line("\tclosedir($dirhandle);");
+    // The uploaded original beside the thumbnail goes with it.
+    w.Line("\tsite_remove_picture_original($filepath, $filename);");
     w.Line("}");
+}
+
+// The entries of a referenced class for a drop-down, sorted by their display
+// text, and whether the class is too large for one (its pages then show the
+// picker instead): ${type}List and ${type}Large.
+void AddReferenceEntries(TLineWriter& w, const std::string& lowerTypeName, const std::string& className) {
+    w.Line("\t[${type}List, ${type}Large] = site_reference_entries($DB, '{classInString}');",
+           {{"type", lowerTypeName}, {"classInString", EscapePhpSingleQuoted(className)}});
 }
 
 } // namespace
@@ -130,9 +140,11 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
         for (const TFilter& filter : filters) {
             const std::string& memberName = filter.member.memberName;
             w.Set("member", memberName);
+            w.Set("memberInString", EscapePhpSingleQuoted(memberName));
             if (!filter.reference) {
                 w.Line("\tif(${member} != \"\")");
-                w.Line("\t\t$sql .= \" and {member} like '%\".${member}.\"%'\";");
+                // %, _ and \\ of the search text match themselves.
+                w.Line("\t\t$sql .= \" and {member} like '\".$DB->like_contains(site_raw('{memberInString}')).\"'\";");
             } else {
                 if (filter.reference->refKeyIsInteger)
                     w.Line("\tif(${member} != 0)");
@@ -165,11 +177,7 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
         if (ref.refKeyIsInteger)
             w.Line("\tif(${member} == \"\") ${member} = 0;");
         w.Line("\t/*--  查询复合查询字段信息  --*/");
-        w.Line("\t$sql = \"SELECT {refKeyName},{refDisplayName} FROM {$dbprefix}{type}\";", {{"refKeyName", ref.refKeyName}, {"refDisplayName", ref.refDisplayName}});
-        w.Line("\t$query = $DB->query($sql);");
-        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
-        w.Line("\t\t${type}List[] = $row;");
-        w.Line("\t}");
+        AddReferenceEntries(w, ref.lowerTypeName, ref.member.memberType);
     }
     w.Line();
     w.Line("\t/*--  处理分页数据  --*/");
@@ -200,9 +208,9 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
     w.Line("\t$startpage = $perpage * $step;");
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} where 1=1\";");
     addFilterGroup();
-    w.Line("\t$sql .= \" order by {key} DESC LIMIT $startpage,$perpage\";");
     w.Line();
-    w.Line("\t$query = $DB->query($sql);");
+    // Newest first; a page past the middle is read from the other end.
+    w.Line("\t$query = $DB->query_page($sql, '{keyInString}', $allnum, $startpage, $perpage);", {{"keyInString", EscapePhpSingleQuoted(keyName)}});
     w.Line("\twhile ($row = $DB->fetch_array($query))");
     w.Line("\t{");
     for (const TMember& image : cls.ImageMembers()) {
@@ -214,7 +222,7 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
         w.Line("\t\t}");
         w.Line("\t\telse");
         w.Line("\t\t{");
-        w.Line("\t\t\t$row['{member}'] = $web_url.\"/attachments/picture/NoImage.jpg\";");
+        w.Line("\t\t\t$row['{member}'] = $web_url.\"attachments/picture/NoImage.jpg\";");
         w.Line("\t\t}");
     }
     for (const TReference& ref : ReferenceMembers(cls)) {
@@ -239,11 +247,14 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
     for (const TFilter& filter : filters) {
         const std::string& memberName = filter.member.memberName;
         w.Set("member", memberName);
-        w.Line("\t$smarty->assign(\"{member}\",${member});");
+        w.Set("memberInString", EscapePhpSingleQuoted(memberName));
+        // The field shows the search as it was typed, not escaped for SQL.
+        w.Line("\t$smarty->assign(\"{member}\",site_raw('{memberInString}'));");
         if (filter.reference) {
             const std::string& lowerTypeName = filter.reference->lowerTypeName;
             w.Set("type", lowerTypeName);
             w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
+            w.Line("\t$smarty->assign(\"{type}Large\",${type}Large);");
         }
     }
     w.Line("\t$smarty->display(\"{lower}.html\");");
@@ -261,12 +272,9 @@ std::string TPHPOperate::BuildAddAct(const TClassSnapshot& cls) const {
     for (const TReference& ref : ReferenceMembers(cls)) {
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
-        w.Line("\t$sql = \"SELECT {refKeyName},{refDisplayName} FROM {$dbprefix}{type}\";", {{"refKeyName", ref.refKeyName}, {"refDisplayName", ref.refDisplayName}});
-        w.Line("\t$query = $DB->query($sql);");
-        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
-        w.Line("\t\t${type}List[] = $row;");
-        w.Line("\t}");
+        AddReferenceEntries(w, ref.lowerTypeName, ref.member.memberType);
         w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
+        w.Line("\t$smarty->assign(\"{type}Large\",${type}Large);");
     }
     w.Line("\t$smarty->assign(\"css_root\", $css_root);");
     w.Line("\t$smarty->assign(\"web_url\", $web_url);");
@@ -362,16 +370,16 @@ std::string TPHPOperate::BuildRemoveAct(const TClassSnapshot& cls) const {
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\t$row = $DB->fetch_array($query);");
-    for (const TMember& image : cls.ImageMembers())
-        AddPictureDeletion(w, image, "\t", "  \t", " ");
     w.Line("\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".${key}.\"'\";");
     w.Line("\t$query = $DB->query($sql); ");
-    // Only a statement that deleted the record reports a success.
-    w.Line("\tif ($query && $DB->affected_rows() > 0) {");
-    w.Line("\t\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
-    w.Line("\t} else {");
+    // Only a statement that deleted the record reports a success, and only
+    // then are its pictures removed.
+    w.Line("\tif (!$query || $DB->affected_rows() == 0) {");
     w.Line("\t\tshowmsg(\"删除失败\",\"{lower}.php?act=show\");");
     w.Line("\t}");
+    for (const TMember& image : cls.ImageMembers())
+        AddPictureDeletion(w, image, "\t", "  \t", " ");
+    w.Line("\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
     w.Line("}");
     return w.Take();
 }
@@ -395,11 +403,15 @@ std::string TPHPOperate::BuildDelAllAct(const TClassSnapshot& cls) const {
     w.Line("\t\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
     w.Line("\t\t$query = $DB->query($sql);");
     w.Line("\t\t$row = $DB->fetch_array($query); ");
-    for (const TMember& image : cls.ImageMembers())
-        AddPictureDeletion(w, image, "\t\t", "\t", "");
     w.Line("\t\t$sql = \"DELETE FROM {$dbprefix}{lower} WHERE {key} = '\".$list[$i].\"'\";");
     w.Line("\t\t$query = $DB->query($sql);");
     w.Line("\t\t$deleted += $DB->affected_rows();");
+    // The pictures of a record that was not deleted stay.
+    w.Line("\t\tif ($DB->affected_rows() == 0) {");
+    w.Line("\t\t\tcontinue;");
+    w.Line("\t\t}");
+    for (const TMember& image : cls.ImageMembers())
+        AddPictureDeletion(w, image, "\t\t", "\t", "");
     w.Line("\t}");
     // Success only when every ticked record was deleted.
     w.Line("\tif ($deleted > 0 && $deleted == count($list)) {");
@@ -427,12 +439,7 @@ std::string TPHPOperate::BuildEditAct(const TClassSnapshot& cls) const {
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
         w.Line("\t/*--  查询{commentInComment}信息  --*/", {{"commentInComment", EscapePhpComment(ref.member.memberComment)}});
-        w.Line("\t${type}List = array();");
-        w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{type}\";");
-        w.Line("\t$query = $DB->query($sql);");
-        w.Line("\twhile ($row = $DB->fetch_array($query)) {");
-        w.Line("\t\t${type}List[] = $row;");
-        w.Line("\t}");
+        AddReferenceEntries(w, ref.lowerTypeName, ref.member.memberType);
     }
     w.Line("\t/*--  查询{friendInComment}基本信息  --*/");
     w.Line("\t$sql = \"SELECT * FROM {$dbprefix}{lower} WHERE {key} = '${key}'\";");
@@ -459,6 +466,7 @@ std::string TPHPOperate::BuildEditAct(const TClassSnapshot& cls) const {
         const std::string& lowerTypeName = ref.lowerTypeName;
         w.Set("type", lowerTypeName);
         w.Line("\t$smarty->assign(\"{type}List\",${type}List);");
+        w.Line("\t$smarty->assign(\"{type}Large\",${type}Large);");
     }
     w.Line("\t$smarty->display(\"{lower}_edit.html\");");
     w.Line("}");

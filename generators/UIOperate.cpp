@@ -97,7 +97,23 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) const {
 
 // ------------------------------------------------------- shared page parts
 
-void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
+namespace {
+
+// The start of a reference field: the picker when the referenced class is
+// too large for a drop-down (${list}Large), else the drop-down that follows
+// and ends in "<{/if}>". The class name enters as a Smarty string.
+std::string PickerOrDropDown(const std::string& list, const std::string& className, const std::string& field,
+                             const std::string& value, const std::string& none) {
+    std::string text = "<{if $" + list + "Large}><{reference_picker class='" + EscapePhpSingleQuoted(className) +
+                       "' name='" + EscapePhpSingleQuoted(field) + "' value=" + value;
+    if (!none.empty())
+        text += " none='" + none + "'";
+    return text + "}><{else}>";
+}
+
+} // namespace
+
+void TUIOperate::WritePageHead(TLineWriter& w, const TClassSnapshot& cls, Page page) const {
     const bool add = page == Page::Add;
     const bool edit = page == Page::Edit;
     const bool list = page == Page::List;
@@ -108,8 +124,12 @@ void TUIOperate::WritePageHead(TLineWriter& w, Page page) const {
     w.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
     w.Line("<title>{friendHtml}{what}</title>", {{"what", add ? "添加" : "管理"}});
     w.Line("<link href=\"<{$css_root}>images/admincp.css\" rel=\"stylesheet\" type=\"text/css\" />");
+    w.Line("<link href=\"<{$css_root}>images/favicon.svg\" rel=\"icon\" type=\"image/svg+xml\" />");
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/jquery.js\"></script>");
     w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/calendar.js\"></script>");
+    // A reference field over a class too large for a drop-down is a picker.
+    if (!cls.ReferenceMembers().empty())
+        w.Line("<script type=\"text/javascript\" src=\"<{$web_url}>include/js/reference_picker.js\"></script>");
     if (list) {
         // Selecting all rows. The ticked boxes send their keys themselves,
         // as the list delid[] of delall, so any key travels as it is.
@@ -232,7 +252,9 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TClassSnapshot& cls, const T
         w.Set("refKey", ref.keyMember.memberName);
         w.Set("refDisplay", ref.displayMember.memberName);
         w.Line(cell);
-        w.Line("            <select name=\"{lower}[{member}]\">");
+        w.Line("            {pickerOr}<select name=\"{lower}[{member}]\">",
+               {{"pickerOr", PickerOrDropDown(ref.lowerTypeName, m.memberType, LowerFirst(cls.ClassName()) + "[" + m.memberName + "]",
+                                              add ? "''" : "$" + LowerFirst(cls.ClassName()) + "." + m.memberName, "")}});
         w.Line("              <{section name=key loop=${list}List}>");
         w.Line("              <option");
         if (add) {
@@ -244,7 +266,7 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TClassSnapshot& cls, const T
         }
         w.Line("              </option>");
         w.Line("              <{/section}>");
-        w.Line("            </select>" + end);
+        w.Line("            </select><{/if}>" + end);
         tips = "{commentHtml}，选择该{friendHtml}对应的{commentHtml}信息";
         break;
     }
@@ -265,7 +287,7 @@ void TUIOperate::GenerateAddPages(const TClassList& classes) const {
 std::string TUIOperate::BuildAddPage(const TClassSnapshot& cls) const {
     const TMember key = RequireKeyMember(cls);
     TLineWriter w = Writer(cls);
-    WritePageHead(w, Page::Add);
+    WritePageHead(w, cls, Page::Add);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=addok\" method=\"post\" name=\"form\" enctype=\"multipart/form-data\">");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody> ");
@@ -299,7 +321,7 @@ void TUIOperate::GenerateEditPages(const TClassList& classes) const {
 std::string TUIOperate::BuildEditPage(const TClassSnapshot& cls) const {
     const TMember key = RequireKeyMember(cls);
     TLineWriter w = Writer(cls);
-    WritePageHead(w, Page::Edit);
+    WritePageHead(w, cls, Page::Edit);
     w.Line("  <form id=\"form\" action=\"{lower}.php?act=editok\" method=\"post\" name=\"form\" > ");
     w.Line("    <table class=\"tb tb2\">");
     w.Line("      <tbody>");
@@ -328,7 +350,7 @@ void TUIOperate::GenerateListPages(const TClassList& classes) const {
 
 std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
     TLineWriter w = Writer(cls);
-    WritePageHead(w, Page::List);
+    WritePageHead(w, cls, Page::List);
     w.Line("  <table id=\"tips\" class=\"tb tb2\">");
     w.Line("    <tbody>");
     w.Line("      <tr>");
@@ -365,7 +387,8 @@ std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
             w.Set("refKey", refKey);
             // The first option's value reads as "no choice" in the list action.
             const char* noChoice = ref.keyMember.memberIsInteger == 1 ? "0" : "";
-            w.Line("{searchIndent}{commentHtml}: <select name=\"{member}\" >");
+            w.Line("{searchIndent}{commentHtml}: {pickerOr}<select name=\"{member}\" >",
+                   {{"pickerOr", PickerOrDropDown(list, m.memberType, name, "$" + name, noChoice)}});
             w.Line("              <option value=\"{noChoice}\">请选择查询的{commentHtml}</option>", {{"noChoice", noChoice}});
             w.Line("              <{section name=key loop=${list}List}>");
             w.Line("              <option value=\"<{${list}List[key].{refKey}}>\"");
@@ -373,7 +396,7 @@ std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
             w.Line("><{${list}List[key].{memberName}}>", {{"memberName", ref.displayMember.memberName}});
             w.Line("              </option>");
             w.Line("              <{/section}>");
-            w.Line("            </select>");
+            w.Line("            </select><{/if}>");
         }
     }
 
@@ -425,7 +448,8 @@ std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
     w.Line("      </tbody>");
     w.Line("    </table>");
     w.Line("  </form>");
-    w.Line("  <{$pages}>");
+    // The page links are HTML made by multi().
+    w.Line("  <{$pages nofilter}>");
     w.Line("</div>");
     w.Line("</body>");
     w.Line("</html>");

@@ -56,7 +56,7 @@ private:
 
     // The document head with the page's scripts, and the title bar with the
     // list and add tabs.
-    void WritePageHead(TLineWriter& w, Page page) const;
+    void WritePageHead(TLineWriter& w, const TClassSnapshot& cls, Page page) const;
     // One row of the add or edit form of a class: label, input and hint.
     void WriteFormRow(TLineWriter& w, const TClassSnapshot& cls, const TMember& member, Page page,
                       FormInput input) const;

@@ -4,11 +4,13 @@
  * noise; the characters are kept in the session for one sign-in attempt.
  */
 define('IN_WEB', true);
+require_once __DIR__ . '/admin/include/site_functions.php';
 require_once __DIR__ . '/admin/include/site_session.php';
 // The settings tell whether a proxy's X-Forwarded-Proto is trusted (the
 // session cookie is Secure behind a TLS proxy).
 $trust_forwarded_proto = false;
 require __DIR__ . '/config.inc.php';
+site_config(array('trust_forwarded_proto' => (bool)$trust_forwarded_proto));
 
 error_reporting(E_ALL);
 ini_set('display_errors', '0');

@@ -137,6 +137,10 @@ if [ -f "$tmp/counts" ]; then
   passed=$((passed + np)) failed=$((failed + nf))
 fi
 [ "$rc" -eq 0 ] || [ "$failed" -gt 0 ] || fail "run.js ended with status $rc"
+# The site logs every warning, notice and deprecation; the whole flow leaves none.
+warnings=$(grep -E 'site: (PHP |uncaught|fatal)|PHP (Warning|Notice|Deprecated|Fatal)' "$tmp/php.log" | head -n 20)
+if [ -z "$warnings" ]; then pass "the PHP log holds no warning, notice, deprecation or uncaught error"
+else fail "the PHP log holds warnings:"$'\n'"$warnings"; fi
 if [ "$failed" -gt 0 ]; then
   echo "--- PHP server log (last 40 lines) ---"; tail -n 40 "$tmp/php.log"
   echo "--- MariaDB log (last 10 lines) ---"; tail -n 10 "$tmp/mysqld.err"

@@ -6,7 +6,9 @@
 # edit and delete links and in delete-many; picture fields with a NUL byte,
 # emptied or naming no picture; stored picture values that are objects or
 # no picture; the shipped settings without an account, and the welcome
-# page's warning about an account that can do more than the site needs.
+# page's warning about an account that can do more than the site needs;
+# input refused from the model on a server whose messages are German; and a
+# controller edited by hand.
 #   hostile_records.sh SOURCE_DIR HOME_DIR
 # Starts a private MariaDB on a Unix socket and PHP's built-in server on a
 # free loopback port, in a scratch folder; both are stopped on exit.
@@ -38,7 +40,8 @@ ln -s "$home_in/template" "$home/template"
 site=$home/projects/keys
 
 # --- the database and the help's account -------------------------------------
-start_mariadb "$tmp" || abort "MariaDB did not start"
+# The server speaks German: what the site refuses must not depend on it.
+MARIADB_LC_MESSAGES=de_DE start_mariadb "$tmp" || abort "MariaDB did not start"
 db_password="records-$RANDOM$RANDOM"
 sed "s/change-this-long-password/$db_password/" "$home_in/help/site-database.sql" \
   | mariadb --no-defaults --socket="$MARIADB_SOCKET" -uroot || abort "help/site-database.sql runs"
@@ -46,9 +49,10 @@ mariadb --no-defaults --socket="$MARIADB_SOCKET" -usite "-p$db_password" site <"
   || abort "the generated script loads as the site's account"
 
 # --- PHP's built-in server -----------------------------------------------------
+# Without the opcode cache, a controller edited by the test is read at once.
 for attempt in 1 2 3 4 5; do
   port=$(free_port)
-  (cd "$site" && PHP_CLI_SERVER_WORKERS=2 exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
+  (cd "$site" && PHP_CLI_SERVER_WORKERS=2 exec setsid php -d opcache.enable=0 -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
   php_pid=$!
   until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do
     kill -0 "$php_pid" 2>/dev/null || break

@@ -7,6 +7,7 @@
 define('IN_WEB', true);
 define('SITE_PAGE', 'own');
 require_once __DIR__ . '/include/global.php';
+require_once __DIR__ . '/include/site_account_rights.php';
 
 if (site_requested_act() === 'welcome') {
     // The classes of the model's description, in its order, by their
@@ -20,7 +21,7 @@ if (site_requested_act() === 'welcome') {
     $account = '';
     $accountWarnings = array();
     try {
-        $rights = $DB->accountRights($dbname);
+        $rights = SiteAccountRights::of($DB, $dbname);
         $account = $rights['account'];
         if ($rights['file']) {
             $accountWarnings[] = '账号有 FILE 权限，可以读写数据库服务器上的文件。';

@@ -11,6 +11,8 @@ $smarty->setTemplateDir($site . '/admin/templates/admin');
 $smarty->setCompileDir($argv[2]);
 $smarty->left_delimiter = '<{';
 $smarty->right_delimiter = '}>';
+// The function the site registers for its reference fields (SiteSmarty).
+$smarty->registerPlugin('function', 'reference_picker', function () { return ''; });
 
 $names = array();
 foreach (new DirectoryIterator($site . '/admin/templates/admin') as $f) {

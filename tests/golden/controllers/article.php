@@ -32,33 +32,25 @@ if ($_REQUEST['act'] == 'show')
 	$category = "";
 	$category = $_GET['category'];
 	/*--  查询复合查询字段信息  --*/
-	$sql = "SELECT code,title FROM {$dbprefix}category";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$categoryList[] = $row;
-	}
+	[$categoryList, $categoryLarge] = site_reference_entries($DB, 'Category');
 	$author = "";
 	$author = $_GET['author'];
 	if($author == "") $author = 0;
 	/*--  查询复合查询字段信息  --*/
-	$sql = "SELECT userId,userName FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	$publishDate = "";
 	$publishDate = $_GET['publishDate'];
 
 	/*--  处理分页数据  --*/
 	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}article where 1=1";
 	if($title != "")
-		$sql .= " and title like '%".$title."%'";
+		$sql .= " and title like '".$DB->like_contains(site_raw('title'))."'";
 	if($category != "")
 		$sql .= " and category='".$category."'";
 	if($author != 0)
 		$sql .= " and author='".$author."'";
 	if($publishDate != "")
-		$sql .= " and publishDate like '%".$publishDate."%'";
+		$sql .= " and publishDate like '".$DB->like_contains(site_raw('publishDate'))."'";
 
 	$query = $DB->query($sql); 
 	$allnum = $DB->fetch_array($query)['allnum'];
@@ -76,16 +68,15 @@ if ($_REQUEST['act'] == 'show')
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}article where 1=1";
 	if($title != "")
-		$sql .= " and title like '%".$title."%'";
+		$sql .= " and title like '".$DB->like_contains(site_raw('title'))."'";
 	if($category != "")
 		$sql .= " and category='".$category."'";
 	if($author != 0)
 		$sql .= " and author='".$author."'";
 	if($publishDate != "")
-		$sql .= " and publishDate like '%".$publishDate."%'";
-	$sql .= " order by articleId DESC LIMIT $startpage,$perpage";
+		$sql .= " and publishDate like '".$DB->like_contains(site_raw('publishDate'))."'";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'articleId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		if (site_stored_picture($row['cover'])) {
@@ -94,7 +85,7 @@ if ($_REQUEST['act'] == 'show')
 		}
 		else
 		{
-			$row['cover'] = $web_url."/attachments/picture/NoImage.jpg";
+			$row['cover'] = $web_url."attachments/picture/NoImage.jpg";
 		}
 		if (site_stored_picture($row['photo'])) {
 			$row['photo'] = site_stored_picture($row['photo']);
@@ -102,7 +93,7 @@ if ($_REQUEST['act'] == 'show')
 		}
 		else
 		{
-			$row['photo'] = $web_url."/attachments/picture/NoImage.jpg";
+			$row['photo'] = $web_url."attachments/picture/NoImage.jpg";
 		}
 		$sql = "select * from  {$dbprefix}category where code='".$DB->escape($row["category"])."'";
 		$query_category = $DB->query($sql);
@@ -123,12 +114,14 @@ if ($_REQUEST['act'] == 'show')
 	$smarty->assign("web_url",$web_url);
 	$smarty->assign("articleList", $articleList);
 	$smarty->assign("pages", $pages); 
-	$smarty->assign("title",$title);
-	$smarty->assign("category",$category);
+	$smarty->assign("title",site_raw('title'));
+	$smarty->assign("category",site_raw('category'));
 	$smarty->assign("categoryList",$categoryList);
-	$smarty->assign("author",$author);
+	$smarty->assign("categoryLarge",$categoryLarge);
+	$smarty->assign("author",site_raw('author'));
 	$smarty->assign("userList",$userList);
-	$smarty->assign("publishDate",$publishDate);
+	$smarty->assign("userLarge",$userLarge);
+	$smarty->assign("publishDate",site_raw('publishDate'));
 	$smarty->display("article.html");
 }
 
@@ -137,24 +130,15 @@ if ($_REQUEST['act'] == 'show')
 /*------------------------------------------------------ */
 if ($_REQUEST['act'] == 'add')
 {
-	$sql = "SELECT code,title FROM {$dbprefix}category";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$categoryList[] = $row;
-	}
+	[$categoryList, $categoryLarge] = site_reference_entries($DB, 'Category');
 	$smarty->assign("categoryList",$categoryList);
-	$sql = "SELECT userId,userName FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	$smarty->assign("categoryLarge",$categoryLarge);
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	$smarty->assign("userList",$userList);
-	$sql = "SELECT userId,userName FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	$smarty->assign("userLarge",$userLarge);
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->assign("css_root", $css_root);
 	$smarty->assign("web_url", $web_url);
 	$smarty->display("article_add.html");
@@ -254,6 +238,11 @@ if ($_REQUEST['act'] == 'remove')
 	$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '".$articleId."'";
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$articleId."'";
+	$query = $DB->query($sql); 
+	if (!$query || $DB->affected_rows() == 0) {
+		showmsg("删除失败","article.php?act=show");
+	}
 	/*--  判断封面 C:\pics\是否为空  --*/
 	if (site_stored_picture($row['cover'])) { 
 		$row['cover'] = site_stored_picture($row['cover']);
@@ -272,6 +261,7 @@ if ($_REQUEST['act'] == 'remove')
 		  	}
 		}
 		closedir($dirhandle);
+		site_remove_picture_original($filepath, $filename);
 	}
 	/*--  判断是否为空  --*/
 	if (site_stored_picture($row['photo'])) { 
@@ -291,14 +281,9 @@ if ($_REQUEST['act'] == 'remove')
 		  	}
 		}
 		closedir($dirhandle);
+		site_remove_picture_original($filepath, $filename);
 	}
-	$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$articleId."'";
-	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","article.php?act=show");
-	} else {
-		showmsg("删除失败","article.php?act=show");
-	}
+	showmsg("删除成功","article.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -315,6 +300,12 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 		/*--  判断封面 C:\pics\是否为空  --*/
 		if (site_stored_picture($row['cover'])) {
 			$row['cover'] = site_stored_picture($row['cover']);
@@ -333,6 +324,7 @@ if ($_REQUEST['act'] == 'delall')
 				}
 			}
 			closedir($dirhandle);
+			site_remove_picture_original($filepath, $filename);
 		}
 		/*--  判断是否为空  --*/
 		if (site_stored_picture($row['photo'])) {
@@ -352,10 +344,8 @@ if ($_REQUEST['act'] == 'delall')
 				}
 			}
 			closedir($dirhandle);
+			site_remove_picture_original($filepath, $filename);
 		}
-		$sql = "DELETE FROM {$dbprefix}article WHERE articleId = '".$list[$i]."'";
-		$query = $DB->query($sql);
-		$deleted += $DB->affected_rows();
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","article.php?act=show");
@@ -372,26 +362,11 @@ if ($_REQUEST['act'] == 'edit')
 	$articleId = $_REQUEST['articleId'];
 	$sql = $query = '';
 	/*--  查询所属分类信息  --*/
-	$categoryList = array();
-	$sql = "SELECT * FROM {$dbprefix}category";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$categoryList[] = $row;
-	}
+	[$categoryList, $categoryLarge] = site_reference_entries($DB, 'Category');
 	/*--  查询作者's 笔名信息  --*/
-	$userList = array();
-	$sql = "SELECT * FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	/*--  查询信息  --*/
-	$userList = array();
-	$sql = "SELECT * FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	/*--  查询文章基本信息  --*/
 	$sql = "SELECT * FROM {$dbprefix}article WHERE articleId = '$articleId'";
 	$query = $DB->query($sql);
@@ -419,8 +394,11 @@ if ($_REQUEST['act'] == 'edit')
 	$smarty->assign("web_url", $web_url);
 	$smarty->assign("article",$row);
 	$smarty->assign("categoryList",$categoryList);
+	$smarty->assign("categoryLarge",$categoryLarge);
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->display("article_edit.html");
 }
 

@@ -45,9 +45,8 @@ if ($_REQUEST['act'] == 'show')
 	}
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}category where 1=1";
-	$sql .= " order by code DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'code', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		$categoryList[] = $row;
@@ -102,11 +101,10 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}category WHERE code = '".$code."'";
 	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","category.php?act=show");
-	} else {
+	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","category.php?act=show");
 	}
+	showmsg("删除成功","category.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -126,6 +124,9 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "DELETE FROM {$dbprefix}category WHERE code = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","category.php?act=show");

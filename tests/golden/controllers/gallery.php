@@ -45,9 +45,8 @@ if ($_REQUEST['act'] == 'show')
 	}
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}gallery where 1=1";
-	$sql .= " order by galleryId DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'galleryId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		if (site_stored_picture($row['picture'])) {
@@ -56,7 +55,7 @@ if ($_REQUEST['act'] == 'show')
 		}
 		else
 		{
-			$row['picture'] = $web_url."/attachments/picture/NoImage.jpg";
+			$row['picture'] = $web_url."attachments/picture/NoImage.jpg";
 		}
 		$galleryList[] = $row;
 	}
@@ -136,6 +135,11 @@ if ($_REQUEST['act'] == 'remove')
 	$sql = "SELECT * FROM {$dbprefix}gallery WHERE galleryId = '".$galleryId."'";
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$galleryId."'";
+	$query = $DB->query($sql); 
+	if (!$query || $DB->affected_rows() == 0) {
+		showmsg("删除失败","gallery.php?act=show");
+	}
 	/*--  判断图片是否为空  --*/
 	if (site_stored_picture($row['picture'])) { 
 		$row['picture'] = site_stored_picture($row['picture']);
@@ -154,14 +158,9 @@ if ($_REQUEST['act'] == 'remove')
 		  	}
 		}
 		closedir($dirhandle);
+		site_remove_picture_original($filepath, $filename);
 	}
-	$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$galleryId."'";
-	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","gallery.php?act=show");
-	} else {
-		showmsg("删除失败","gallery.php?act=show");
-	}
+	showmsg("删除成功","gallery.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -178,6 +177,12 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "SELECT * FROM {$dbprefix}gallery WHERE galleryId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 		/*--  判断图片是否为空  --*/
 		if (site_stored_picture($row['picture'])) {
 			$row['picture'] = site_stored_picture($row['picture']);
@@ -196,10 +201,8 @@ if ($_REQUEST['act'] == 'delall')
 				}
 			}
 			closedir($dirhandle);
+			site_remove_picture_original($filepath, $filename);
 		}
-		$sql = "DELETE FROM {$dbprefix}gallery WHERE galleryId = '".$list[$i]."'";
-		$query = $DB->query($sql);
-		$deleted += $DB->affected_rows();
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","gallery.php?act=show");

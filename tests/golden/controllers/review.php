@@ -31,11 +31,7 @@ if ($_REQUEST['act'] == 'show')
 	$goods = $_GET['goods'];
 	if($goods == "") $goods = 0;
 	/*--  查询复合查询字段信息  --*/
-	$sql = "SELECT goodsId,goodsName FROM {$dbprefix}商品";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$商品List[] = $row;
-	}
+	[$商品List, $商品Large] = site_reference_entries($DB, '商品');
 
 	/*--  处理分页数据  --*/
 	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}review where 1=1";
@@ -59,9 +55,8 @@ if ($_REQUEST['act'] == 'show')
 	$sql = "SELECT * FROM {$dbprefix}review where 1=1";
 	if($goods != 0)
 		$sql .= " and goods='".$goods."'";
-	$sql .= " order by reviewId DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'reviewId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		$sql = "select * from  {$dbprefix}商品 where goodsId='".$DB->escape($row["goods"])."'";
@@ -75,8 +70,9 @@ if ($_REQUEST['act'] == 'show')
 	$smarty->assign("web_url",$web_url);
 	$smarty->assign("reviewList", $reviewList);
 	$smarty->assign("pages", $pages); 
-	$smarty->assign("goods",$goods);
+	$smarty->assign("goods",site_raw('goods'));
 	$smarty->assign("商品List",$商品List);
+	$smarty->assign("商品Large",$商品Large);
 	$smarty->display("review.html");
 }
 
@@ -85,12 +81,9 @@ if ($_REQUEST['act'] == 'show')
 /*------------------------------------------------------ */
 if ($_REQUEST['act'] == 'add')
 {
-	$sql = "SELECT goodsId,goodsName FROM {$dbprefix}商品";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$商品List[] = $row;
-	}
+	[$商品List, $商品Large] = site_reference_entries($DB, '商品');
 	$smarty->assign("商品List",$商品List);
+	$smarty->assign("商品Large",$商品Large);
 	$smarty->assign("css_root", $css_root);
 	$smarty->assign("web_url", $web_url);
 	$smarty->display("review_add.html");
@@ -129,11 +122,10 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}review WHERE reviewId = '".$reviewId."'";
 	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","review.php?act=show");
-	} else {
+	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","review.php?act=show");
 	}
+	showmsg("删除成功","review.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -153,6 +145,9 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "DELETE FROM {$dbprefix}review WHERE reviewId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","review.php?act=show");
@@ -169,12 +164,7 @@ if ($_REQUEST['act'] == 'edit')
 	$reviewId = $_REQUEST['reviewId'];
 	$sql = $query = '';
 	/*--  查询商品信息  --*/
-	$商品List = array();
-	$sql = "SELECT * FROM {$dbprefix}商品";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$商品List[] = $row;
-	}
+	[$商品List, $商品Large] = site_reference_entries($DB, '商品');
 	/*--  查询评价基本信息  --*/
 	$sql = "SELECT * FROM {$dbprefix}review WHERE reviewId = '$reviewId'";
 	$query = $DB->query($sql);
@@ -184,6 +174,7 @@ if ($_REQUEST['act'] == 'edit')
 	$smarty->assign("web_url", $web_url);
 	$smarty->assign("review",$row);
 	$smarty->assign("商品List",$商品List);
+	$smarty->assign("商品Large",$商品Large);
 	$smarty->display("review_edit.html");
 }
 

@@ -45,9 +45,8 @@ if ($_REQUEST['act'] == 'show')
 	}
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}tag where 1=1";
-	$sql .= " order by tagId DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'tagId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		$tagList[] = $row;
@@ -101,11 +100,10 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}tag WHERE tagId = '".$tagId."'";
 	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","tag.php?act=show");
-	} else {
+	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","tag.php?act=show");
 	}
+	showmsg("删除成功","tag.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -125,6 +123,9 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "DELETE FROM {$dbprefix}tag WHERE tagId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","tag.php?act=show");

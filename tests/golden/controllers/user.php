@@ -35,9 +35,9 @@ if ($_REQUEST['act'] == 'show')
 	/*--  处理分页数据  --*/
 	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}user where 1=1";
 	if($userName != "")
-		$sql .= " and userName like '%".$userName."%'";
+		$sql .= " and userName like '".$DB->like_contains(site_raw('userName'))."'";
 	if($birthday != "")
-		$sql .= " and birthday like '%".$birthday."%'";
+		$sql .= " and birthday like '".$DB->like_contains(site_raw('birthday'))."'";
 
 	$query = $DB->query($sql); 
 	$allnum = $DB->fetch_array($query)['allnum'];
@@ -55,12 +55,11 @@ if ($_REQUEST['act'] == 'show')
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}user where 1=1";
 	if($userName != "")
-		$sql .= " and userName like '%".$userName."%'";
+		$sql .= " and userName like '".$DB->like_contains(site_raw('userName'))."'";
 	if($birthday != "")
-		$sql .= " and birthday like '%".$birthday."%'";
-	$sql .= " order by userId DESC LIMIT $startpage,$perpage";
+		$sql .= " and birthday like '".$DB->like_contains(site_raw('birthday'))."'";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'userId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		if (site_stored_picture($row['avatar'])) {
@@ -69,7 +68,7 @@ if ($_REQUEST['act'] == 'show')
 		}
 		else
 		{
-			$row['avatar'] = $web_url."/attachments/picture/NoImage.jpg";
+			$row['avatar'] = $web_url."attachments/picture/NoImage.jpg";
 		}
 		$userList[] = $row;
 	}
@@ -78,8 +77,8 @@ if ($_REQUEST['act'] == 'show')
 	$smarty->assign("web_url",$web_url);
 	$smarty->assign("userList", $userList);
 	$smarty->assign("pages", $pages); 
-	$smarty->assign("userName",$userName);
-	$smarty->assign("birthday",$birthday);
+	$smarty->assign("userName",site_raw('userName'));
+	$smarty->assign("birthday",site_raw('birthday'));
 	$smarty->display("user.html");
 }
 
@@ -155,6 +154,11 @@ if ($_REQUEST['act'] == 'remove')
 	$sql = "SELECT * FROM {$dbprefix}user WHERE userId = '".$userId."'";
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}user WHERE userId = '".$userId."'";
+	$query = $DB->query($sql); 
+	if (!$query || $DB->affected_rows() == 0) {
+		showmsg("删除失败","user.php?act=show");
+	}
 	/*--  判断头像是否为空  --*/
 	if (site_stored_picture($row['avatar'])) { 
 		$row['avatar'] = site_stored_picture($row['avatar']);
@@ -173,14 +177,9 @@ if ($_REQUEST['act'] == 'remove')
 		  	}
 		}
 		closedir($dirhandle);
+		site_remove_picture_original($filepath, $filename);
 	}
-	$sql = "DELETE FROM {$dbprefix}user WHERE userId = '".$userId."'";
-	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","user.php?act=show");
-	} else {
-		showmsg("删除失败","user.php?act=show");
-	}
+	showmsg("删除成功","user.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -197,6 +196,12 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "SELECT * FROM {$dbprefix}user WHERE userId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}user WHERE userId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 		/*--  判断头像是否为空  --*/
 		if (site_stored_picture($row['avatar'])) {
 			$row['avatar'] = site_stored_picture($row['avatar']);
@@ -215,10 +220,8 @@ if ($_REQUEST['act'] == 'delall')
 				}
 			}
 			closedir($dirhandle);
+			site_remove_picture_original($filepath, $filename);
 		}
-		$sql = "DELETE FROM {$dbprefix}user WHERE userId = '".$list[$i]."'";
-		$query = $DB->query($sql);
-		$deleted += $DB->affected_rows();
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","user.php?act=show");

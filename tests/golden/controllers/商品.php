@@ -31,11 +31,7 @@ if ($_REQUEST['act'] == 'show')
 	$maker = $_GET['maker'];
 	if($maker == "") $maker = 0;
 	/*--  查询复合查询字段信息  --*/
-	$sql = "SELECT userId,userName FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 
 	/*--  处理分页数据  --*/
 	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}商品 where 1=1";
@@ -59,9 +55,8 @@ if ($_REQUEST['act'] == 'show')
 	$sql = "SELECT * FROM {$dbprefix}商品 where 1=1";
 	if($maker != 0)
 		$sql .= " and maker='".$maker."'";
-	$sql .= " order by goodsId DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'goodsId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		$sql = "select * from  {$dbprefix}category where code='".$DB->escape($row["kind"])."'";
@@ -79,8 +74,9 @@ if ($_REQUEST['act'] == 'show')
 	$smarty->assign("web_url",$web_url);
 	$smarty->assign("商品List", $商品List);
 	$smarty->assign("pages", $pages); 
-	$smarty->assign("maker",$maker);
+	$smarty->assign("maker",site_raw('maker'));
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->display("商品.html");
 }
 
@@ -89,18 +85,12 @@ if ($_REQUEST['act'] == 'show')
 /*------------------------------------------------------ */
 if ($_REQUEST['act'] == 'add')
 {
-	$sql = "SELECT code,title FROM {$dbprefix}category";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$categoryList[] = $row;
-	}
+	[$categoryList, $categoryLarge] = site_reference_entries($DB, 'Category');
 	$smarty->assign("categoryList",$categoryList);
-	$sql = "SELECT userId,userName FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	$smarty->assign("categoryLarge",$categoryLarge);
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->assign("css_root", $css_root);
 	$smarty->assign("web_url", $web_url);
 	$smarty->display("商品_add.html");
@@ -141,11 +131,10 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}商品 WHERE goodsId = '".$goodsId."'";
 	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","商品.php?act=show");
-	} else {
+	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","商品.php?act=show");
 	}
+	showmsg("删除成功","商品.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -165,6 +154,9 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "DELETE FROM {$dbprefix}商品 WHERE goodsId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","商品.php?act=show");
@@ -181,19 +173,9 @@ if ($_REQUEST['act'] == 'edit')
 	$goodsId = $_REQUEST['goodsId'];
 	$sql = $query = '';
 	/*--  查询类别信息  --*/
-	$categoryList = array();
-	$sql = "SELECT * FROM {$dbprefix}category";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$categoryList[] = $row;
-	}
+	[$categoryList, $categoryLarge] = site_reference_entries($DB, 'Category');
 	/*--  查询厂家信息  --*/
-	$userList = array();
-	$sql = "SELECT * FROM {$dbprefix}user";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$userList[] = $row;
-	}
+	[$userList, $userLarge] = site_reference_entries($DB, 'User');
 	/*--  查询商品信息基本信息  --*/
 	$sql = "SELECT * FROM {$dbprefix}商品 WHERE goodsId = '$goodsId'";
 	$query = $DB->query($sql);
@@ -203,7 +185,9 @@ if ($_REQUEST['act'] == 'edit')
 	$smarty->assign("web_url", $web_url);
 	$smarty->assign("商品",$row);
 	$smarty->assign("categoryList",$categoryList);
+	$smarty->assign("categoryLarge",$categoryLarge);
 	$smarty->assign("userList",$userList);
+	$smarty->assign("userLarge",$userLarge);
 	$smarty->display("商品_edit.html");
 }
 

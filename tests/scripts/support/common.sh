@@ -65,6 +65,7 @@ stop_group() {
 # MARIADB_LOG_FILE_SIZE size its caches (32M and 16M unless set). Waits until the server
 # answers or its process ends; returns 1 (with its log shown) if it never
 # answers.
+# MARIADB_LC_MESSAGES, when set, is the language of the server's messages.
 start_mariadb() {
   local dir=$1 user_opt=() i
   [ "$(id -u)" -eq 0 ] && user_opt=(--user=root)
@@ -78,7 +79,8 @@ start_mariadb() {
     || { cat "$dir/install-db.log" >&2; return 1; }
   mariadbd --no-defaults --datadir="$dir/data" --tmpdir="$dir/mariadb-tmp" --socket="$MARIADB_SOCKET" --skip-networking \
     --pid-file="$dir/mysqld.pid" --log-error="$dir/mysqld.err" --skip-log-bin \
-    --innodb-buffer-pool-size="${MARIADB_BUFFER_POOL:-32M}" --innodb-log-file-size="${MARIADB_LOG_FILE_SIZE:-16M}" "${user_opt[@]}" 2>"$dir/mysqld.out" &
+    --innodb-buffer-pool-size="${MARIADB_BUFFER_POOL:-32M}" --innodb-log-file-size="${MARIADB_LOG_FILE_SIZE:-16M}" "${user_opt[@]}" \
+    ${MARIADB_LC_MESSAGES:+--lc-messages="$MARIADB_LC_MESSAGES"} 2>"$dir/mysqld.out" &
   MARIADB_PID=$!
   # Bounded only as a guard against a hung server: a loaded machine may take
   # long to start it, and the loop ends as soon as it answers or dies.

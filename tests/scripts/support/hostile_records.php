@@ -273,7 +273,7 @@ $odd = array(
 );
 $oddEntry = array();
 foreach ($odd as $label => $value) {
-    $statement = $root->prepare("INSERT INTO php_entry (name, link, photo) VALUES (?, 'victim', ?)");
+    $statement = $root->prepare("INSERT INTO php_entry (name, link, photo, price, born) VALUES (?, 'victim', ?, 0, '0000-00-00')");
     $name = 'odd ' . count($oddEntry);
     $statement->bind_param('ss', $name, $value);
     $statement->execute();
@@ -429,6 +429,58 @@ foreach ($odd as $label => $value) {
         "an entry whose stored picture is $label is removed", array($status, $body));
 }
 check(is_file($siteDir . 'admin/index.php'), 'a stored picture naming admin/index.php removes no file outside the pictures');
+
+/* --- input checked from the model, whatever language the server speaks -------------- */
+echo "# input refused from the model on a server with German messages\n";
+check(column('SELECT @@lc_messages AS v') === array('de_DE'), 'the server speaks German');
+// A column in three-byte utf8, as an older database may have it.
+$root->query('ALTER TABLE php_entry MODIFY name varchar(40) CHARACTER SET utf8mb3 COLLATE utf8mb3_bin NOT NULL');
+$before = rows_of('SELECT * FROM php_entry ORDER BY id');
+$refused = array(
+    'a name one character too long' => array(array('entry[name]', str_repeat('名', 41)), '“条目名称”的内容超过了允许的长度（最多 40 个字符）'),
+    'a price that is no number' => array(array('entry[price]', '1,5'), '“价格”的值格式不正确'),
+    'a price out of range' => array(array('entry[price]', '1e39'), '“价格”的数值超出范围'),
+    'a day that does not exist' => array(array('entry[born]', '2024-02-30'), '“日期”不是有效的日期'),
+    'a character the column cannot hold' => array(array('entry[name]', "smile \u{1F600}"), '“条目名称”中含有数据库无法保存的字符'),
+);
+foreach ($refused as $label => $case) {
+    $fields = array(array('entry[name]', 'checked entry'), array('entry[link]', 'victim'));
+    $fields = array_values(array_filter($fields, function ($f) use ($case) { return $f[0] !== $case[0][0]; }));
+    $fields[] = $case[0];
+    list($status, $body) = post('admin/entry.php?act=addok', $fields);
+    check(strpos($body, $case[1]) !== false && strpos($body, '数据库操作失败') === false, "$label is refused naming the member", $body);
+    $id = (int)$before[0]['id'];
+    list($status, $body) = post('admin/entry.php?act=editok', array_merge(array(array('entry[id]', (string)$id)), $fields));
+    check(strpos($body, $case[1]) !== false, "$label is refused on saving too", $body);
+}
+check(rows_of('SELECT * FROM php_entry ORDER BY id') === $before, 'nothing refused was stored or changed');
+list($status, $body) = post('admin/entry.php?act=addok', array(array('entry[name]', str_repeat('名', 40)), array('entry[link]', 'victim'),
+    array('entry[price]', ' 2.5 '), array('entry[born]', '2024-2-29')));
+$added = rows_of("SELECT price, born FROM php_entry WHERE name = '" . str_repeat('名', 40) . "'");
+check(strpos($body, '条目添加成功') !== false && $added === array(array('price' => '2.5', 'born' => '2024-02-29')),
+    'forty characters, a number with spaces and a leap day are stored as meant', array($body, $added));
+
+/* --- a controller edited by hand ------------------------------------------------------ */
+echo "# a controller edited as a developer would\n";
+$controller = $siteDir . 'admin/entry.php';
+$code = file_get_contents($controller);
+$edited = str_replace(array('$perpage = 5;', '$sql = "SELECT * FROM {$dbprefix}entry where 1=1";'),
+    array('$perpage = 3;', '$sql = "SELECT * FROM {$dbprefix}entry where 1=1 and name <> \'\'";'), $code, $count);
+check($count === 2, 'the page size and the list statement are found to edit');
+file_put_contents($controller, $edited);
+$entries = rows_of('SELECT id FROM php_entry ORDER BY id DESC');
+$seen = array();
+$clean = true;
+for ($page = 1; $page <= (int)ceil(count($entries) / 3); $page++) {
+    list($status, $body) = get("admin/entry.php?act=show&page=$page");
+    $clean = $clean && clean_page($status, $body);
+    foreach (list_rows($body) as $row) {
+        $seen[] = (int)$row['value'];
+    }
+}
+check($clean && $seen === array_map('intval', array_column($entries, 'id')),
+    'every page of the edited list shows its three records, newest first, the last pages too', $seen);
+file_put_contents($controller, $code);
 
 /* --- the server's log ---------------------------------------------------------------- */
 $log = (string)file_get_contents($serverLog);

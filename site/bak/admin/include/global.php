@@ -12,11 +12,11 @@
  *   showmsg, createdir, multi
  *
  * and guards every page: only a signed-in administrator gets past it,
- * changes must come from the site's own pages, request values reach the
- * page escaped for single-quoted SQL, uploads must be real pictures, a
- * controller's keys, required members and pictures are checked against the
- * model's description (site_model_reader.php), and errors show a short
- * message page while the details go to the server log.
+ * changes must come from the site's own pages, the request is taken in one
+ * place (site_request.php), uploads must be real pictures, a controller's
+ * request is checked against the model's description before its act runs
+ * (site_input_checks.php), and errors show a short message page while the
+ * details go to the server log, every warning included.
  *
  * A page that is no generated controller defines SITE_PAGE before including
  * this file: 'signin' (open to everybody) or 'own'. Generated controllers
@@ -47,21 +47,20 @@ define('SITE_ADMIN_DIR', WEB_ROOT . 'admin/');
 require_once __DIR__ . '/site_functions.php';
 require_once __DIR__ . '/site_session.php';
 require_once __DIR__ . '/site_database.class.php';
+require_once __DIR__ . '/site_request.php';
 require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_security.php';
+require_once __DIR__ . '/site_input_checks.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_smarty.class.php';
 require_once __DIR__ . '/site_references.php';
+require_once __DIR__ . '/site_paging.php';
 require_once __DIR__ . '/site_unmerged.php';
 
-/* Warnings never reach the page. Those the generated code causes by
-   reading request keys that were not sent are expected and not logged. */
+/* Warnings never reach the page; every one goes to the server log. */
 function site_error_handler($level, $message, $file = '', $line = 0)
 {
     if (!(error_reporting() & $level)) {
-        return true;
-    }
-    if (preg_match('/^(Undefined (array key|variable|index|offset)|Trying to access array offset on value of type (null|bool))/', $message)) {
         return true;
     }
     error_log('site: PHP ' . $level . ': ' . $message . ' in ' . $file . ':' . $line);
@@ -72,8 +71,8 @@ function site_exception_handler($e)
 {
     error_log('site: uncaught ' . get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ':' . $e->getLine());
     if ($e instanceof TypeError && preg_match('/^(readdir|closedir|rewinddir)\(\)/', $e->getMessage())) {
-        // A picture folder named by a record no longer exists.
-        showmsg('记录的图片文件夹已不存在，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
+        // The picture folder of a record that was just deleted no longer exists.
+        showmsg('记录已删除，但它的图片文件夹已不存在，图片没有删除。详细信息已记录在服务器日志中。', '', 500);
     }
     showmsg('程序出错，操作没有完成。详细信息已记录在服务器日志中。', '', 500);
 }
@@ -123,9 +122,19 @@ $trusted_origins = array();
 $trust_forwarded_proto = false;
 require WEB_ROOT . 'config.inc.php';
 
+// The runtime reads the settings through site_config(); the site's address
+// needs them (behind a trusted proxy), then joins them.
+$site_settings = array(
+    'site_url' => $site_url,
+    'trusted_origins' => $trusted_origins,
+    'trust_forwarded_proto' => (bool)$trust_forwarded_proto,
+);
+site_config($site_settings);
 $web_url = site_web_url($site_url);
 $css_root = $web_url;
 define('SITE_ADMIN_URL', $web_url . 'admin/');
+site_config($site_settings + array('web_url' => $web_url, 'css_root' => $css_root));
+unset($site_settings);
 
 site_send_security_headers();
 
@@ -135,7 +144,7 @@ if (trim((string)$dbuser) === '') {
     error_log('site: config.inc.php names no database account ($dbuser)');
     showmsg('网站还没有设置数据库账号：请在 config.inc.php 中填写 $dbuser 和 $dbpw（本站自己的账号，只能操作本站的数据库，见帮助中的 site-database.sql）。', '', 503);
 }
-$DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket);
+$DB = new SiteDatabase($dbhost, $dbuser, $dbpw, $dbname, $dbport, $dbsocket, $dbprefix);
 site_take_request($DB);
 // Only a sign-in form that is sent makes a new session; the captcha
 // image of code.php makes one for the sign-in page.
@@ -149,25 +158,19 @@ if (!defined('SITE_PAGE') || SITE_PAGE !== 'signin') {
 }
 site_check_uploads();
 
-$smarty = new SiteSmarty();
+$smarty = new SiteSmarty($DB);
 
-// A generated controller: its class must be in the model's description;
-// keys, required members and chosen pictures are checked against it, and
-// the drop-down lists of the classes it refers to are sorted.
+// A generated controller (the script the request runs): its class must be
+// in the model's description, its act gets every request key it reads, and
+// the request is checked against the class before the act runs.
 if (!defined('SITE_PAGE')) {
-    // The controller is the file whose require brought us here.
-    $site_script = debug_backtrace(DEBUG_BACKTRACE_IGNORE_ARGS, 1);
-    $site_script = isset($site_script[0]['file']) ? $site_script[0]['file'] : get_included_files()[0];
-    $site_script = basename($site_script, '.php');
+    $site_script = basename((string)$_SERVER['SCRIPT_FILENAME'], '.php');
     // A controller, or the model's description it runs on, that the last
     // generation could not merge is not run.
     site_refuse_unmerged('admin/' . $site_script . '.php');
     site_refuse_unmerged('admin/include/site_model.php');
-    $smarty->sortReferenceLists(site_controller_model($site_script), $site_script . 'List');
-    // The record's key is checked before its picture fields are compared
-    // with what the record stores.
-    site_check_record_request($site_script);
-    site_check_picture_fields($site_script);
-    site_prepare_picture_removal($site_script);
-    unset($site_script);
+    $site_class = site_controller_model($site_script);
+    site_request_defaults($site_class, $site_script);
+    site_check_controller_request($DB, $site_class, $site_script);
+    unset($site_script, $site_class);
 }

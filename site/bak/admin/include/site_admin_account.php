@@ -11,15 +11,15 @@ if (!defined('IN_WEB')) {
 const SITE_SIGNIN_FREE_FAILURES = 3;
 const SITE_SIGNIN_MAX_WAIT = 300;
 
-function site_admin_table()
+function site_admin_table(SiteDatabase $db)
 {
-    return $GLOBALS['dbprefix'] . 'site_admin';
+    return $db->table('site_admin');
 }
 
 /* Creates the account table when the database script did not. */
 function site_admin_ensure_table(SiteDatabase $db)
 {
-    $db->execute('CREATE TABLE IF NOT EXISTS `' . str_replace('`', '``', site_admin_table()) . '` (
+    $db->execute('CREATE TABLE IF NOT EXISTS `' . str_replace('`', '``', site_admin_table($db)) . '` (
   `admin_id` int(11) NOT NULL AUTO_INCREMENT,
   `admin_name` varchar(60) COLLATE utf8mb4_bin NOT NULL,
   `password_hash` varchar(255) COLLATE utf8mb4_bin NOT NULL,
@@ -32,7 +32,7 @@ function site_admin_ensure_table(SiteDatabase $db)
 
 function site_admin_count(SiteDatabase $db)
 {
-    $result = $db->execute('SELECT COUNT(*) AS n FROM `' . str_replace('`', '``', site_admin_table()) . '`');
+    $result = $db->execute('SELECT COUNT(*) AS n FROM `' . str_replace('`', '``', site_admin_table($db)) . '`');
     $row = $result->fetch_assoc();
     return (int)$row['n'];
 }
@@ -41,7 +41,7 @@ function site_admin_find(SiteDatabase $db, $column, $value)
 {
     $column = $column === 'admin_id' ? 'admin_id' : 'admin_name';
     $result = $db->execute('SELECT admin_id, admin_name, password_hash, last_login_at FROM `'
-        . str_replace('`', '``', site_admin_table()) . '` WHERE ' . $column . ' = ?', array($value));
+        . str_replace('`', '``', site_admin_table($db)) . '` WHERE ' . $column . ' = ?', array($value));
     $row = $result->fetch_assoc();
     return $row ?: null;
 }
@@ -50,7 +50,7 @@ function site_admin_find(SiteDatabase $db, $column, $value)
    (two first visits at the same moment cannot both create one). */
 function site_admin_create_first(SiteDatabase $db, $name, $password)
 {
-    $table = '`' . str_replace('`', '``', site_admin_table()) . '`';
+    $table = '`' . str_replace('`', '``', site_admin_table($db)) . '`';
     $added = $db->execute('INSERT INTO ' . $table . ' (admin_name, password_hash, created_at) SELECT ?, ?, NOW() FROM DUAL'
         . ' WHERE NOT EXISTS (SELECT 1 FROM ' . $table . ')', array($name, password_hash($password, PASSWORD_DEFAULT)));
     return $added === 1;
@@ -69,10 +69,10 @@ function site_admin_verify(SiteDatabase $db, $name, $password)
         return null;
     }
     if (password_needs_rehash($admin['password_hash'], PASSWORD_DEFAULT)) {
-        $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table()) . '` SET password_hash = ? WHERE admin_id = ?',
+        $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET password_hash = ? WHERE admin_id = ?',
             array(password_hash($password, PASSWORD_DEFAULT), $admin['admin_id']));
     }
-    $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table()) . '` SET last_login_at = NOW() WHERE admin_id = ?',
+    $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET last_login_at = NOW() WHERE admin_id = ?',
         array($admin['admin_id']));
     return $admin;
 }

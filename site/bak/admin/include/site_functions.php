@@ -8,6 +8,21 @@ if (!defined('IN_WEB')) {
     exit;
 }
 
+/**
+ * The site's settings (config.inc.php) and addresses, handed over once by
+ * global.php: site_config(array) sets them, site_config('name') reads one
+ * (null when it is not set).
+ */
+function site_config($name)
+{
+    static $settings = array();
+    if (is_array($name)) {
+        $settings = $name;
+        return null;
+    }
+    return array_key_exists($name, $settings) ? $settings[$name] : null;
+}
+
 /* Escapes text for HTML output. */
 function site_h($text)
 {
@@ -62,7 +77,7 @@ function showmsg($msg, $url = '', $status = 200)
         exit;
     }
     site_send_security_headers();
-    $css = isset($GLOBALS['css_root']) ? $GLOBALS['css_root'] : '';
+    $css = (string)site_config('css_root');
     $url = (string)$url;
     if ($url !== '' && !site_is_safe_target($url)) {
         $url = '';
@@ -103,7 +118,7 @@ function site_is_safe_target($url)
         return false;
     }
     if (preg_match('#^[a-z][a-z0-9+.-]*:#i', $url) || substr($url, 0, 2) === '//') {
-        $base = isset($GLOBALS['web_url']) ? $GLOBALS['web_url'] : '';
+        $base = (string)site_config('web_url');
         return $base !== '' && strpos($url, $base) === 0;
     }
     return true;
@@ -138,133 +153,6 @@ function createdir($dir)
         return false;
     }
     return true;
-}
-
-/**
- * Builds the page-link bar of a list.
- *   $num      number of matching records
- *   $perpage  records per page
- *   $curpage  current page (1-based)
- *   $mpurl    address of the list with its filter values, e.g.
- *             "user.php?ack=show&name=abc&operation=query"
- *   $maxpages how many page numbers are shown around the current one
- * The links keep every value of the given address and always lead to the
- * list act.
- */
-function multi($num, $perpage, $curpage, $mpurl, $maxpages = 10)
-{
-    $num = max(0, (int)$num);
-    $perpage = max(1, (int)$perpage);
-    $maxpages = max(1, (int)$maxpages);
-    $pagecount = max(1, (int)ceil($num / $perpage));
-    $curpage = min(max(1, (int)$curpage), $pagecount);
-
-    list($script, $params) = site_pager_address($mpurl);
-    $link = function ($page) use ($script, $params) {
-        $params['page'] = $page;
-        return site_h($script . '?' . http_build_query($params, '', '&', PHP_QUERY_RFC3986));
-    };
-
-    $html = '<div class="pages"><em>共 ' . $num . ' 条记录，' . $pagecount . ' 页</em>';
-    if ($pagecount > 1) {
-        $from = max(1, $curpage - (int)floor(($maxpages - 1) / 2));
-        $to = min($pagecount, $from + $maxpages - 1);
-        $from = max(1, $to - $maxpages + 1);
-        if ($curpage > 1) {
-            $html .= '<a class="first" href="' . $link(1) . '">首页</a>';
-            $html .= '<a class="prev" href="' . $link($curpage - 1) . '">上一页</a>';
-        }
-        for ($i = $from; $i <= $to; $i++) {
-            if ($i === $curpage) {
-                $html .= '<strong>' . $i . '</strong>';
-            } else {
-                $html .= '<a href="' . $link($i) . '">' . $i . '</a>';
-            }
-        }
-        if ($curpage < $pagecount) {
-            $html .= '<a class="next" href="' . $link($curpage + 1) . '">下一页</a>';
-            $html .= '<a class="last" href="' . $link($pagecount) . '">末页</a>';
-        }
-    }
-    $html .= '</div>';
-    return $html;
-}
-
-/**
- * Splits a list address into its script and its parameters. Values that
- * arrived with the request are taken as they were sent (the address holds
- * them escaped for SQL and not URL-encoded); "ack" is read as "act", and the
- * act is always the list.
- */
-function site_pager_address($mpurl)
-{
-    $mpurl = (string)$mpurl;
-    $pos = strpos($mpurl, '?');
-    $script = $pos === false ? $mpurl : substr($mpurl, 0, $pos);
-    $query = $pos === false ? '' : substr($mpurl, $pos + 1);
-    if (!preg_match('/^[A-Za-z0-9_.\-]+\.php$/', $script)) {
-        $script = basename(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : 'index.php');
-    }
-    $raw = site_raw_values('get');
-    $params = array('act' => 'show');
-    foreach (explode('&', $query) as $pair) {
-        if ($pair === '') {
-            continue;
-        }
-        $eq = strpos($pair, '=');
-        if ($eq === false) {
-            continue;
-        }
-        $key = urldecode(substr($pair, 0, $eq));
-        if ($key === 'ack' || $key === 'act' || $key === 'page' || !preg_match('/^[A-Za-z0-9_]+$/', $key)) {
-            continue;
-        }
-        if (array_key_exists($key, $raw) && is_string($raw[$key])) {
-            $params[$key] = $raw[$key];
-        } else {
-            $params[$key] = site_sql_unescape(urldecode(substr($pair, $eq + 1)));
-        }
-    }
-    return array($script, $params);
-}
-
-/* The request values as they were sent, before SQL escaping. */
-function site_raw_values($source)
-{
-    $key = $source === 'post' ? 'SITE_RAW_POST' : 'SITE_RAW_GET';
-    return isset($GLOBALS[$key]) && is_array($GLOBALS[$key]) ? $GLOBALS[$key] : array();
-}
-
-/* One raw request value (GET, then POST), or $default. */
-function site_raw($name, $default = '')
-{
-    foreach (array('post', 'get') as $source) {
-        $values = site_raw_values($source);
-        if (array_key_exists($name, $values)) {
-            return $values[$name];
-        }
-    }
-    return $default;
-}
-
-/**
- * The keys ticked on a list for "delete the ticked records", as sent: the
- * list page sends them as the list delid[] (a key may hold any text, "/"
- * too). Anything else sends no key.
- */
-function site_ticked_keys()
-{
-    $delid = site_raw('delid', array());
-    return is_array($delid) ? array_values($delid) : array();
-}
-
-/* Reverses the escaping that request values get for single-quoted SQL. */
-function site_sql_unescape($text)
-{
-    return preg_replace_callback('/\\\\(.)/s', function ($m) {
-        $map = array('0' => "\0", 'n' => "\n", 'r' => "\r", 'Z' => "\x1a");
-        return isset($map[$m[1]]) ? $map[$m[1]] : $m[1];
-    }, (string)$text);
 }
 
 /* Sends the browser to another page of the site; inside the frame the whole

@@ -189,91 +189,19 @@ function site_picture_files($stored)
     return $files;
 }
 
-/* The primary-key column of a table, or null when it has none or cannot be read. */
-function site_table_key(SiteDatabase $db, $table)
-{
-    try {
-        $result = $db->execute('SHOW KEYS FROM `' . str_replace('`', '``', $table) . '` WHERE Key_name = \'PRIMARY\'');
-    } catch (mysqli_sql_exception $e) {
-        return null;
-    }
-    if (!($result instanceof mysqli_result) || $result->num_rows !== 1) {
-        return null;
-    }
-    $row = $result->fetch_assoc();
-    return isset($row['Column_name']) ? (string)$row['Column_name'] : null;
-}
-
 /**
- * Before a controller's "remove" or "delall" act runs: finds the pictures
- * of the records it is asked to delete, keeps a copy of each thumbnail, and
- * once the request has ended removes the pictures (thumbnail and uploaded
- * original) of every record that is gone. A record that is still there (its
- * deletion was refused, for instance because other records refer to it)
- * gets its thumbnail back, which the controller removes before it deletes.
+ * Removes the uploaded original of a picture whose thumbnail the remove
+ * and delete-many acts have just removed: the file beside its cover/
+ * folder with the thumbnail's name and the picture's own extension. Only a
+ * file inside attachments/picture that the site's upload named is removed.
  */
-function site_prepare_picture_removal($class)
+function site_remove_picture_original($coverDir, $coverName)
 {
-    $act = site_requested_act();
-    if (($act !== 'remove' && $act !== 'delall') || !isset($GLOBALS['DB']) || !($GLOBALS['DB'] instanceof SiteDatabase)) {
-        return;
-    }
-    $db = $GLOBALS['DB'];
-    $table = (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . $class;
-    $keyName = site_table_key($db, $table);
-    if ($keyName === null) {
-        return;
-    }
-    if ($act === 'remove') {
-        $keys = array(site_raw($keyName, null));
-    } else {
-        $keys = site_ticked_keys();
-    }
-    $pending = array();
-    foreach (array_unique(array_filter($keys, function ($key) { return is_string($key) && $key !== ''; })) as $key) {
-        try {
-            $result = $db->execute('SELECT * FROM `' . str_replace('`', '``', $table) . '` WHERE `' . str_replace('`', '``', $keyName) . '` = ?', array($key));
-        } catch (mysqli_sql_exception $e) {
-            continue;
-        }
-        $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
-        if (!is_array($row)) {
-            continue;
-        }
-        foreach ($row as $value) {
-            $files = site_picture_files($value);
-            if ($files['thumb'] === '') {
-                continue;
-            }
-            $copy = '';
-            if (is_file($files['thumb'])) {
-                $copy = (string)tempnam(WEB_ROOT . 'cache', 'thumb');
-                if ($copy !== '' && !@copy($files['thumb'], $copy)) {
-                    @unlink($copy);
-                    $copy = '';
-                }
-            }
-            $pending[] = array('key' => $key, 'files' => $files, 'copy' => $copy);
+    $stored = serialize(array('cover_dir' => (string)$coverDir, 'cover_name' => (string)$coverName));
+    $files = site_picture_files($stored);
+    foreach ($files['originals'] as $file) {
+        if (!unlink($file)) {
+            error_log('site: cannot remove the picture ' . $file);
         }
     }
-    if (!$pending) {
-        return;
-    }
-    register_shutdown_function(function () use ($class, $keyName, $pending) {
-        foreach ($pending as $picture) {
-            $exists = site_record_exists($class, $keyName, $picture['key']);
-            if ($exists === false) {
-                foreach (array_merge(array($picture['files']['thumb']), $picture['files']['originals']) as $file) {
-                    if (is_file($file) && !@unlink($file)) {
-                        error_log('site: cannot remove the picture ' . $file);
-                    }
-                }
-            } elseif ($exists === true && $picture['copy'] !== '' && !is_file($picture['files']['thumb'])) {
-                @copy($picture['copy'], $picture['files']['thumb']);
-            }
-            if ($picture['copy'] !== '') {
-                @unlink($picture['copy']);
-            }
-        }
-    });
 }

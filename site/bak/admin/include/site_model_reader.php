@@ -72,3 +72,37 @@ function site_lower_first($name)
     $name = (string)$name;
     return $name !== '' && $name[0] >= 'A' && $name[0] <= 'Z' ? strtolower($name[0]) . substr($name, 1) : $name;
 }
+
+/* The description of the model; a request that needs it is refused when
+   it is missing, so no check is ever skipped for want of it. */
+function site_require_model()
+{
+    $model = site_model();
+    if ($model === null) {
+        error_log('site: admin/include/site_model.php is missing or cannot be read');
+        showmsg('网站的模型描述（admin/include/site_model.php）不存在或无法读取，操作已被拒绝。请重新生成网站。', '', 500);
+    }
+    return $model;
+}
+
+/**
+ * The class a generated controller serves, found in the description by
+ * the controller's file stem (as the run names the file: the class's name
+ * with its first letter lowered; of two classes with one stem the later
+ * one's controller is the file). A class the description does not list
+ * refuses the request.
+ */
+function site_controller_model($stem)
+{
+    $found = null;
+    foreach (site_require_model() as $name => $class) {
+        if (site_lower_first($name) === (string)$stem) {
+            $found = $class;
+        }
+    }
+    if ($found === null) {
+        error_log('site: the model description lists no class for the controller ' . $stem);
+        showmsg('网站的模型描述中没有“' . $stem . '”这个类，操作已被拒绝。请重新生成网站。', '', 500);
+    }
+    return $found;
+}

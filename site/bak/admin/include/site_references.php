@@ -1,14 +1,16 @@
 <?php
 /**
- * Reference fields over large tables.
+ * Reference fields: what the generated pages offer for a member that
+ * refers to another class.
  *
- * The generated add, edit and list pages offer every record of a referenced
- * class as a drop-down, and their controllers read the whole referenced
- * table for it. Up to SITE_REFERENCE_LIST_MAX records that stays as it is.
- * Above it the runtime reads none of them: the drop-down becomes a text
- * field for the record's key, which include/js/reference_picker.js turns
- * into a search-as-you-type picker that asks reference_search.php for a
- * few matching records at a time. Without scripts the key is typed in.
+ * A controller asks site_reference_entries() for the records of the
+ * referenced class. Up to SITE_REFERENCE_LIST_MAX records it gets them all,
+ * sorted by their display text, and its page shows a drop-down; above that
+ * it gets none and the flag "too large", and its page shows the picker
+ * field (site_reference_picker_field) instead, which
+ * include/js/reference_picker.js turns into a search-as-you-type box that
+ * asks reference_search.php for a few matching records at a time. Without
+ * scripts the key is typed in.
  */
 if (!defined('IN_WEB')) {
     http_response_code(403);
@@ -23,31 +25,9 @@ const SITE_REFERENCE_SEARCH_DEFAULT = 20;
 const SITE_REFERENCE_SEARCH_MAX = 50;
 
 /* The table of a class, named as the controllers name it. */
-function site_class_table($className)
+function site_class_table(SiteDatabase $db, $className)
 {
-    return (isset($GLOBALS['dbprefix']) ? (string)$GLOBALS['dbprefix'] : '') . site_lower_first($className);
-}
-
-function site_quote_name($name)
-{
-    return '`' . str_replace('`', '``', (string)$name) . '`';
-}
-
-/* The class of the model whose table this is, with a key and a display
-   member: array(class name, class entry), else null. */
-function site_reference_class_of_table($table)
-{
-    $model = site_model();
-    if (!is_array($model)) {
-        return null;
-    }
-    foreach ($model as $name => $class) {
-        if (is_array($class) && !empty($class['key']) && !empty($class['display'])
-            && site_class_table($name) === $table) {
-            return array((string)$name, $class);
-        }
-    }
-    return null;
+    return $db->table(site_lower_first($className));
 }
 
 /* Whether some member of the model refers to this class. */
@@ -68,49 +48,42 @@ function site_reference_is_referenced($className)
 }
 
 /**
- * Looks at a statement of a generated controller before it runs. The
- * controllers read a referenced class's list with a statement over the
- * whole table ("SELECT key,display FROM table" or "SELECT * FROM table").
- * For a table of more than SITE_REFERENCE_LIST_MAX records the statement
- * is cut to no record and the class is noted for the page (see
- * site_reference_pickers). Returns the statement to run.
+ * The records of a referenced class for a drop-down: array(entries, too
+ * large). The entries (each with the key and the display member, named as
+ * in the class) are sorted by their display text in natural order without
+ * regard to case, numbers by value; a class of more than
+ * SITE_REFERENCE_LIST_MAX records gives no entries and true. At most one
+ * record past the bound is read.
  */
-function site_reference_bound_statement(SiteDatabase $db, $sql)
+function site_reference_entries(SiteDatabase $db, $className)
 {
-    if (!preg_match('/^\s*SELECT\s+(?:\*|[^\s,`]+\s*,\s*[^\s,`]+)\s+FROM\s+([^\s`;]+)\s*$/i', $sql, $m)) {
-        return $sql;
+    $class = site_model_class($className);
+    if ($class === null) {
+        error_log('site: the model description lists no class ' . $className . ' for a reference field');
+        showmsg('网站的模型描述中没有“' . $className . '”这个类，操作已被拒绝。请重新生成网站。', '', 500);
     }
-    $found = site_reference_class_of_table($m[1]);
-    if ($found === null) {
-        return $sql;
+    $key = (string)$class['key'];
+    $display = (string)$class['display'];
+    $result = $db->query('SELECT ' . SiteDatabase::quoteName($key) . ($display !== $key ? ',' . SiteDatabase::quoteName($display) : '')
+        . ' FROM ' . SiteDatabase::quoteName(site_class_table($db, $className)) . ' LIMIT ' . (SITE_REFERENCE_LIST_MAX + 1));
+    $entries = array();
+    while ($row = $db->fetch_array($result)) {
+        $entries[] = $row;
     }
-    if (!site_reference_is_large($db, $found[0])) {
-        return $sql;
+    if (count($entries) > SITE_REFERENCE_LIST_MAX) {
+        return array(array(), true);
     }
-    return $sql . ' LIMIT 0';
-}
-
-/* Whether a class has more records than its drop-down may list. Counts at
-   most one record past the bound; the answer is kept for the request. */
-function site_reference_is_large(SiteDatabase $db, $className)
-{
-    if (!isset($GLOBALS['SITE_REFERENCE_SIZES'])) {
-        $GLOBALS['SITE_REFERENCE_SIZES'] = array();
-    }
-    if (!array_key_exists($className, $GLOBALS['SITE_REFERENCE_SIZES'])) {
-        $count = 0;
-        try {
-            $result = $db->execute('SELECT COUNT(*) AS n FROM (SELECT 1 FROM ' . site_quote_name(site_class_table($className))
-                . ' LIMIT ' . (SITE_REFERENCE_LIST_MAX + 1) . ') AS bounded');
-            $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
-            $count = $row ? (int)$row['n'] : 0;
-        } catch (mysqli_sql_exception $e) {
-            // The statement itself will fail and say so.
-            $count = 0;
+    $type = $class['members'][$display]['type'];
+    $numeric = $type === 'integer' || $type === 'float';
+    usort($entries, function ($a, $b) use ($display, $numeric) {
+        $x = (string)$a[$display];
+        $y = (string)$b[$display];
+        if ($numeric && is_numeric($x) && is_numeric($y)) {
+            return (float)$x <=> (float)$y;
         }
-        $GLOBALS['SITE_REFERENCE_SIZES'][$className] = $count > SITE_REFERENCE_LIST_MAX;
-    }
-    return $GLOBALS['SITE_REFERENCE_SIZES'][$className];
+        return strnatcasecmp($x, $y) ?: strcmp($x, $y);
+    });
+    return array($entries, false);
 }
 
 /* The display text of one record of a class, or '' when there is none. */
@@ -120,8 +93,8 @@ function site_reference_display(SiteDatabase $db, array $class, $className, $key
         return '';
     }
     try {
-        $result = $db->execute('SELECT ' . site_quote_name($class['display']) . ' AS d FROM ' . site_quote_name(site_class_table($className))
-            . ' WHERE ' . site_quote_name($class['key']) . ' = ? LIMIT 1', array((string)$key));
+        $result = $db->execute('SELECT ' . SiteDatabase::quoteName($class['display']) . ' AS d FROM ' . SiteDatabase::quoteName(site_class_table($db, $className))
+            . ' WHERE ' . SiteDatabase::quoteName($class['key']) . ' = ? LIMIT 1', array((string)$key));
         $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
         return $row && $row['d'] !== null ? (string)$row['d'] : '';
     } catch (mysqli_sql_exception $e) {
@@ -137,9 +110,9 @@ function site_reference_display(SiteDatabase $db, array $class, $className, $key
  */
 function site_reference_search(SiteDatabase $db, array $class, $className, $text, $limit)
 {
-    $key = site_quote_name($class['key']);
-    $display = site_quote_name($class['display']);
-    $sql = 'SELECT ' . $key . ' AS k, ' . $display . ' AS d FROM ' . site_quote_name(site_class_table($className));
+    $key = SiteDatabase::quoteName($class['key']);
+    $display = SiteDatabase::quoteName($class['display']);
+    $sql = 'SELECT ' . $key . ' AS k, ' . $display . ' AS d FROM ' . SiteDatabase::quoteName(site_class_table($db, $className));
     $params = array();
     $text = (string)$text;
     if ($text !== '') {
@@ -162,67 +135,21 @@ function site_reference_search(SiteDatabase $db, array $class, $className, $text
 }
 
 /**
- * Output filter of the administration pages: on the list, add and edit
- * page of a class, every drop-down of a reference member whose class was
- * found too large (site_reference_bound_statement) becomes a text field for
- * the key, marked for the picker script, which the page then loads.
+ * The picker field of a reference member whose class is too large for a
+ * drop-down: a text field for the key, marked for reference_picker.js,
+ * with the display text of the chosen record. $none is the value that
+ * means "no choice" (the list's search offers it).
  */
-function site_reference_pickers($output, $templateName, callable $var)
+function site_reference_picker_field(SiteDatabase $db, $className, $name, $value, $none = '')
 {
-    if (empty($GLOBALS['SITE_REFERENCE_SIZES']) || !in_array(true, $GLOBALS['SITE_REFERENCE_SIZES'], true)
-        || !preg_match('/^(.+?)(_add|_edit)?\.html$/', basename((string)$templateName), $page)) {
-        return $output;
+    $class = site_model_class($className);
+    if ($class === null) {
+        return '';
     }
-    $lower = $page[1];
-    $kind = isset($page[2]) ? $page[2] : '';
-    $model = site_model();
-    $db = isset($GLOBALS['DB']) && $GLOBALS['DB'] instanceof SiteDatabase ? $GLOBALS['DB'] : null;
-    if (!is_array($model) || $db === null) {
-        return $output;
-    }
-    $changed = false;
-    foreach ($model as $className => $class) {
-        if (!is_array($class) || site_lower_first($className) !== $lower || empty($class['members'])) {
-            continue;
-        }
-        foreach ($class['members'] as $memberName => $member) {
-            $refName = is_array($member) && isset($member['reference']) ? $member['reference'] : null;
-            if (!is_string($refName) || empty($GLOBALS['SITE_REFERENCE_SIZES'][$refName])) {
-                continue;
-            }
-            $ref = site_model_class($refName);
-            if ($ref === null) {
-                continue;
-            }
-            $field = $kind === '' ? (string)$memberName : $lower . '[' . $memberName . ']';
-            $pattern = '/<select name="' . preg_quote(site_h($field), '/') . '"\s*>(.*?)<\/select>/s';
-            $output = preg_replace_callback($pattern, function ($m) use ($kind, $lower, $memberName, $field, $refName, $ref, $db, $var) {
-                // The list's search field offers "no choice" as its first option.
-                $none = preg_match('/<option value="([^"]*)"/', $m[1], $o) ? html_entity_decode($o[1], ENT_QUOTES, 'UTF-8') : '';
-                if ($kind === '_edit') {
-                    $record = $var($lower);
-                    $key = is_array($record) && isset($record[$memberName]) ? (string)$record[$memberName] : '';
-                } elseif ($kind === '') {
-                    $key = site_raw($memberName, '');
-                    $key = is_string($key) ? $key : '';
-                } else {
-                    $key = '';
-                }
-                if ($kind === '' && $key === $none) {
-                    $key = '';
-                }
-                $display = site_reference_display($db, $ref, $refName, $key);
-                return '<input type="text" class="txt reference-key" name="' . site_h($field) . '" value="' . site_h($key === '' ? $none : $key) . '"'
-                    . ' data-reference="' . site_h($refName) . '" data-display="' . site_h($display) . '" data-none="' . site_h($none) . '"'
-                    . ' data-source="reference_search.php" title="' . site_h(isset($ref['label']) ? $ref['label'] : $refName) . '的编号" autocomplete="off" />';
-            }, $output, 1, $count);
-            $changed = $changed || $count > 0;
-        }
-    }
-    if ($changed && stripos($output, 'reference_picker.js') === false) {
-        $web = isset($GLOBALS['web_url']) ? (string)$GLOBALS['web_url'] : '../';
-        $script = '<script type="text/javascript" src="' . site_h($web) . 'include/js/reference_picker.js"></script>';
-        $output = preg_match('#</body>#i', $output) ? preg_replace('#</body>#i', $script . "\n</body>", $output, 1) : $output . $script;
-    }
-    return $output;
+    $key = (string)$value === (string)$none ? '' : (string)$value;
+    $display = site_reference_display($db, $class, $className, $key);
+    return '<input type="text" class="txt reference-key" name="' . site_h($name) . '" value="' . site_h($key === '' ? $none : $key) . '"'
+        . ' data-reference="' . site_h($className) . '" data-display="' . site_h($display) . '" data-none="' . site_h($none) . '"'
+        . ' data-source="reference_search.php" title="' . site_h(isset($class['label']) && $class['label'] !== '' ? $class['label'] : $className)
+        . '的编号" autocomplete="off" />';
 }

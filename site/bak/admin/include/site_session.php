@@ -47,7 +47,7 @@ function site_base_path()
    ($trust_forwarded_proto), which tells it in X-Forwarded-Proto. */
 function site_is_https()
 {
-    if (!empty($GLOBALS['trust_forwarded_proto']) && isset($_SERVER['HTTP_X_FORWARDED_PROTO'])) {
+    if (site_config('trust_forwarded_proto') && isset($_SERVER['HTTP_X_FORWARDED_PROTO'])) {
         // A proxy chain lists the first hop's protocol first.
         $proto = explode(',', (string)$_SERVER['HTTP_X_FORWARDED_PROTO']);
         return strtolower(trim($proto[0])) === 'https';

@@ -31,11 +31,7 @@ if ($_REQUEST['act'] == 'show')
 	$part = $_GET['part'];
 	if($part == "") $part = 0;
 	/*--  查询复合查询字段信息  --*/
-	$sql = "SELECT partId,partName FROM {$dbprefix}9Part";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$9PartList[] = $row;
-	}
+	[$9PartList, $9PartLarge] = site_reference_entries($DB, '9Part');
 
 	/*--  处理分页数据  --*/
 	$sql = "SELECT COUNT(*) AS allnum FROM {$dbprefix}3DModel where 1=1";
@@ -59,9 +55,8 @@ if ($_REQUEST['act'] == 'show')
 	$sql = "SELECT * FROM {$dbprefix}3DModel where 1=1";
 	if($part != 0)
 		$sql .= " and part='".$part."'";
-	$sql .= " order by modelCode DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'modelCode', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		$sql = "select * from  {$dbprefix}9Part where partId='".$DB->escape($row["part"])."'";
@@ -75,8 +70,9 @@ if ($_REQUEST['act'] == 'show')
 	$smarty->assign("web_url",$web_url);
 	$smarty->assign("3DModelList", $3DModelList);
 	$smarty->assign("pages", $pages); 
-	$smarty->assign("part",$part);
+	$smarty->assign("part",site_raw('part'));
 	$smarty->assign("9PartList",$9PartList);
+	$smarty->assign("9PartLarge",$9PartLarge);
 	$smarty->display("3DModel.html");
 }
 
@@ -85,12 +81,9 @@ if ($_REQUEST['act'] == 'show')
 /*------------------------------------------------------ */
 if ($_REQUEST['act'] == 'add')
 {
-	$sql = "SELECT partId,partName FROM {$dbprefix}9Part";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$9PartList[] = $row;
-	}
+	[$9PartList, $9PartLarge] = site_reference_entries($DB, '9Part');
 	$smarty->assign("9PartList",$9PartList);
+	$smarty->assign("9PartLarge",$9PartLarge);
 	$smarty->assign("css_root", $css_root);
 	$smarty->assign("web_url", $web_url);
 	$smarty->display("3DModel_add.html");
@@ -129,11 +122,10 @@ if ($_REQUEST['act'] == 'remove')
 	$row = $DB->fetch_array($query);
 	$sql = "DELETE FROM {$dbprefix}3DModel WHERE modelCode = '".$modelCode."'";
 	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","3DModel.php?act=show");
-	} else {
+	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","3DModel.php?act=show");
 	}
+	showmsg("删除成功","3DModel.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -153,6 +145,9 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "DELETE FROM {$dbprefix}3DModel WHERE modelCode = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","3DModel.php?act=show");
@@ -169,12 +164,7 @@ if ($_REQUEST['act'] == 'edit')
 	$modelCode = $_REQUEST['modelCode'];
 	$sql = $query = '';
 	/*--  查询零件信息  --*/
-	$9PartList = array();
-	$sql = "SELECT * FROM {$dbprefix}9Part";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$9PartList[] = $row;
-	}
+	[$9PartList, $9PartLarge] = site_reference_entries($DB, '9Part');
 	/*--  查询3D模型基本信息  --*/
 	$sql = "SELECT * FROM {$dbprefix}3DModel WHERE modelCode = '$modelCode'";
 	$query = $DB->query($sql);
@@ -184,6 +174,7 @@ if ($_REQUEST['act'] == 'edit')
 	$smarty->assign("web_url", $web_url);
 	$smarty->assign("3DModel",$row);
 	$smarty->assign("9PartList",$9PartList);
+	$smarty->assign("9PartLarge",$9PartLarge);
 	$smarty->display("3DModel_edit.html");
 }
 

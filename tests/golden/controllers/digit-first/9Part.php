@@ -45,9 +45,8 @@ if ($_REQUEST['act'] == 'show')
 	}
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}9Part where 1=1";
-	$sql .= " order by partId DESC LIMIT $startpage,$perpage";
 
-	$query = $DB->query($sql);
+	$query = $DB->query_page($sql, 'partId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
 		if (site_stored_picture($row['drawing'])) {
@@ -56,7 +55,7 @@ if ($_REQUEST['act'] == 'show')
 		}
 		else
 		{
-			$row['drawing'] = $web_url."/attachments/picture/NoImage.jpg";
+			$row['drawing'] = $web_url."attachments/picture/NoImage.jpg";
 		}
 		$sql = "select * from  {$dbprefix}3DModel where modelCode='".$DB->escape($row["model"])."'";
 		$query_3DModel = $DB->query($sql);
@@ -77,12 +76,9 @@ if ($_REQUEST['act'] == 'show')
 /*------------------------------------------------------ */
 if ($_REQUEST['act'] == 'add')
 {
-	$sql = "SELECT modelCode,modelName FROM {$dbprefix}3DModel";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$3DModelList[] = $row;
-	}
+	[$3DModelList, $3DModelLarge] = site_reference_entries($DB, '3DModel');
 	$smarty->assign("3DModelList",$3DModelList);
+	$smarty->assign("3DModelLarge",$3DModelLarge);
 	$smarty->assign("css_root", $css_root);
 	$smarty->assign("web_url", $web_url);
 	$smarty->display("9Part_add.html");
@@ -148,6 +144,11 @@ if ($_REQUEST['act'] == 'remove')
 	$sql = "SELECT * FROM {$dbprefix}9Part WHERE partId = '".$partId."'";
 	$query = $DB->query($sql);
 	$row = $DB->fetch_array($query);
+	$sql = "DELETE FROM {$dbprefix}9Part WHERE partId = '".$partId."'";
+	$query = $DB->query($sql); 
+	if (!$query || $DB->affected_rows() == 0) {
+		showmsg("删除失败","9Part.php?act=show");
+	}
 	/*--  判断图纸是否为空  --*/
 	if (site_stored_picture($row['drawing'])) { 
 		$row['drawing'] = site_stored_picture($row['drawing']);
@@ -166,14 +167,9 @@ if ($_REQUEST['act'] == 'remove')
 		  	}
 		}
 		closedir($dirhandle);
+		site_remove_picture_original($filepath, $filename);
 	}
-	$sql = "DELETE FROM {$dbprefix}9Part WHERE partId = '".$partId."'";
-	$query = $DB->query($sql); 
-	if ($query && $DB->affected_rows() > 0) {
-		showmsg("删除成功","9Part.php?act=show");
-	} else {
-		showmsg("删除失败","9Part.php?act=show");
-	}
+	showmsg("删除成功","9Part.php?act=show");
 }
 
 /*------------------------------------------------------ */
@@ -190,6 +186,12 @@ if ($_REQUEST['act'] == 'delall')
 		$sql = "SELECT * FROM {$dbprefix}9Part WHERE partId = '".$list[$i]."'";
 		$query = $DB->query($sql);
 		$row = $DB->fetch_array($query); 
+		$sql = "DELETE FROM {$dbprefix}9Part WHERE partId = '".$list[$i]."'";
+		$query = $DB->query($sql);
+		$deleted += $DB->affected_rows();
+		if ($DB->affected_rows() == 0) {
+			continue;
+		}
 		/*--  判断图纸是否为空  --*/
 		if (site_stored_picture($row['drawing'])) {
 			$row['drawing'] = site_stored_picture($row['drawing']);
@@ -208,10 +210,8 @@ if ($_REQUEST['act'] == 'delall')
 				}
 			}
 			closedir($dirhandle);
+			site_remove_picture_original($filepath, $filename);
 		}
-		$sql = "DELETE FROM {$dbprefix}9Part WHERE partId = '".$list[$i]."'";
-		$query = $DB->query($sql);
-		$deleted += $DB->affected_rows();
 	}
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","9Part.php?act=show");
@@ -228,12 +228,7 @@ if ($_REQUEST['act'] == 'edit')
 	$partId = $_REQUEST['partId'];
 	$sql = $query = '';
 	/*--  查询所属模型信息  --*/
-	$3DModelList = array();
-	$sql = "SELECT * FROM {$dbprefix}3DModel";
-	$query = $DB->query($sql);
-	while ($row = $DB->fetch_array($query)) {
-		$3DModelList[] = $row;
-	}
+	[$3DModelList, $3DModelLarge] = site_reference_entries($DB, '3DModel');
 	/*--  查询零件基本信息  --*/
 	$sql = "SELECT * FROM {$dbprefix}9Part WHERE partId = '$partId'";
 	$query = $DB->query($sql);
@@ -252,6 +247,7 @@ if ($_REQUEST['act'] == 'edit')
 	$smarty->assign("web_url", $web_url);
 	$smarty->assign("9Part",$row);
 	$smarty->assign("3DModelList",$3DModelList);
+	$smarty->assign("3DModelLarge",$3DModelLarge);
 	$smarty->display("9Part_edit.html");
 }
 
