@@ -106,8 +106,8 @@ done
 "${mysql[@]}" bench -e "ANALYZE TABLE php_category, php_news" >/dev/null
 say "loaded in $(( $(date +%s) - load_start )) s"
 
-# --- a signed-in administrator ------------------------------------------------
-"${mysql[@]}" bench -e "INSERT INTO php_site_admin (admin_name, password_hash, created_at) VALUES ('bench', 'x', NOW())" || exit 1
+# --- a signed-in administrator, the owner (every right) ---------------------
+"${mysql[@]}" bench -e "INSERT INTO php_site_admin (admin_name, password_hash, is_owner, created_at) VALUES ('bench', 'x', 1, NOW())" || exit 1
 sid=benchbenchbenchbenchbenchbench
 mkdir -p "$site/cache/sessions"
 php -r 'file_put_contents($argv[1], serialize(array("site_admin_id" => 1, "site_seen" => time() + 86400)));' "$site/cache/sessions/sess_$sid"
@@ -159,7 +159,7 @@ bounded="SELECT \`catId\`,\`name\` FROM \`php_category\` LIMIT 301"
 text=" and title like '%12345%'" date=" and pubDate like '%2021-03-05%'" ref=" and catId='777'"
 # label | address | statements separated by ";;"
 pages=(
-  "baseline (runtime only)|bench_baseline.php|SELECT admin_id, admin_name, password_hash, last_login_at FROM php_site_admin WHERE admin_id = 1"
+  "baseline (runtime only)|bench_baseline.php|SELECT admin_id, admin_name, password_hash, is_owner, disabled, created_at, last_login_at FROM php_site_admin WHERE admin_id = 1"
   "list, first page|news.php?act=show|$(count_sql '');;$(page_sql '' 0);;$bounded"
   "list, middle page ($middle)|news.php?act=show&page=$middle|$(count_sql '');;$(page_sql '' $(( (middle - 1) * 5 )));;$bounded"
   "list, last page ($last)|news.php?act=show&page=$last|$(count_sql '');;$(last_page_sql);;$bounded"

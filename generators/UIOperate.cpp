@@ -52,10 +52,12 @@ void TUIOperate::CheckReferences(const TClassList& classes) const {
 
 TLineWriter TUIOperate::Writer(const TClassSnapshot& cls) {
     // The friendly name enters a page only escaped for HTML.
+    // The class name enters the rights test of the runtime's site_rights as a Smarty string.
     return TLineWriter({{"lower", LowerFirst(cls.ClassName())},
                         {"friendHtml", EscapeHtml(cls.FriendName())},
                         {"docType", kDocType},
-                        {"searchIndent", kSearchIndent}});
+                        {"searchIndent", kSearchIndent},
+                        {"classQ", EscapePhpSingleQuoted(cls.ClassName())}});
 }
 
 TReferencedClass TUIOperate::LookUpReference(const TClassSnapshot& cls, const TMember& member) const {
@@ -78,14 +80,17 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) const {
         const std::string lower = LowerFirst(cls.ClassName());
         const std::string friendHtml = EscapeHtml(cls.FriendName());
         const std::string friendJs = EscapeJsInHtmlAttribute(cls.FriendName());
+        const std::string classQ = EscapePhpSingleQuoted(cls.ClassName());
+        // The tab and menu of a class stand only for an account that may
+        // list it, its add entry only for one that may add (site_rights).
         // Values are views: the texts they show are these named locals.
-        const TLineWriter::Values values = {{"lower", lower}, {"friendHtml", friendHtml}, {"friendJs", friendJs}};
-        topMenu.Line("              <li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li>", values);
+        const TLineWriter::Values values = {{"lower", lower}, {"friendHtml", friendHtml}, {"friendJs", friendJs}, {"classQ", classQ}};
+        topMenu.Line("              <{if $site_rights['{classQ}']['list']}><li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li><{/if}>", values);
 
-        contentMenu.Line("        <ul id=\"menu_{lower}\" style=\"display: none;\">", values);
+        contentMenu.Line("        <{if $site_rights['{classQ}']['list']}><ul id=\"menu_{lower}\" style=\"display: none;\">", values);
         contentMenu.Line("          <li><a href=\"{lower}.php?act=show\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'{friendJs}管理');\">{friendHtml}管理</a></li>", values);
-        contentMenu.Line("          <li><a href=\"{lower}.php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加{friendJs}');\">添加{friendHtml}</a></li>", values);
-        contentMenu.Line("        </ul>");
+        contentMenu.Line("          <{if $site_rights['{classQ}']['add']}><li><a href=\"{lower}.php?act=add\" hidefocus=\"true\" target=\"main\" onClick=\"fnOnMenuClick(this,'添加{friendJs}');\">添加{friendHtml}</a></li><{/if}>", values);
+        contentMenu.Line("        </ul><{/if}>");
         contentMenu.Line();
     }
 
@@ -177,7 +182,7 @@ void TUIOperate::WritePageHead(TLineWriter& w, const TClassSnapshot& cls, Page p
     w.Line("    <ul class=\"tab1\">");
     w.Line("      <li{current}> <a href=\"{lower}.php?act=show\"> <span>{friendHtml}{what}</span> </a> </li>",
            {{"current", list ? current : ""}, {"what", edit ? "管理" : "列表"}});
-    w.Line("      <li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friendHtml}{what}</span> </a> </li>",
+    w.Line("      <{if $site_rights['{classQ}']['add']}><li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friendHtml}{what}</span> </a> </li><{/if}>",
            {{"current", add ? current : ""}, {"what", edit ? "信息" : ""}});
     w.Line("    </ul>");
     w.Line("  </div>");
@@ -435,14 +440,15 @@ std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
 
     // The key goes into the address URL-encoded (and HTML-escaped after it),
     // so a key holding "&", "#" or "%" names its own record.
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">编辑</a> </td>   ", {{"memberName", key.memberName}});
-    w.Line("          <td><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">删除</a> </td>", {{"memberName", key.memberName}});
+    // Links and the delete-many button only for an account that may use them.
+    w.Line("          <td><{if $site_rights['{classQ}']['edit']}><a class=\"act\" href=\"{lower}.php?act=edit&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">编辑</a><{/if}> </td>   ", {{"memberName", key.memberName}});
+    w.Line("          <td><{if $site_rights['{classQ}']['delete']}><a class=\"act\" href=\"{lower}.php?act=remove&{memberName}=<{${lower}List[{lower}].{memberName}|escape:'url'}>\">删除</a><{/if}> </td>", {{"memberName", key.memberName}});
     w.Line("        </tr>");
     w.Line("        <{/section}>");
     w.Line("        <tr>");
     w.Line("          <td class=\"td25\">全选<input id=\"CheckAll\" class=\"checkbox\" type=\"checkbox\" name=\"chkall\"/></td>");
     w.Line("          <td colspan=\"15\"><div class=\"fixsel\">");
-    w.Line("              <input class=\"btn\" type=\"submit\" id=\"DelAllOk\" value=\"提交\" />");
+    w.Line("              <{if $site_rights['{classQ}']['delete']}><input class=\"btn\" type=\"submit\" id=\"DelAllOk\" value=\"提交\" /><{/if}>");
     w.Line("            </div></td>");
     w.Line("        </tr>");
     w.Line("      </tbody>");

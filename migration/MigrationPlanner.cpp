@@ -146,7 +146,7 @@ struct LiveForeignKey {
 
 // Tables the site's runtime keeps beside the model's (its accounts): never
 // the model's, never changed by a migration.
-constexpr const char* kSiteTables[] = {"site_admin"};
+constexpr const char* kSiteTables[] = {"site_admin", "site_admin_right"};
 
 bool IsSiteTable(const std::string& name, const std::string& prefix) {
     for (const char* table : kSiteTables)

@@ -29,7 +29,7 @@ define('SITE_ADMIN_DIR', $site . 'admin/');
 define('SITE_ADMIN_URL', 'http://site.test/admin/');
 // The runtime's files in the order global.php loads them.
 const SITE_TEST_FILES = array('site_functions.php', 'site_session.php', 'site_database.class.php', 'site_request.php',
-    'site_model_reader.php', 'site_security.php', 'site_input_checks.php', 'site_admin_account.php', 'site_smarty.class.php',
+    'site_model_reader.php', 'site_security.php', 'site_input_checks.php', 'site_admin_account.php', 'site_rights.php', 'site_smarty.class.php',
     'site_references.php', 'site_paging.php', 'site_unmerged.php', 'admin_miniature.class.php', 'admin_upload.class.php');
 foreach (SITE_TEST_FILES as $file) {
     require_once SITE_ADMIN_DIR . 'include/' . $file;

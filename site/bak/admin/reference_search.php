@@ -9,7 +9,8 @@
  *
  * Only for a signed-in administrator, only GET, only from this site's own
  * pages; only classes that some member refers to, as the site's model
- * description names them.
+ * description names them, and only for an account that may list the class
+ * or a class that refers to it.
  */
 define('IN_WEB', true);
 define('SITE_PAGE', 'own');
@@ -35,6 +36,10 @@ $site_ref = site_raw('ref', '');
 $site_class = is_string($site_ref) && site_reference_is_referenced($site_ref) ? site_model_class($site_ref) : null;
 if ($site_class === null || empty($site_class['key']) || empty($site_class['display'])) {
     showmsg('没有可以查询的关联数据。', '', 404);
+}
+if (!site_rights_may_search($site_rights, $site_ref)) {
+    error_log('site: reference search in ' . $site_ref . ' refused for want of the right to list it');
+    showmsg('你的账号没有查看这类数据的权限。', '', 403);
 }
 $site_text = site_raw('q', '');
 $site_text = is_string($site_text) ? mb_substr(trim($site_text), 0, 100, 'UTF-8') : '';

@@ -11,10 +11,9 @@ define('IN_WEB', true);
 define('SITE_PAGE', 'signin');
 require_once __DIR__ . '/include/global.php';
 
-const SITE_PASSWORD_MIN = 8;
-
 try {
     site_admin_ensure_table($DB);
+    site_rights_ensure_table($DB);
     $site_admin_count = site_admin_count($DB);
 } catch (mysqli_sql_exception $e) {
     error_log('site: administrator table: ' . $e->getMessage());
@@ -85,6 +84,9 @@ if ($isPost && $site_admin_count === 0 && $act === 'setup') {
             site_signin_failed($name);
             error_log('site: sign-in failed for "' . $name . '" from ' . site_client_address());
             $error = '登录名或密码不正确。';
+        } elseif ((int)$admin['disabled'] === 1) {
+            error_log('site: sign-in of the disabled account "' . $name . '" refused');
+            $error = '这个账号已被停用，请联系网站的所有者。';
         } else {
             site_signin_succeeded($name);
             site_signin_complete($admin);

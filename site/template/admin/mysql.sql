@@ -19,8 +19,22 @@ CREATE TABLE IF NOT EXISTS `$dbprefixsite_admin` (
   `admin_id` int(11) NOT NULL AUTO_INCREMENT COMMENT '管理员编号',
   `admin_name` varchar(60) COLLATE utf8mb4_bin NOT NULL COMMENT '登录名',
   `password_hash` varchar(255) COLLATE utf8mb4_bin NOT NULL COMMENT '密码散列',
+  `is_owner` tinyint(1) NOT NULL DEFAULT 0 COMMENT '是否所有者（第一个管理员）',
+  `disabled` tinyint(1) NOT NULL DEFAULT 0 COMMENT '是否已停用',
   `created_at` datetime NOT NULL COMMENT '创建时间',
   `last_login_at` datetime NULL COMMENT '最近登录时间',
   PRIMARY KEY (`admin_id`),
   UNIQUE KEY `admin_name` (`admin_name`)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;
+
+-- 管理员对每个类的权限（所有者拥有全部权限，不需要记录）
+CREATE TABLE IF NOT EXISTS `$dbprefixsite_admin_right` (
+  `admin_id` int(11) NOT NULL COMMENT '管理员编号',
+  `class_name` varchar(255) COLLATE utf8mb4_bin NOT NULL COMMENT '类名',
+  `may_list` tinyint(1) NOT NULL DEFAULT 0 COMMENT '列表',
+  `may_add` tinyint(1) NOT NULL DEFAULT 0 COMMENT '添加',
+  `may_edit` tinyint(1) NOT NULL DEFAULT 0 COMMENT '编辑',
+  `may_delete` tinyint(1) NOT NULL DEFAULT 0 COMMENT '删除',
+  `may_export` tinyint(1) NOT NULL DEFAULT 0 COMMENT '导出',
+  PRIMARY KEY (`admin_id`, `class_name`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;

@@ -7,6 +7,8 @@
  *   $DB               the database (query, fetch_array, num_rows)
  *   $smarty           the template engine (assign, display)
  *   $dbprefix         the table prefix of config.inc.php
+ *   $site_admin       the signed-in account (null on the sign-in page)
+ *   $site_rights      its rights per class (site_rights_of)
  *   $web_url          the site's address, with a trailing slash
  *   $css_root         where images/admincp.css is found, with a trailing slash
  *   showmsg, createdir, multi
@@ -15,7 +17,8 @@
  * changes must come from the site's own pages, the request is taken in one
  * place (site_request.php), uploads must be real pictures, a controller's
  * request is checked against the model's description before its act runs
- * (site_input_checks.php), and errors show a short message page while the
+ * (site_input_checks.php) after the account's rights to the act
+ * (site_rights.php), and errors show a short message page while the
  * details go to the server log, every warning included.
  *
  * A page that is no generated controller defines SITE_PAGE before including
@@ -52,6 +55,7 @@ require_once __DIR__ . '/site_model_reader.php';
 require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_input_checks.php';
 require_once __DIR__ . '/site_admin_account.php';
+require_once __DIR__ . '/site_rights.php';
 require_once __DIR__ . '/site_smarty.class.php';
 require_once __DIR__ . '/site_references.php';
 require_once __DIR__ . '/site_paging.php';
@@ -153,12 +157,14 @@ site_session_start(defined('SITE_PAGE') && SITE_PAGE === 'signin'
 site_check_request_origin();
 
 $site_admin = null;
+$site_rights = array();
 if (!defined('SITE_PAGE') || SITE_PAGE !== 'signin') {
     $site_admin = site_require_admin($DB);
+    $site_rights = site_rights_of($DB, $site_admin);
 }
 site_check_uploads();
 
-$smarty = new SiteSmarty($DB);
+$smarty = new SiteSmarty($DB, $site_rights, $site_admin !== null && (int)$site_admin['is_owner'] === 1);
 
 // A generated controller (the script the request runs): its class must be
 // in the model's description, its act gets every request key it reads, and
@@ -170,6 +176,8 @@ if (!defined('SITE_PAGE')) {
     site_refuse_unmerged('admin/' . $site_script . '.php');
     site_refuse_unmerged('admin/include/site_model.php');
     $site_class = site_controller_model($site_script);
+    // An act the account has no right to changes nothing (site_rights.php).
+    site_require_right($site_rights, site_controller_class_name($site_script), site_right_of_act(site_requested_act()));
     site_request_defaults($site_class, $site_script);
     site_check_controller_request($DB, $site_class, $site_script);
     unset($site_script, $site_class);

@@ -86,23 +86,30 @@ function site_require_model()
 }
 
 /**
- * The class a generated controller serves, found in the description by
- * the controller's file stem (as the run names the file: the class's name
- * with its first letter lowered; of two classes with one stem the later
- * one's controller is the file). A class the description does not list
- * refuses the request.
+ * The name of the class a generated controller serves, found in the
+ * description by the controller's file stem (as the run names the file:
+ * the class's name with its first letter lowered; of two classes with one
+ * stem the later one's controller is the file), or null.
  */
-function site_controller_model($stem)
+function site_controller_class_name($stem)
 {
     $found = null;
     foreach (site_require_model() as $name => $class) {
         if (site_lower_first($name) === (string)$stem) {
-            $found = $class;
+            $found = (string)$name;
         }
     }
-    if ($found === null) {
+    return $found;
+}
+
+/* The class a generated controller serves; a class the description does
+   not list refuses the request. */
+function site_controller_model($stem)
+{
+    $name = site_controller_class_name($stem);
+    if ($name === null) {
         error_log('site: the model description lists no class for the controller ' . $stem);
         showmsg('网站的模型描述中没有“' . $stem . '”这个类，操作已被拒绝。请重新生成网站。', '', 500);
     }
-    return $found;
+    return site_model_class($name);
 }

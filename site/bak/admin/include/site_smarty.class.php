@@ -9,6 +9,8 @@
  *   <{reference_picker class='Class' name='field' value=$value [none='0']}>
  * prints the picker field of a reference member whose class is too large
  * for a drop-down (site_references.php).
+ * Every page gets the signed-in account's rights as site_rights (class
+ * name => right => bool, site_rights.php) and site_owner.
  */
 if (!defined('IN_WEB')) {
     http_response_code(403);
@@ -21,10 +23,12 @@ class SiteSmarty extends Smarty
     /** @var SiteDatabase */
     private $db;
 
-    public function __construct(SiteDatabase $db)
+    public function __construct(SiteDatabase $db, array $rights = array(), $owner = false)
     {
         parent::__construct();
         $this->db = $db;
+        $this->assign('site_rights', $rights);
+        $this->assign('site_owner', (bool)$owner);
         $this->setTemplateDir(SITE_ADMIN_DIR . 'templates/admin/');
         $this->setCompileDir(WEB_ROOT . 'cache/');
         $this->setCacheDir(WEB_ROOT . 'cache/');

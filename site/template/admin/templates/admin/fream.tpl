@@ -18,6 +18,9 @@ $topMenuString
   <div class="frame-user">
     <span class="frame-user-name"><{$admin_name}></span>
     <a href="index.php?act=welcome" target="main" onclick="fnOnMenuClick(this, '欢迎');">首页</a>
+<{if $site_owner}>
+    <a href="accounts.php" target="main" id="frame_accounts" onclick="fnOnMenuClick(this, '账号与权限');">账号与权限</a>
+<{/if}>
     <form method="post" action="signin.php?act=logout" target="_top">
       <input type="submit" class="frame-logout" id="frame_logout" value="退出" />
     </form>
