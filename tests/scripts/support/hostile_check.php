@@ -85,8 +85,6 @@ function make_smarty($site, $compileDir) {
     // The function the site registers for its reference fields (SiteSmarty).
     $smarty->registerPlugin('function', 'reference_picker', function () { return ''; });
     $smarty->error_reporting = E_ALL & ~E_NOTICE & ~E_WARNING;
-    // The function the site registers for its reference fields (SiteSmarty).
-    $smarty->registerPlugin('function', 'reference_picker', function () { return ''; });
     foreach (array('css_root' => '/site/admin/', 'web_url' => '/site/', 'pages' => '', 'site_name' => 'site',
                    'admin_name' => 'admin') as $name => $value) {
         $smarty->assign($name, $value);
