@@ -271,7 +271,10 @@ async function run(ctx) {
     const candidates = popup.locator('img');
     await candidates.first().waitFor({ timeout: 30000 });
     checks.ok((await candidates.count()) > 0, 'the picture chooser lists stored pictures');
-    await candidates.first().click();
+    // Choosing closes the chooser: its closing is the event waited for, and a
+    // click that the closing interrupts has done its work.
+    await Promise.all([popup.waitForEvent('close', { timeout: 30000 }),
+      candidates.first().click({ noWaitAfter: true }).catch((e) => { if (!popup.isClosed()) throw e; })]);
     await page.waitForFunction(() => document.querySelector('input[name="product[picture]"]').value !== '', null, { timeout: 30000 });
     const value = await page.inputValue('input[name="product[picture]"]');
     checks.ok(/^\.\.\/attachments\/picture\/.+\.(jpe?g|png|gif|bmp)$/i.test(value), 'the chooser fills the picture field with a path the edit act reads', value);
