@@ -100,8 +100,9 @@ void TUIOperate::GenerateMenuPage(const TClassList& classes) {
         const std::string friendJs = EscapeJsInHtmlAttribute(friendName_);
         // The tab and menu of a class stand only for an account that may
         // list it, its add entry only for one that may add (site_rights).
+        const std::string classQ = EscapePhpSingleQuoted(className_);
         const TLineWriter::Values values = {{"lower", lowerClassName_}, {"friendHtml", friendHtml}, {"friendJs", friendJs},
-                                            {"classQ", EscapePhpSingleQuoted(className_)}};
+                                            {"classQ", classQ}};
         topMenu.Line("              <{if $site_rights['{classQ}']['list']}><li class=\"\"><span><a href=\"#\" onClick=\"fnOnTabClick(this,'{lower}','{friendJs}'); return false;\">{friendHtml}</a></span></li><{/if}>", values);
 
         contentMenu.Line("        <{if $site_rights['{classQ}']['list']}><ul id=\"menu_{lower}\" style=\"display: none;\">", values);
