@@ -176,6 +176,45 @@ class SiteDatabase
         return $result instanceof mysqli_result ? $result->fetch_all(MYSQLI_ASSOC) : array();
     }
 
+    /* Starts a transaction; what follows commits or rolls back as one. */
+    public function begin()
+    {
+        if (!$this->link->begin_transaction()) {
+            $this->fail('BEGIN');
+        }
+    }
+
+    public function commit()
+    {
+        if (!$this->link->commit()) {
+            $this->fail('COMMIT');
+        }
+    }
+
+    public function rollback()
+    {
+        // A rollback that fails leaves nothing to undo: the server ends the
+        // transaction with the connection.
+        if (!$this->link->rollback()) {
+            error_log('site: ROLLBACK failed: ' . $this->link->errno . ' ' . $this->link->error);
+        }
+    }
+
+    /* Runs $work in one transaction: committed when it returns, rolled
+       back when it throws (and the exception passed on). */
+    public function transaction(callable $work)
+    {
+        $this->begin();
+        try {
+            $result = $work();
+        } catch (Throwable $e) {
+            $this->rollback();
+            throw $e;
+        }
+        $this->commit();
+        return $result;
+    }
+
     /* Whether the server is MariaDB (else MySQL). */
     public function is_mariadb()
     {
