@@ -15,10 +15,11 @@ namespace {
 using Column = TDatabaseSchema::Column;
 
 // The generated site keeps its administrators and their rights in tables of
-// its own, made by the script after the classes' tables; a class may not
+// its own (and its change log), made by the script after the classes' tables; a class may not
 // take their names.
 constexpr const char* kSiteAdminTable = "site_admin";
 constexpr const char* kSiteRightsTable = "site_admin_right";
+constexpr const char* kSiteLogTable = "site_change_log";
 using KeyColumn = TDatabaseSchema::KeyColumn;
 
 bool IsOneOf(const std::string& value, std::initializer_list<const char*> choices) {
@@ -198,6 +199,11 @@ TSchemaImport TSchemaMapper::Map(const TDatabaseSchema& schema, const std::strin
         }
         if (LowerFirst(className) == kSiteRightsTable) {
             warnings.push_back(TableWarning(name, "与生成的网站自带的管理员权限表（前缀+" + std::string(kSiteRightsTable) +
+                                                      "）同名，已跳过该表"));
+            continue;
+        }
+        if (LowerFirst(className) == kSiteLogTable) {
+            warnings.push_back(TableWarning(name, "与生成的网站自带的修改记录表（前缀+" + std::string(kSiteLogTable) +
                                                       "）同名，已跳过该表"));
             continue;
         }

@@ -350,6 +350,8 @@ std::string TPHPOperate::BuildAddOkAct(const TClassSnapshot& cls) const {
     }
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\tif ($query) {");
+    // The record and its log entry are committed together.
+    w.Line("\t\tsite_commit_change($DB);");
     w.Line("\t\tshowmsg(\"{friendInString}添加成功\",\"{lower}.php?act=show\");");
     w.Line("\t}");
     w.Line("}");
@@ -377,6 +379,8 @@ std::string TPHPOperate::BuildRemoveAct(const TClassSnapshot& cls) const {
     w.Line("\tif (!$query || $DB->affected_rows() == 0) {");
     w.Line("\t\tshowmsg(\"删除失败\",\"{lower}.php?act=show\");");
     w.Line("\t}");
+    // The deletion is committed with its log entry before the pictures go.
+    w.Line("\tsite_commit_change($DB);");
     for (const TMember& image : cls.ImageMembers())
         AddPictureDeletion(w, image, "\t", "  \t", " ");
     w.Line("\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
@@ -413,6 +417,8 @@ std::string TPHPOperate::BuildDelAllAct(const TClassSnapshot& cls) const {
     for (const TMember& image : cls.ImageMembers())
         AddPictureDeletion(w, image, "\t\t", "\t", "");
     w.Line("\t}");
+    // What was deleted stays deleted, logged, whether or not all of it was.
+    w.Line("\tsite_commit_change($DB);");
     // Success only when every ticked record was deleted.
     w.Line("\tif ($deleted > 0 && $deleted == count($list)) {");
     w.Line("\t\tshowmsg(\"删除成功\",\"{lower}.php?act=show\");");
@@ -549,6 +555,7 @@ std::string TPHPOperate::BuildEditOkAct(const TClassSnapshot& cls) const {
     w.Line("\t$sql = $sql.\" WHERE {key} = '\".${lower}['{key}'].\"'\";");
     w.Line("\t$query = $DB->query($sql);");
     w.Line("\tif ($query) {");
+    w.Line("\t\tsite_commit_change($DB);");
     w.Line("\t\tshowmsg(\"{friendInString}更新成功\",\"{lower}.php?act=show\");");
     w.Line("\t} else {");
     w.Line("\t\tshowmsg(\"{friendInString}更新失败\");");

@@ -144,9 +144,9 @@ struct LiveForeignKey {
     std::vector<std::string> referencedColumns;
 };
 
-// Tables the site's runtime keeps beside the model's (its accounts): never
+// Tables the site's runtime keeps beside the model's (its accounts and log): never
 // the model's, never changed by a migration.
-constexpr const char* kSiteTables[] = {"site_admin", "site_admin_right"};
+constexpr const char* kSiteTables[] = {"site_admin", "site_admin_right", "site_change_log"};
 
 bool IsSiteTable(const std::string& name, const std::string& prefix) {
     for (const char* table : kSiteTables)

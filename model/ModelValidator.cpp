@@ -171,10 +171,10 @@ ModelValidator::ModelValidator(const TProjectSnapshot& project) : project_(proje
 
 const std::vector<std::string>& ModelValidator::SiteAdminFiles() {
     // Every file the runtime keeps in admin/ (the frame, the sign-in page,
-    // the accounts page, the picture chooser, the reference search, the access rules), the upload page the editors
+    // the accounts page, the change log, the picture chooser, the reference search, the access rules), the upload page the editors
     // post to, and the menu page. A class file of the same name would
     // replace one of them or be taken for it.
-    static const std::vector<std::string> files = {"index.php", "signin.php", "accounts.php", "open_onepic.php", "reference_search.php", ".htaccess",
+    static const std::vector<std::string> files = {"index.php", "signin.php", "accounts.php", "changes.php", "open_onepic.php", "reference_search.php", ".htaccess",
                                                    ".user.ini", "include/upload.php", "templates/admin/fream.tpl"};
     return files;
 }

@@ -38,3 +38,19 @@ CREATE TABLE IF NOT EXISTS `$dbprefixsite_admin_right` (
   `may_export` tinyint(1) NOT NULL DEFAULT 0 COMMENT '导出',
   PRIMARY KEY (`admin_id`, `class_name`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;
+
+-- 修改记录：谁在什么时候添加、修改、删除或导出了哪个类的哪条记录（与修改在同一事务中写入）
+CREATE TABLE IF NOT EXISTS `$dbprefixsite_change_log` (
+  `log_id` bigint(20) unsigned NOT NULL AUTO_INCREMENT COMMENT '记录编号',
+  `logged_at` datetime NOT NULL COMMENT '时间',
+  `admin_id` int(11) NOT NULL COMMENT '管理员编号',
+  `admin_name` varchar(60) COLLATE utf8mb4_bin NOT NULL COMMENT '管理员登录名',
+  `class_name` varchar(255) COLLATE utf8mb4_bin NOT NULL COMMENT '类名',
+  `record_key` varchar(255) COLLATE utf8mb4_bin NOT NULL COMMENT '记录的主键',
+  `act` varchar(16) COLLATE utf8mb4_bin NOT NULL COMMENT '操作',
+  `details` mediumtext COLLATE utf8mb4_bin NOT NULL COMMENT '改动（JSON）',
+  PRIMARY KEY (`log_id`),
+  KEY `record` (`class_name`, `record_key`, `log_id`),
+  KEY `account` (`admin_id`, `log_id`),
+  KEY `logged_at` (`logged_at`)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;

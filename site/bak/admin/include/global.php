@@ -56,6 +56,7 @@ require_once __DIR__ . '/site_security.php';
 require_once __DIR__ . '/site_input_checks.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_rights.php';
+require_once __DIR__ . '/site_change_log.php';
 require_once __DIR__ . '/site_smarty.class.php';
 require_once __DIR__ . '/site_references.php';
 require_once __DIR__ . '/site_paging.php';
@@ -93,6 +94,7 @@ function site_shutdown_handler()
 set_error_handler('site_error_handler');
 set_exception_handler('site_exception_handler');
 register_shutdown_function('site_shutdown_handler');
+register_shutdown_function('site_change_unfinished');
 
 /* The site's address, with a trailing slash: the configured one, else
    taken from the request. */
@@ -161,6 +163,7 @@ $site_rights = array();
 if (!defined('SITE_PAGE') || SITE_PAGE !== 'signin') {
     $site_admin = site_require_admin($DB);
     $site_rights = site_rights_of($DB, $site_admin);
+    site_change_log_account($site_admin);
 }
 site_check_uploads();
 
@@ -180,5 +183,8 @@ if (!defined('SITE_PAGE')) {
     site_require_right($site_rights, site_controller_class_name($site_script), site_right_of_act(site_requested_act()));
     site_request_defaults($site_class, $site_script);
     site_check_controller_request($DB, $site_class, $site_script);
+    // A change act runs in one transaction with its log entries; the act
+    // ends it with site_commit_change (site_change_log.php).
+    site_change_begin($DB, site_controller_class_name($site_script), $site_class, $site_script, site_requested_act());
     unset($site_script, $site_class);
 }
