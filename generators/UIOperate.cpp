@@ -184,6 +184,10 @@ void TUIOperate::WritePageHead(TLineWriter& w, const TClassSnapshot& cls, Page p
            {{"current", list ? current : ""}, {"what", edit ? "管理" : "列表"}});
     w.Line("      <{if $site_rights['{classQ}']['add']}><li{current}> <a href=\"{lower}.php?act=add\"> <span>添加{friendHtml}{what}</span> </a> </li><{/if}>",
            {{"current", add ? current : ""}, {"what", edit ? "信息" : ""}});
+    // The record's history in the change log.
+    if (edit)
+        w.Line("      <li> <a href=\"changes.php?class=<{'{classQ}'|escape:'url'}>&key=<{${lower}.{key}|escape:'url'}>\"> <span>修改记录</span> </a> </li>",
+               {{"key", RequireKeyMember(cls).memberName}});
     w.Line("    </ul>");
     w.Line("  </div>");
 }

@@ -10,6 +10,7 @@
  *   act=rename   admin_id, admin_name
  *   act=password admin_id, admin_password, admin_password2
  *   act=disable / act=enable / act=delete   admin_id
+ *   act=owner / act=unowner   admin_id: make an owner, or no longer one
  *   act=rights   admin_id, rights[] = "right:Class" per ticked box
  * Showing the page drops the rights rows of classes the model no longer has.
  */
@@ -23,7 +24,7 @@ if ((int)$site_admin['is_owner'] !== 1) {
 }
 
 $act = site_requested_act();
-$changes = array('add', 'rename', 'password', 'disable', 'enable', 'delete', 'rights');
+$changes = array('add', 'rename', 'password', 'disable', 'enable', 'delete', 'owner', 'unowner', 'rights');
 if ($act !== '' && $act !== 'show' && !in_array($act, $changes, true)) {
     showmsg('没有这个操作。', '', 404);
 }
@@ -82,6 +83,14 @@ if (in_array($act, $changes, true)) {
             error_log('site: account "' . $account['admin_name'] . '": ' . $act . ' by "' . $site_admin['admin_name'] . '"');
             showmsg('账号' . $who . ($act === 'delete' ? '已删除。' : ($act === 'disable' ? '已停用，它的登录在下一次请求时结束。' : '已启用。')), 'accounts.php');
             break;
+        case 'owner':
+        case 'unowner':
+            if (!site_admin_set_owner($DB, $account['admin_id'], $act === 'owner')) {
+                showmsg('账号' . $who . '是最后一个可以登录的所有者，必须保留所有者身份。', '', 409);
+            }
+            error_log('site: account "' . $account['admin_name'] . '": ' . $act . ' by "' . $site_admin['admin_name'] . '"');
+            showmsg('账号' . $who . ($act === 'owner' ? '已成为所有者，拥有全部权限。' : '已不再是所有者，它的权限按下面的表格设置。'), 'accounts.php');
+            break;
         case 'rights':
             if ((int)$account['is_owner'] === 1) {
                 showmsg('所有者拥有全部权限，不需要设置。', '', 400);
@@ -112,7 +121,7 @@ $classes = site_require_model();
   <div class="itemtitle"><h3>账号与权限</h3></div>
   <table class="tb tb2" id="accounts">
     <tbody>
-      <tr class="header"><th>登录名</th><th>身份</th><th>状态</th><th>上次登录</th><th>改名</th><th>重设密码</th><th></th><th></th></tr>
+      <tr class="header"><th>登录名</th><th>身份</th><th>状态</th><th>上次登录</th><th>改名</th><th>重设密码</th><th></th><th></th><th></th></tr>
 <?php foreach ($accounts as $row) { $rowId = (int)$row['admin_id']; ?>
       <tr class="hover" id="account_<?php echo $rowId; ?>">
         <td class="account-name"><?php echo site_h($row['admin_name']); ?></td>
@@ -128,6 +137,8 @@ $classes = site_require_model();
           <input class="btn" type="submit" value="重设" /></form></td>
         <td><form method="post" action="accounts.php?act=<?php echo (int)$row['disabled'] === 1 ? 'enable' : 'disable'; ?>"><input type="hidden" name="admin_id" value="<?php echo $rowId; ?>" />
           <input class="btn" type="submit" value="<?php echo (int)$row['disabled'] === 1 ? '启用' : '停用'; ?>" /></form></td>
+        <td><form method="post" action="accounts.php?act=<?php echo (int)$row['is_owner'] === 1 ? 'unowner' : 'owner'; ?>"><input type="hidden" name="admin_id" value="<?php echo $rowId; ?>" />
+          <input class="btn" type="submit" value="<?php echo (int)$row['is_owner'] === 1 ? '取消所有者' : '设为所有者'; ?>" /></form></td>
         <td><form method="post" action="accounts.php?act=delete" onsubmit="return confirm('确定删除这个账号吗？');"><input type="hidden" name="admin_id" value="<?php echo $rowId; ?>" />
           <input class="btn" type="submit" value="删除" /></form></td>
       </tr>

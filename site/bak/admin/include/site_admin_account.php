@@ -311,3 +311,26 @@ function site_admin_remove_or_disable(SiteDatabase $db, $id, $delete, $disable =
     }
     return true;
 }
+
+/**
+ * Makes an account an owner, or an owner an account with rights of its
+ * own (none until the grid grants them). The last owner that can sign in
+ * stays an owner; the owners are locked while this is decided. Returns
+ * false when refused.
+ */
+function site_admin_set_owner(SiteDatabase $db, $id, $owner)
+{
+    $table = SiteDatabase::quoteName(site_admin_table($db));
+    return $db->transaction(function () use ($db, $table, $id, $owner) {
+        $owners = array();
+        $result = $db->execute('SELECT admin_id FROM ' . $table . ' WHERE is_owner = 1 AND disabled = 0 FOR UPDATE');
+        while ($row = $result->fetch_assoc()) {
+            $owners[] = (int)$row['admin_id'];
+        }
+        if (!$owner && $owners === array((int)$id)) {
+            return false;
+        }
+        $db->execute('UPDATE ' . $table . ' SET is_owner = ? WHERE admin_id = ?', array($owner ? 1 : 0, (int)$id));
+        return true;
+    });
+}

@@ -20,6 +20,7 @@ $topMenuString
     <a href="index.php?act=welcome" target="main" onclick="fnOnMenuClick(this, '欢迎');">首页</a>
 <{if $site_owner}>
     <a href="accounts.php" target="main" id="frame_accounts" onclick="fnOnMenuClick(this, '账号与权限');">账号与权限</a>
+    <a href="changes.php" target="main" id="frame_changes" onclick="fnOnMenuClick(this, '修改记录');">修改记录</a>
 <{/if}>
     <form method="post" action="signin.php?act=logout" target="_top">
       <input type="submit" class="frame-logout" id="frame_logout" value="退出" />
