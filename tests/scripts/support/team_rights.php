@@ -334,6 +334,13 @@ get('owner', 'admin/accounts.php');
 check(rows_of("SELECT class_name FROM php_site_admin_right") === array(array('class_name' => 'News')),
     'the accounts page drops the rights of a class the model no longer has');
 
+list($status) = post('owner', 'admin/accounts.php?act=unowner', array(array('admin_id', id_of('owner'))));
+post('owner', 'admin/accounts.php?act=owner', array(array('admin_id', id_of('编辑甲'))));
+list($status2) = get('editor', 'admin/accounts.php');
+post('editor', 'admin/accounts.php?act=unowner', array(array('admin_id', id_of('编辑甲'))));
+list($status3) = get('editor', 'admin/accounts.php');
+check($status === 409 && $status2 === 200 && $status3 === 403 && rows_of('SELECT admin_name FROM php_site_admin WHERE is_owner = 1') === array(array('admin_name' => 'owner')),
+    'the last owner stays one; another account made an owner manages the accounts until it gives that up', array($status, $status2, $status3));
 echo "# a database made before owners and rights\n";
 $root->query('DROP TABLE php_site_admin_right');
 $root->query('ALTER TABLE php_site_admin DROP COLUMN is_owner, DROP COLUMN disabled');
