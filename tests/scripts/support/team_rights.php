@@ -342,7 +342,7 @@ list($status3) = get('editor', 'admin/accounts.php');
 check($status === 409 && $status2 === 200 && $status3 === 403 && rows_of('SELECT admin_name FROM php_site_admin WHERE is_owner = 1') === array(array('admin_name' => 'owner')),
     'the last owner stays one; another account made an owner manages the accounts until it gives that up', array($status, $status2, $status3));
 echo "# a database made before owners and rights\n";
-$root->query('DROP TABLE php_site_admin_right');
+$root->query('DROP TABLE php_site_admin_right, php_site_change_log');
 $root->query('ALTER TABLE php_site_admin DROP COLUMN is_owner, DROP COLUMN disabled');
 list($status, $body) = get('owner', 'admin/index.php');
 check($status === 200 && strpos($body, 'href="accounts.php"') !== false
@@ -351,6 +351,10 @@ check($status === 200 && strpos($body, 'href="accounts.php"') !== false
     'the first administrator becomes the owner, the others have no rights yet', array($status, rows_of('SELECT * FROM php_site_admin')));
 list($status, $body) = get('editor', 'admin/news.php');
 check($status === 403 && count(rows_of('SELECT * FROM php_site_admin_right')) === 0, 'the rights table is made again, empty', array($status, $body));
+sign_in('owner', 'owner', 'owner-password');
+post('owner', 'admin/news.php?act=editok', array(array('news[id]', '1'), array('news[title]', '第一条（再改）'), array('news[tag]', '1')));
+check(log_since(0) === array(array('act' => 'edit', 'class_name' => 'News', 'record_key' => '1', 'admin_name' => 'owner',
+    'details' => array('title' => array('第一条（改）', '第一条（再改）')))), 'the log table is made again before the first change, which it records', log_since(0));
 
 /* --- the server's log ---------------------------------------------------------------- */
 $log = (string)file_get_contents($serverLog);
