@@ -287,6 +287,11 @@ $root->query("INSERT INTO php_site_admin_right (admin_id, class_name, may_list, 
 list($status, $history) = get('clerk', 'admin/changes.php?class=News&key=1');
 $root->query("DELETE FROM php_site_admin_right WHERE admin_id = " . id_of('clerk') . " AND class_name = 'News'");
 check($status === 200 && substr_count($history, 'class="log-act"') === 1, 'an account that may edit a class sees a record\'s history', array($status, $history));
+$root->query("INSERT INTO php_site_change_log (logged_at, admin_id, admin_name, class_name, record_key, act, details) VALUES (NOW(), 1, 'owner', 'Gone', '7', 'remove', '{\"name\":[\"旧类的记录\",null]}')");
+list(, $body) = get('owner', 'admin/changes.php');
+list(, $body2) = get('owner', 'admin/changes.php?class=Gone');
+check(strpos($body, '<option value="Gone">Gone（已不在模型中）</option>') !== false && substr_count($body2, 'class="log-act"') === 1 && strpos($body2, '旧类的记录') !== false,
+    'the entries of a class the model no longer has are kept and can be chosen', array(strstr($body, '<option value="Gone"'), substr_count($body2, 'class="log-act"')));
 
 echo "# the accounts page keeps the site's rules\n";
 $before = snapshot();
