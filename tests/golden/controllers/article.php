@@ -224,6 +224,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$article['hits']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("文章添加成功","article.php?act=show");
 	}
 }
@@ -243,6 +244,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","article.php?act=show");
 	}
+	site_commit_change($DB);
 	/*--  判断封面 C:\pics\是否为空  --*/
 	if (site_stored_picture($row['cover'])) { 
 		$row['cover'] = site_stored_picture($row['cover']);
@@ -347,6 +349,7 @@ if ($_REQUEST['act'] == 'delall')
 			site_remove_picture_original($filepath, $filename);
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","article.php?act=show");
 	} else {
@@ -511,6 +514,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE articleId = '".$article['articleId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("文章更新成功","article.php?act=show");
 	} else {
 		showmsg("文章更新失败");

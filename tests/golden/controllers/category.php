@@ -85,6 +85,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$category['title']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("添加成功","category.php?act=show");
 	}
 }
@@ -104,6 +105,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","category.php?act=show");
 	}
+	site_commit_change($DB);
 	showmsg("删除成功","category.php?act=show");
 }
 
@@ -128,6 +130,7 @@ if ($_REQUEST['act'] == 'delall')
 			continue;
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","category.php?act=show");
 	} else {
@@ -172,6 +175,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE code = '".$category['code']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("更新成功","category.php?act=show");
 	} else {
 		showmsg("更新失败");

@@ -121,6 +121,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$DB->escape($sercoverpic_picture)."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("相册添加成功","gallery.php?act=show");
 	}
 }
@@ -140,6 +141,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","gallery.php?act=show");
 	}
+	site_commit_change($DB);
 	/*--  判断图片是否为空  --*/
 	if (site_stored_picture($row['picture'])) { 
 		$row['picture'] = site_stored_picture($row['picture']);
@@ -204,6 +206,7 @@ if ($_REQUEST['act'] == 'delall')
 			site_remove_picture_original($filepath, $filename);
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","gallery.php?act=show");
 	} else {
@@ -298,6 +301,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE galleryId = '".$gallery['galleryId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("相册更新成功","gallery.php?act=show");
 	} else {
 		showmsg("相册更新失败");

@@ -84,6 +84,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$tag['tagId']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("标签添加成功","tag.php?act=show");
 	}
 }
@@ -103,6 +104,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","tag.php?act=show");
 	}
+	site_commit_change($DB);
 	showmsg("删除成功","tag.php?act=show");
 }
 
@@ -127,6 +129,7 @@ if ($_REQUEST['act'] == 'delall')
 			continue;
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","tag.php?act=show");
 	} else {
@@ -170,6 +173,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE tagId = '".$tag['tagId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("标签更新成功","tag.php?act=show");
 	} else {
 		showmsg("标签更新失败");

@@ -140,6 +140,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$user['age']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("用户添加成功","user.php?act=show");
 	}
 }
@@ -159,6 +160,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","user.php?act=show");
 	}
+	site_commit_change($DB);
 	/*--  判断头像是否为空  --*/
 	if (site_stored_picture($row['avatar'])) { 
 		$row['avatar'] = site_stored_picture($row['avatar']);
@@ -223,6 +225,7 @@ if ($_REQUEST['act'] == 'delall')
 			site_remove_picture_original($filepath, $filename);
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","user.php?act=show");
 	} else {
@@ -321,6 +324,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE userId = '".$user['userId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("用户更新成功","user.php?act=show");
 	} else {
 		showmsg("用户更新失败");

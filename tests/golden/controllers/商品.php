@@ -115,6 +115,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$商品['maker']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("商品信息添加成功","商品.php?act=show");
 	}
 }
@@ -134,6 +135,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","商品.php?act=show");
 	}
+	site_commit_change($DB);
 	showmsg("删除成功","商品.php?act=show");
 }
 
@@ -158,6 +160,7 @@ if ($_REQUEST['act'] == 'delall')
 			continue;
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","商品.php?act=show");
 	} else {
@@ -213,6 +216,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE goodsId = '".$商品['goodsId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("商品信息更新成功","商品.php?act=show");
 	} else {
 		showmsg("商品信息更新失败");

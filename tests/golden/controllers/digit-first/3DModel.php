@@ -106,6 +106,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$3DModel['part']."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("3D模型添加成功","3DModel.php?act=show");
 	}
 }
@@ -125,6 +126,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","3DModel.php?act=show");
 	}
+	site_commit_change($DB);
 	showmsg("删除成功","3DModel.php?act=show");
 }
 
@@ -149,6 +151,7 @@ if ($_REQUEST['act'] == 'delall')
 			continue;
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","3DModel.php?act=show");
 	} else {
@@ -198,6 +201,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE modelCode = '".$3DModel['modelCode']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("3D模型更新成功","3DModel.php?act=show");
 	} else {
 		showmsg("3D模型更新失败");

@@ -130,6 +130,7 @@ if ($_REQUEST['act'] == 'addok')
 	$sql = $sql."'".$DB->escape($sercoverpic_drawing)."')";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("零件添加成功","9Part.php?act=show");
 	}
 }
@@ -149,6 +150,7 @@ if ($_REQUEST['act'] == 'remove')
 	if (!$query || $DB->affected_rows() == 0) {
 		showmsg("删除失败","9Part.php?act=show");
 	}
+	site_commit_change($DB);
 	/*--  判断图纸是否为空  --*/
 	if (site_stored_picture($row['drawing'])) { 
 		$row['drawing'] = site_stored_picture($row['drawing']);
@@ -213,6 +215,7 @@ if ($_REQUEST['act'] == 'delall')
 			site_remove_picture_original($filepath, $filename);
 		}
 	}
+	site_commit_change($DB);
 	if ($deleted > 0 && $deleted == count($list)) {
 		showmsg("删除成功","9Part.php?act=show");
 	} else {
@@ -313,6 +316,7 @@ if ($_REQUEST['act'] == 'editok')
 	$sql = $sql." WHERE partId = '".$9Part['partId']."'";
 	$query = $DB->query($sql);
 	if ($query) {
+		site_commit_change($DB);
 		showmsg("零件更新成功","9Part.php?act=show");
 	} else {
 		showmsg("零件更新失败");
