@@ -16,7 +16,7 @@ const SITE_RIGHTS = array('list' => '列表', 'add' => '添加', 'edit' => '编�
 
 function site_rights_table(SiteDatabase $db)
 {
-    return '`' . str_replace('`', '``', $db->table('site_admin_right')) . '`';
+    return SiteDatabase::quoteName($db->table('site_admin_right'));
 }
 
 /* Creates the rights table when the database script did not. */
