@@ -287,15 +287,14 @@ function site_admin_set_password(SiteDatabase $db, $id, $password)
 function site_admin_remove_or_disable(SiteDatabase $db, $id, $delete, $disable = true)
 {
     $table = SiteDatabase::quoteName(site_admin_table($db));
-    $db->link->begin_transaction();
-    try {
+    // A refused change leaves nothing to undo: committing only releases the owners' locks.
+    return $db->transaction(function () use ($db, $table, $id, $delete, $disable) {
         $owners = array();
         $result = $db->execute('SELECT admin_id FROM ' . $table . ' WHERE is_owner = 1 AND disabled = 0 FOR UPDATE');
         while ($row = $result->fetch_assoc()) {
             $owners[] = (int)$row['admin_id'];
         }
         if (($delete || $disable) && $owners === array((int)$id)) {
-            $db->link->rollback();
             return false;
         }
         if ($delete) {
@@ -304,10 +303,6 @@ function site_admin_remove_or_disable(SiteDatabase $db, $id, $delete, $disable =
         } else {
             $db->execute('UPDATE ' . $table . ' SET disabled = ? WHERE admin_id = ?', array($disable ? 1 : 0, (int)$id));
         }
-        $db->link->commit();
-    } catch (Throwable $e) {
-        $db->link->rollback();
-        throw $e;
-    }
-    return true;
+        return true;
+    });
 }
