@@ -532,6 +532,11 @@ if ($socket === '') {
         check($rows === array(array('a', '0000-00-00', 0.0, 0, ''), array('b', '2024-05-01', 12.5, 7, ''),
             array('一二三四五六七八', '2024-02-29', 1000.0, -3, '説明 é'), array("\xF0\x9F\x98\x80", '0000-00-00', 0.0, 2147483647, '')),
             'the kept values are the ones typed', $rows);
+        $out = run_isolated('<?php $db = test_db(); $asked = function () use ($db) {'
+            . ' return (int)$db->own_rows("SHOW SESSION STATUS LIKE \'Com_stmt_execute\'")[0]["Value"]; }; $before = $asked();'
+            . '$held = array(site_column_holds_text($db, "goods", "note", "\u{1F600}"), site_column_holds_text($db, "goods", "title", "\u{1F600}"),'
+            . ' site_column_holds_text($db, "goods", "note", "é")); echo json_encode(array($held, $asked() - $before));');
+        check(trim($out) === '[[false,true,true],1]', 'the columns of a table are looked up in the catalogue once per request, each by its own character set', $out);
         $db->own_rows('DROP TABLE t_goods');
     });
 
