@@ -33,9 +33,9 @@ refs=${3:-100000}
 require_tools php mariadbd mariadb-install-db mariadb curl
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-bench.XXXXXX")
-php_pid="" MARIADB_PID=""
+PHP_PID="" MARIADB_PID=""
 cleanup() {
-  stop_pid "$php_pid"
+  stop_group "$PHP_PID"
   stop_pid "$MARIADB_PID"
   wait 2>/dev/null
   rm -rf "$tmp"
@@ -144,20 +144,9 @@ register_shutdown_function(function () {
 EOF
 
 # --- serve it -------------------------------------------------------------------
-for attempt in 1 2 3 4 5; do
-  port=$(free_port)
-  (cd "$site" && exec php -d memory_limit=128M -d auto_prepend_file="$tmp/prepend.php" -d opcache.enable_cli=1 \
-    -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-  php_pid=$!
-  until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do
-    kill -0 "$php_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$php_pid" 2>/dev/null && break
-  php_pid=""
-done
-[ -n "$php_pid" ] || { cat "$tmp/php.log"; exit 1; }
-base=http://127.0.0.1:$port/admin
+start_php_server "$site" "$tmp/php.log" -d memory_limit=128M -d auto_prepend_file="$tmp/prepend.php" -d opcache.enable_cli=1 \
+  || exit 1
+base=http://127.0.0.1:$PHP_PORT/admin
 
 # --- the pages and the SQL each needs -------------------------------------------
 last=$(( (rows + 4) / 5 ))

@@ -69,6 +69,13 @@ void TUIOperate::WritePage(const TClassSnapshot& cls, const std::string& suffix,
     out_.Write(path, text, path + "生成完毕!");
 }
 
+void TUIOperate::GeneratePages(const TClassList& classes, const char* suffix, PageBuilder build) const {
+    for (const auto& entry : classes) {
+        const TClassSnapshot& cls = project_->ClassById(entry.id);
+        WritePage(cls, suffix, (this->*build)(cls));
+    }
+}
+
 // ---------------------------------------------------------------- menu page
 
 void TUIOperate::GenerateMenuPage(const TClassList& classes) const {
@@ -287,10 +294,7 @@ void TUIOperate::WriteFormRow(TLineWriter& w, const TClassSnapshot& cls, const T
 // ---------------------------------------------------------------- add pages
 
 void TUIOperate::GenerateAddPages(const TClassList& classes) const {
-    for (const auto& entry : classes) {
-        const TClassSnapshot& cls = project_->ClassById(entry.id);
-        WritePage(cls, "_add.html", BuildAddPage(cls));
-    }
+    GeneratePages(classes, "_add.html", &TUIOperate::BuildAddPage);
 }
 
 std::string TUIOperate::BuildAddPage(const TClassSnapshot& cls) const {
@@ -321,10 +325,7 @@ std::string TUIOperate::BuildAddPage(const TClassSnapshot& cls) const {
 // --------------------------------------------------------------- edit pages
 
 void TUIOperate::GenerateEditPages(const TClassList& classes) const {
-    for (const auto& entry : classes) {
-        const TClassSnapshot& cls = project_->ClassById(entry.id);
-        WritePage(cls, "_edit.html", BuildEditPage(cls));
-    }
+    GeneratePages(classes, "_edit.html", &TUIOperate::BuildEditPage);
 }
 
 std::string TUIOperate::BuildEditPage(const TClassSnapshot& cls) const {
@@ -351,10 +352,7 @@ std::string TUIOperate::BuildEditPage(const TClassSnapshot& cls) const {
 // --------------------------------------------------------------- list pages
 
 void TUIOperate::GenerateListPages(const TClassList& classes) const {
-    for (const auto& entry : classes) {
-        const TClassSnapshot& cls = project_->ClassById(entry.id);
-        WritePage(cls, ".html", BuildListPage(cls));
-    }
+    GeneratePages(classes, ".html", &TUIOperate::BuildListPage);
 }
 
 std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {

@@ -65,6 +65,10 @@ private:
 
     // Writes a page of a class, named after the class with the suffix.
     void WritePage(const TClassSnapshot& cls, const std::string& suffix, const std::string& text) const;
+    // Writes one page per class of the list, in list order, each built by
+    // build and named with the suffix.
+    using PageBuilder = std::string (TUIOperate::*)(const TClassSnapshot&) const;
+    void GeneratePages(const TClassList& classes, const char* suffix, PageBuilder build) const;
 
     std::shared_ptr<const TProjectSnapshot> project_;
     std::string menuFrame_;

@@ -21,10 +21,10 @@ require_tools php mariadbd mariadb-install-db mariadb node
 
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-e2e.XXXXXX")
-php_pid="" MARIADB_PID="" watch_pid=""
+PHP_PID="" MARIADB_PID="" watch_pid=""
 
 cleanup() {
-  stop_group "$php_pid"
+  stop_group "$PHP_PID"
   stop_pid "$MARIADB_PID"
   [ -n "$watch_pid" ] && kill "$watch_pid" 2>/dev/null
   wait 2>/dev/null
@@ -98,26 +98,11 @@ E2E_DB_SOCKET=$sock E2E_DB_USER=$db_user E2E_DB_PASSWORD=$db_password E2E_DB_NAM
 pass "config.inc.php written"
 
 # --- serve it --------------------------------------------------------------------
-# Another program may take the free port before the server binds it: then
-# the server ends at once and is started again on another port.
-for attempt in 1 2 3 4 5; do
-  port=$(free_port)
-  # Several workers: one connection the browser opens ahead and leaves idle
-  # would otherwise hold up every other request. The server and its workers
-  # form their own process group, stopped as one.
-  (cd "$site" && PHP_CLI_SERVER_WORKERS=4 exec setsid php -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-  php_pid=$!
-  echo "$php_pid" >"$tmp/php.pid"
-  until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do
-    kill -0 "$php_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$php_pid" 2>/dev/null && break
-  wait "$php_pid" 2>/dev/null
-  php_pid=""
-done
-[ -n "$php_pid" ] || { cat "$tmp/php.log"; abort "php -S did not start"; }
-pass "php -S serves the site on port $port"
+# Several workers: one connection the browser opens ahead and leaves idle
+# would otherwise hold up every other request. The watchdog reads the pid
+# file.
+PHP_WORKERS=4 PHP_PID_FILE=$tmp/php.pid start_php_server "$site" "$tmp/php.log" || abort "php -S did not start"
+pass "php -S serves the site on port $PHP_PORT"
 
 # --- the browser part ------------------------------------------------------------
 # The README's picture is refreshed only on request; a test run leaves the
@@ -127,7 +112,7 @@ if [ "${QUORREL_UPDATE_SCREENSHOTS:-}" = 1 ]; then
   mkdir -p "$src/docs"
   screenshot=$src/docs/list-page.png
 fi
-E2E_BASE_URL="http://127.0.0.1:$port" E2E_SITE_DIR=$site E2E_TMP=$tmp \
+E2E_BASE_URL="http://127.0.0.1:$PHP_PORT" E2E_SITE_DIR=$site E2E_TMP=$tmp \
 E2E_DB_SOCKET=$sock E2E_DB_NAME=$db_name E2E_DB_PASSWORD=$db_password E2E_SCREENSHOT=$screenshot \
 E2E_COUNTS=$tmp/counts TMPDIR=$tmp \
   timeout 1100 node "$e2e/run.js"

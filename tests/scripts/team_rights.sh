@@ -22,8 +22,8 @@ cli=$home_in/quorrel-cli
 [ -f "$home_in/help/site-database.sql" ] || abort "no help/ in $home_in (build the 'home' target)"
 
 make_scratch hostile-records
-php_pid=""
-trap 'stop_group "$php_pid"; stop_pid "$MARIADB_PID"; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+PHP_PID=""
+trap 'stop_group "$PHP_PID"; stop_pid "$MARIADB_PID"; wait 2>/dev/null; rm -rf "$tmp"' EXIT
 
 # --- the site, generated from its model --------------------------------------
 home=$tmp/home
@@ -46,21 +46,9 @@ mariadb --no-defaults --socket="$MARIADB_SOCKET" -usite "-p$db_password" site <"
   || abort "the generated script loads as the site's account"
 
 # --- PHP's built-in server -----------------------------------------------------
-for attempt in 1 2 3 4 5; do
-  port=$(free_port)
-  (cd "$site" && PHP_CLI_SERVER_WORKERS=2 exec setsid php -d opcache.enable=0 -S "127.0.0.1:$port" -t "$site") >"$tmp/php.log" 2>&1 &
-  php_pid=$!
-  until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$port"; do
-    kill -0 "$php_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$php_pid" 2>/dev/null && break
-  wait "$php_pid" 2>/dev/null
-  php_pid=""
-done
-[ -n "$php_pid" ] || { cat "$tmp/php.log"; abort "php -S did not start"; }
+PHP_WORKERS=2 start_php_server "$site" "$tmp/php.log" -d opcache.enable=0 || abort "php -S did not start"
 
-php -d error_reporting=-1 "$src/tests/scripts/support/team_rights.php" "http://127.0.0.1:$port/" "$site" \
+php -d error_reporting=-1 "$src/tests/scripts/support/team_rights.php" "http://127.0.0.1:$PHP_PORT/" "$site" \
   "$MARIADB_SOCKET" site "$db_password" "$tmp/php.log"
 rc=$?
 [ "$rc" -eq 0 ] || { echo "--- PHP server log (last 30 lines) ---"; tail -n 30 "$tmp/php.log"; }

@@ -56,7 +56,7 @@ if (site_requested_act() === 'welcome') {
       <tr><td class="td27">网站名称:</td><td><?php echo site_h($site_name); ?></td></tr>
       <tr><td class="td27">网站地址:</td><td><a href="<?php echo site_h($web_url); ?>" target="_blank"><?php echo site_h($web_url); ?></a></td></tr>
       <tr><td class="td27">管理的数据:</td><td><?php echo count($classes); ?> 类<?php echo $classes ? '（' . site_h(implode('、', $classes)) . '）' : ''; ?></td></tr>
-      <tr><td class="td27">运行环境:</td><td>PHP <?php echo site_h(PHP_VERSION); ?>，数据库 <?php echo site_h($DB->link->server_info); ?></td></tr>
+      <tr><td class="td27">运行环境:</td><td>PHP <?php echo site_h(PHP_VERSION); ?>，数据库 <?php echo site_h($DB->server_info()); ?></td></tr>
       <tr><th class="partition" colspan="2">数据库账号</th></tr>
       <tr><td class="td27">账号:</td><td><?php echo site_h($account); ?></td></tr>
       <tr><td class="td27">权限:</td><td><?php if (!$accountWarnings) { ?>只能操作本站的数据库 <?php echo site_h($dbname); ?>。<?php } else { ?>

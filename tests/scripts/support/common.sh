@@ -93,6 +93,37 @@ start_mariadb() {
   return 1
 }
 
+# start_php_server SITE LOG [PHP_OPTION...]: PHP's built-in server for the
+# folder SITE on a free loopback port, in its own process group (stop it
+# with stop_group), its output in LOG. Sets PHP_PID and PHP_PORT.
+# PHP_WORKERS, when set, is the number of its workers; PHP_PID_FILE, when
+# set, gets its pid at once (for a watchdog). Waits until the port answers
+# or the process ends: another program may take the free port before the
+# server binds it, and the server is then started again on another port.
+# Returns 1 (with its log shown) if it never answers.
+start_php_server() {
+  local site=$1 log=$2 attempt
+  shift 2
+  PHP_PID="" PHP_PORT=""
+  for attempt in 1 2 3 4 5; do
+    PHP_PORT=$(free_port)
+    (cd "$site" || exit 1
+     [ -n "${PHP_WORKERS:-}" ] && export PHP_CLI_SERVER_WORKERS=$PHP_WORKERS
+     exec setsid php "$@" -S "127.0.0.1:$PHP_PORT" -t "$site") >"$log" 2>&1 &
+    PHP_PID=$!
+    [ -n "${PHP_PID_FILE:-}" ] && echo "$PHP_PID" >"$PHP_PID_FILE"
+    until php -r 'exit(@fsockopen("127.0.0.1", (int)$argv[1]) ? 0 : 1);' "$PHP_PORT"; do
+      kill -0 "$PHP_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$PHP_PID" 2>/dev/null && return 0
+    wait "$PHP_PID" 2>/dev/null
+    PHP_PID=""
+  done
+  cat "$log" >&2
+  return 1
+}
+
 # A scratch folder in $tmp for a test whose only server is a private MariaDB
 # (start_mariadb sets MARIADB_PID): on any exit the server is stopped and the
 # folder removed.

@@ -24,7 +24,7 @@ function site_admin_table(SiteDatabase $db)
    first account becomes the owner. */
 function site_admin_ensure_table(SiteDatabase $db)
 {
-    $table = '`' . str_replace('`', '``', site_admin_table($db)) . '`';
+    $table = SiteDatabase::quoteName(site_admin_table($db));
     $db->execute('CREATE TABLE IF NOT EXISTS ' . $table . ' (
   `admin_id` int(11) NOT NULL AUTO_INCREMENT,
   `admin_name` varchar(60) COLLATE utf8mb4_bin NOT NULL,
@@ -51,7 +51,7 @@ function site_admin_ensure_table(SiteDatabase $db)
 
 function site_admin_count(SiteDatabase $db)
 {
-    $result = $db->execute('SELECT COUNT(*) AS n FROM `' . str_replace('`', '``', site_admin_table($db)) . '`');
+    $result = $db->execute('SELECT COUNT(*) AS n FROM ' . SiteDatabase::quoteName(site_admin_table($db)));
     $row = $result->fetch_assoc();
     return (int)$row['n'];
 }
@@ -59,8 +59,8 @@ function site_admin_count(SiteDatabase $db)
 function site_admin_find(SiteDatabase $db, $column, $value)
 {
     $column = $column === 'admin_id' ? 'admin_id' : 'admin_name';
-    $result = $db->execute('SELECT admin_id, admin_name, password_hash, is_owner, disabled, created_at, last_login_at FROM `'
-        . str_replace('`', '``', site_admin_table($db)) . '` WHERE ' . $column . ' = ?', array($value));
+    $result = $db->execute('SELECT admin_id, admin_name, password_hash, is_owner, disabled, created_at, last_login_at FROM '
+        . SiteDatabase::quoteName(site_admin_table($db)) . ' WHERE ' . $column . ' = ?', array($value));
     $row = $result->fetch_assoc();
     return $row ?: null;
 }
@@ -69,7 +69,7 @@ function site_admin_find(SiteDatabase $db, $column, $value)
    account exists (two first visits at the same moment cannot both create one). */
 function site_admin_create_first(SiteDatabase $db, $name, $password)
 {
-    $table = '`' . str_replace('`', '``', site_admin_table($db)) . '`';
+    $table = SiteDatabase::quoteName(site_admin_table($db));
     $added = $db->execute('INSERT INTO ' . $table . ' (admin_name, password_hash, is_owner, created_at) SELECT ?, ?, 1, NOW() FROM DUAL'
         . ' WHERE NOT EXISTS (SELECT 1 FROM ' . $table . ')', array($name, password_hash($password, PASSWORD_DEFAULT)));
     return $added === 1;
@@ -88,10 +88,10 @@ function site_admin_verify(SiteDatabase $db, $name, $password)
         return null;
     }
     if (password_needs_rehash($admin['password_hash'], PASSWORD_DEFAULT)) {
-        $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET password_hash = ? WHERE admin_id = ?',
+        $db->execute('UPDATE ' . SiteDatabase::quoteName(site_admin_table($db)) . ' SET password_hash = ? WHERE admin_id = ?',
             array(password_hash($password, PASSWORD_DEFAULT), $admin['admin_id']));
     }
-    $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET last_login_at = NOW() WHERE admin_id = ?',
+    $db->execute('UPDATE ' . SiteDatabase::quoteName(site_admin_table($db)) . ' SET last_login_at = NOW() WHERE admin_id = ?',
         array($admin['admin_id']));
     return $admin;
 }
@@ -236,8 +236,8 @@ function site_admin_password_error($password, $again)
 /* Every account, in the order they were made. */
 function site_admin_list(SiteDatabase $db)
 {
-    $result = $db->execute('SELECT admin_id, admin_name, is_owner, disabled, created_at, last_login_at FROM `'
-        . str_replace('`', '``', site_admin_table($db)) . '` ORDER BY admin_id');
+    $result = $db->execute('SELECT admin_id, admin_name, is_owner, disabled, created_at, last_login_at FROM '
+        . SiteDatabase::quoteName(site_admin_table($db)) . ' ORDER BY admin_id');
     return $result->fetch_all(MYSQLI_ASSOC);
 }
 
@@ -246,7 +246,7 @@ function site_admin_list(SiteDatabase $db)
 function site_admin_add(SiteDatabase $db, $name, $password)
 {
     try {
-        $db->execute('INSERT INTO `' . str_replace('`', '``', site_admin_table($db)) . '` (admin_name, password_hash, created_at) VALUES (?, ?, NOW())',
+        $db->execute('INSERT INTO ' . SiteDatabase::quoteName(site_admin_table($db)) . ' (admin_name, password_hash, created_at) VALUES (?, ?, NOW())',
             array($name, password_hash($password, PASSWORD_DEFAULT)));
     } catch (mysqli_sql_exception $e) {
         if ($e->getCode() === 1062) {
@@ -261,7 +261,7 @@ function site_admin_add(SiteDatabase $db, $name, $password)
 function site_admin_rename(SiteDatabase $db, $id, $name)
 {
     try {
-        $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET admin_name = ? WHERE admin_id = ?', array($name, (int)$id));
+        $db->execute('UPDATE ' . SiteDatabase::quoteName(site_admin_table($db)) . ' SET admin_name = ? WHERE admin_id = ?', array($name, (int)$id));
     } catch (mysqli_sql_exception $e) {
         if ($e->getCode() === 1062) {
             return false;
@@ -273,7 +273,7 @@ function site_admin_rename(SiteDatabase $db, $id, $name)
 
 function site_admin_set_password(SiteDatabase $db, $id, $password)
 {
-    $db->execute('UPDATE `' . str_replace('`', '``', site_admin_table($db)) . '` SET password_hash = ? WHERE admin_id = ?',
+    $db->execute('UPDATE ' . SiteDatabase::quoteName(site_admin_table($db)) . ' SET password_hash = ? WHERE admin_id = ?',
         array(password_hash($password, PASSWORD_DEFAULT), (int)$id));
 }
 
@@ -286,16 +286,15 @@ function site_admin_set_password(SiteDatabase $db, $id, $password)
  */
 function site_admin_remove_or_disable(SiteDatabase $db, $id, $delete, $disable = true)
 {
-    $table = '`' . str_replace('`', '``', site_admin_table($db)) . '`';
-    $db->link->begin_transaction();
-    try {
+    $table = SiteDatabase::quoteName(site_admin_table($db));
+    // A refused change leaves nothing to undo: committing only releases the owners' locks.
+    return $db->transaction(function () use ($db, $table, $id, $delete, $disable) {
         $owners = array();
         $result = $db->execute('SELECT admin_id FROM ' . $table . ' WHERE is_owner = 1 AND disabled = 0 FOR UPDATE');
         while ($row = $result->fetch_assoc()) {
             $owners[] = (int)$row['admin_id'];
         }
         if (($delete || $disable) && $owners === array((int)$id)) {
-            $db->link->rollback();
             return false;
         }
         if ($delete) {
@@ -304,12 +303,8 @@ function site_admin_remove_or_disable(SiteDatabase $db, $id, $delete, $disable =
         } else {
             $db->execute('UPDATE ' . $table . ' SET disabled = ? WHERE admin_id = ?', array($disable ? 1 : 0, (int)$id));
         }
-        $db->link->commit();
-    } catch (Throwable $e) {
-        $db->link->rollback();
-        throw $e;
-    }
-    return true;
+        return true;
+    });
 }
 
 /**

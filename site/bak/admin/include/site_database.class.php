@@ -16,7 +16,7 @@ if (!defined('IN_WEB')) {
 class SiteDatabase
 {
     /** @var mysqli */
-    public $link;
+    private $link;
     /** @var string prefix of the site's table names */
     private $prefix;
     /** @var int rows the last statement of query() changed */
@@ -230,10 +230,16 @@ class SiteDatabase
         return $result;
     }
 
+    /* The server's name and version, for the welcome page. */
+    public function server_info()
+    {
+        return (string)$this->link->server_info;
+    }
+
     /* Whether the server is MariaDB (else MySQL). */
     public function is_mariadb()
     {
-        return stripos((string)$this->link->server_info, 'MariaDB') !== false;
+        return stripos($this->server_info(), 'MariaDB') !== false;
     }
 
     /* A statement the site itself needs; failures end the request. */

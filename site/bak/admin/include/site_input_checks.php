@@ -216,10 +216,9 @@ function site_column_holds_text(SiteDatabase $db, $stem, $column, $text)
     if (preg_match('/^[\x00-\x7f]*$/', $text)) {
         return true;
     }
-    $result = $db->execute('SELECT CHARACTER_SET_NAME AS c FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()'
-        . ' AND TABLE_NAME = ? AND COLUMN_NAME = ?', array($db->table($stem), $column));
-    $row = $result instanceof mysqli_result ? $result->fetch_assoc() : null;
-    $charset = $row && $row['c'] !== null ? strtolower((string)$row['c']) : 'utf8mb4';
+    $charsets = site_table_charsets($db, $db->table($stem));
+    $name = mb_strtolower((string)$column, 'UTF-8');
+    $charset = isset($charsets[$name]) ? $charsets[$name] : 'utf8mb4';
     if ($charset === 'utf8mb4' || $charset === 'binary') {
         return true;
     }
@@ -233,6 +232,24 @@ function site_column_holds_text(SiteDatabase $db, $stem, $column, $text)
         return false;
     }
     return true;
+}
+
+/* The character set of each column of a table (by lower-case name, as the
+   catalogue matches names; utf8mb4 for a column without one), asked of the
+   catalogue once per table and request. */
+function site_table_charsets(SiteDatabase $db, $table)
+{
+    static $tables = array();
+    if (!isset($tables[$table])) {
+        $charsets = array();
+        $result = $db->execute('SELECT COLUMN_NAME AS n, CHARACTER_SET_NAME AS c FROM information_schema.COLUMNS'
+            . ' WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?', array($table));
+        while ($result instanceof mysqli_result && ($row = $result->fetch_assoc())) {
+            $charsets[mb_strtolower((string)$row['n'], 'UTF-8')] = $row['c'] !== null ? strtolower((string)$row['c']) : 'utf8mb4';
+        }
+        $tables[$table] = $charsets;
+    }
+    return $tables[$table];
 }
 
 /* The stored row of a class's record, or null when there is none. */

@@ -16,7 +16,7 @@ const SITE_RIGHTS = array('list' => '列表', 'add' => '添加', 'edit' => '编�
 
 function site_rights_table(SiteDatabase $db)
 {
-    return '`' . str_replace('`', '``', $db->table('site_admin_right')) . '`';
+    return SiteDatabase::quoteName($db->table('site_admin_right'));
 }
 
 /* Creates the rights table when the database script did not. */
@@ -143,8 +143,7 @@ function site_rights_save(SiteDatabase $db, $adminId, array $ticked)
             $grid[$parts[1]][$parts[0]] = 1;
         }
     }
-    $db->link->begin_transaction();
-    try {
+    $db->transaction(function () use ($db, $adminId, $grid) {
         $db->execute('DELETE FROM ' . site_rights_table($db) . ' WHERE admin_id = ?', array((int)$adminId));
         foreach ($grid as $class => $granted) {
             $db->execute('INSERT INTO ' . site_rights_table($db)
@@ -152,11 +151,7 @@ function site_rights_save(SiteDatabase $db, $adminId, array $ticked)
                 array((int)$adminId, $class, isset($granted['list']) ? 1 : 0, isset($granted['add']) ? 1 : 0,
                     isset($granted['edit']) ? 1 : 0, isset($granted['delete']) ? 1 : 0, isset($granted['export']) ? 1 : 0));
         }
-        $db->link->commit();
-    } catch (Throwable $e) {
-        $db->link->rollback();
-        throw $e;
-    }
+    });
 }
 
 /* Drops the rows of classes the model no longer has. Returns how many. */
