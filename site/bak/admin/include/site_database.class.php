@@ -149,6 +149,13 @@ class SiteDatabase
         return $this->affectedRows;
     }
 
+    /* The error of the connection's last statement: array(number, text),
+       number 0 when there was none. */
+    public function last_error()
+    {
+        return array((int)$this->link->errno, (string)$this->link->error);
+    }
+
     public function insert_id()
     {
         return $this->link->insert_id;

@@ -170,8 +170,7 @@ function site_export_rows(SiteDatabase $db, mysqli_result $result, $stream, arra
         }
     }
     // An unbuffered result ends early when the connection fails.
-    $errno = $db->link->errno;
-    $error = $db->link->error;
+    list($errno, $error) = $db->last_error();
     $result->free();
     if ($row === false || $errno !== 0) {
         throw new mysqli_sql_exception('the export stopped after ' . $rows . ' rows: ' . $error, $errno);
