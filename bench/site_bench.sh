@@ -33,9 +33,10 @@ refs=${3:-100000}
 require_tools php mariadbd mariadb-install-db mariadb curl
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/site-bench.XXXXXX")
-PHP_PID="" MARIADB_PID=""
+PHP_PID="" MARIADB_PID="" plain_pid=""
 cleanup() {
   stop_group "$PHP_PID"
+  stop_group "$plain_pid"
   stop_pid "$MARIADB_PID"
   wait 2>/dev/null
   rm -rf "$tmp"
@@ -159,7 +160,7 @@ last_page_sql() {
   echo "SELECT * FROM (SELECT * FROM php_news where 1=1 order by newsId ASC LIMIT 0,$on_last) AS site_page ORDER BY newsId DESC"
 }
 # The log page's count and its first page.
-log_sql() { echo "SELECT COUNT(*) AS n FROM php_site_change_log$1;;SELECT log_id, logged_at, admin_id, admin_name, class_name, record_key, act, details FROM php_site_change_log$1 ORDER BY log_id DESC LIMIT 0, 20"; }
+log_sql() { echo "SELECT COUNT(*) AS n FROM php_site_change_log$1;;SELECT log_id, logged_at, admin_id, admin_name, class_name, record_key, act, details FROM php_site_change_log$1 ORDER BY logged_at DESC, log_id DESC LIMIT 0, 20"; }
 # The referenced class's entries, read up to one past the drop-down's bound.
 bounded="SELECT \`catId\`,\`name\` FROM \`php_category\` LIMIT 301"
 text=" and title like '%12345%'" date=" and pubDate like '%2021-03-05%'" ref=" and catId='777'"
@@ -222,6 +223,34 @@ done
 read -r plain logged ratio entries < <(php "$here/site_log_bench.php" "$site" "$MARIADB_SOCKET" bench "$rows") || exit 1
 printf '\n%-34s %9s %9s %9s %9s\n' "edit (median of 300)" "plain ms" "logged ms" "ratio" "entries"
 printf '%-34s %9.3f %9.3f %8.2fx %9s\n' "one record, title changed" "$plain" "$logged" "$ratio" "$entries"
+
+# The same edit over HTTP, as an administrator saves it: the site as it is,
+# and a copy of it without the log (the transaction's opening in global.php
+# and the commits of the controller taken out), served side by side.
+cp -a "$site" "$tmp/site-plain"
+sed -i '/site_change_begin(/d' "$tmp/site-plain/admin/include/global.php"
+sed -i '/site_commit_change(/d' "$tmp/site-plain/admin/news.php"
+logged_pid=$PHP_PID logged_port=$PHP_PORT
+start_php_server "$tmp/site-plain" "$tmp/php-plain.log" -d memory_limit=128M -d opcache.enable_cli=1 || exit 1
+plain_pid=$PHP_PID plain_port=$PHP_PORT
+PHP_PID=$logged_pid
+edit_times=$tmp/edit-times
+: >"$edit_times"
+for i in $(seq 1 101); do
+  key=$(( 1 + (i * 7919) % rows ))
+  for way in logged plain; do
+    port=$logged_port
+    [ "$way" = plain ] && port=$plain_port
+    t=$(curl -s -o "$tmp/edit.html" -w '%{time_total}' -H "Cookie: SITESESSID=$sid" -H "Origin: http://127.0.0.1:$port" \
+      --data-urlencode "news[newsId]=$key" --data-urlencode "news[title]=新闻标题 $way $i" --data-urlencode "news[content]=正文 $i" \
+      --data-urlencode "news[pubDate]=2021-01-01" --data-urlencode "news[catId]=7" "http://127.0.0.1:$port/admin/news.php?act=editok")
+    grep -q '更新成功' "$tmp/edit.html" || { say "the $way edit of $key did not succeed"; cat "$tmp/edit.html" >&2; exit 1; }
+    echo "$way $t" >>"$edit_times"
+  done
+done
+php -r '$t = array(); foreach (file($argv[1]) as $l) { [$w, $s] = explode(" ", trim($l)); $t[$w][] = (float)$s * 1000; }
+  $m = function ($v) { sort($v); return $v[intdiv(count($v), 2)]; };
+  printf("%-34s %9.3f %9.3f %8.2fx\n", "the edit request (median of 101)", $m($t["plain"]), $m($t["logged"]), $m($t["logged"]) / $m($t["plain"]));' "$edit_times"
 
 # --- export of every record --------------------------------------------------------
 : >"$tmp/memory.log"

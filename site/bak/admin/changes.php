@@ -1,6 +1,6 @@
 <?php
 /**
- * The change log, newest first, filtered by class, account and date and
+ * The change log, newest first (by time, then by entry), filtered by class, account and date and
  * paged like the lists:
  *   class  a class name (also one the model no longer has)
  *   admin  an account's number
@@ -75,7 +75,7 @@ try {
 $pageCount = max(1, (int)ceil($total / SITE_LOG_PAGE_SIZE));
 $page = min(max(1, (int)site_raw('page', '1')), $pageCount);
 $entries = $total === 0 ? array() : $DB->execute('SELECT log_id, logged_at, admin_id, admin_name, class_name, record_key, act, details FROM '
-    . $table . $condition . ' ORDER BY log_id DESC LIMIT ' . (($page - 1) * SITE_LOG_PAGE_SIZE) . ', ' . SITE_LOG_PAGE_SIZE, $params)->fetch_all(MYSQLI_ASSOC);
+    . $table . $condition . ' ORDER BY logged_at DESC, log_id DESC LIMIT ' . (($page - 1) * SITE_LOG_PAGE_SIZE) . ', ' . SITE_LOG_PAGE_SIZE, $params)->fetch_all(MYSQLI_ASSOC);
 $pages = multi($total, SITE_LOG_PAGE_SIZE, $page, 'changes.php?' . http_build_query(array_filter($filter, 'strlen'), '', '&'));
 
 $model = site_require_model();
