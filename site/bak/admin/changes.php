@@ -1,7 +1,7 @@
 <?php
 /**
- * The change log, newest first (by time, then by entry), filtered by class, account and date and
- * paged like the lists:
+ * The change log, newest first (by time, then by entry), filtered by
+ * class, account and date and paged like the lists:
  *   class  a class name (also one the model no longer has)
  *   admin  an account's number
  *   from, to  days (YYYY-MM-DD), both included
