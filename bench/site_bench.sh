@@ -13,8 +13,14 @@
 # and difference,
 # PHP's peak memory and the page's size. A signed-in request that runs only
 # the runtime is the baseline of what any page costs beside its SQL.
+# Then the change log: its page with a million entries, and an edit under
+# the log against the same edit without it (site_log_bench.php); and the
+# export of every record as CSV against SELECT ... INTO OUTFILE of the
+# same rows.
 # Targets: first list page < 0.3 s and < 32 MB; no page over 10x its SQL;
-# add and edit pages < 300 KB.
+# add and edit pages < 300 KB; log pages < 0.3 s at 1M entries; a logged
+# edit within 1.5x of the plain one; the export under 32 MB and within 3x
+# of INTO OUTFILE.
 set -uo pipefail
 export PATH=$PATH:/usr/sbin:/sbin
 here=$(cd "$(dirname "$0")" && pwd)
@@ -112,6 +118,15 @@ sid=benchbenchbenchbenchbenchbench
 mkdir -p "$site/cache/sessions"
 php -r 'file_put_contents($argv[1], serialize(array("site_admin_id" => 1, "site_seen" => time() + 86400)));' "$site/cache/sessions/sess_$sid"
 
+# A change log of a million entries: three accounts, two classes, over a year.
+log_rows=1000000
+say "loading $log_rows change log entries..."
+for ((a = 1; a <= log_rows; a += 250000)); do
+  b=$((a + 249999 < log_rows ? a + 249999 : log_rows))
+  chunk php_site_change_log "$a" "$b" "NULL, '2025-01-01' + INTERVAL (seq * 30) SECOND, 1 + seq % 3, ELT(1 + seq % 3, 'bench', '编辑', '录入员'), IF(seq % 4 = 0, 'Category', 'News'), 1 + seq % $rows, ELT(1 + seq % 3, 'add', 'edit', 'remove'), CONCAT('{\"title\":[\"新闻标题 ', seq, '\",\"新闻标题 ', seq + 1, '\"]}')"
+done
+"${mysql[@]}" bench -e "ANALYZE TABLE php_site_change_log" >/dev/null
+
 # The baseline: a signed-in request that runs the runtime and nothing else.
 cat >"$site/admin/bench_baseline.php" <<'EOF'
 <?php
@@ -154,6 +169,8 @@ last_page_sql() {
   local on_last=$(( rows - (last - 1) * 5 ))
   echo "SELECT * FROM (SELECT * FROM php_news where 1=1 order by newsId ASC LIMIT 0,$on_last) AS site_page ORDER BY newsId DESC"
 }
+# The log page's count and its first page.
+log_sql() { echo "SELECT COUNT(*) AS n FROM php_site_change_log$1;;SELECT log_id, logged_at, admin_id, admin_name, class_name, record_key, act, details FROM php_site_change_log$1 ORDER BY log_id DESC LIMIT 0, 20"; }
 # The referenced class's entries, read up to one past the drop-down's bound.
 bounded="SELECT \`catId\`,\`name\` FROM \`php_category\` LIMIT 301"
 text=" and title like '%12345%'" date=" and pubDate like '%2021-03-05%'" ref=" and catId='777'"
@@ -169,15 +186,20 @@ pages=(
   "reference search (catId)|news.php?act=show&catId=777|$(count_sql "$ref");;$(page_sql "$ref" 0);;$bounded"
   "add page|news.php?act=add|$bounded"
   "edit page|news.php?act=edit&newsId=$(( rows / 2 ))|$bounded;;SELECT * FROM php_news WHERE newsId = '$(( rows / 2 ))'"
+  "log, first page|changes.php|$(log_sql '')"
+  "log, one account|changes.php?admin=2|$(log_sql ' WHERE admin_id = 2')"
+  "log, one class, one month|changes.php?class=News&from=2025-03-01&to=2025-03-31|$(log_sql " WHERE class_name = 'News' AND logged_at >= '2025-03-01 00:00:00' AND logged_at < '2025-04-01 00:00:00'")"
+  "log, a record's history|changes.php?class=News&key=4242|$(log_sql " WHERE class_name = 'News' AND record_key = '4242'")"
 )
 
 cat >"$tmp/sqltime.php" <<'EOF'
 <?php
-// Fastest of 3 runs of the statements, each result read whole, in seconds.
+// Fastest of 3 (or $argv[3]) runs of the statements, each result read
+// whole, in seconds.
 $db = new mysqli(null, 'root', '', 'bench', 0, $argv[1]);
 $db->set_charset('utf8mb4');
 $best = INF;
-for ($i = 0; $i < 3; $i++) {
+for ($i = 0; $i < (isset($argv[3]) ? (int)$argv[3] : 3); $i++) {
     $t = microtime(true);
     foreach (explode(';;', $argv[2]) as $sql) {
         $r = $db->query($sql);
@@ -206,3 +228,20 @@ for entry in "${pages[@]}"; do
   php -r '$p = $argv[2] * 1000; $q = $argv[3] * 1000; printf("%-34s %9.1f %9.2f %8.1fx %11.1f %8.2f %8.1f %8s\n", $argv[1], $p, $q, $p / max($q, 0.01), $p - $q, $argv[4] / 1048576, $argv[5] / 1024, $argv[6]);' \
     "$label" "$best" "$sqlt" "${mem:-0}" "$size" "${found:--}"
 done
+
+# --- an edit under the change log ------------------------------------------------
+read -r plain logged ratio entries < <(php "$here/site_log_bench.php" "$site" "$MARIADB_SOCKET" bench "$rows") || exit 1
+printf '\n%-34s %9s %9s %9s %9s\n' "edit (median of 300)" "plain ms" "logged ms" "ratio" "entries"
+printf '%-34s %9.3f %9.3f %8.2fx %9s\n' "one record, title changed" "$plain" "$logged" "$ratio" "$entries"
+
+# --- export of every record --------------------------------------------------------
+: >"$tmp/memory.log"
+t=$(curl -s -o "$tmp/export.csv" -w '%{time_total}' -H "Cookie: SITESESSID=$sid" -H "Referer: $base/news.php" "$base/news.php?act=show&export=1")
+mem=$(cut -f2 "$tmp/memory.log" | tail -n 1)
+lines=$(wc -l <"$tmp/export.csv")
+rm -f "$tmp/mariadb-outfile.csv"
+outfile="SELECT l.newsId, l.title, l.pubDate, c.name FROM php_news AS l LEFT JOIN php_category AS c ON c.catId = l.catId ORDER BY l.newsId DESC INTO OUTFILE '$tmp/mariadb-outfile.csv' CHARACTER SET utf8mb4 FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"' LINES TERMINATED BY '\r\n'"
+o=$(php "$tmp/sqltime.php" "$MARIADB_SOCKET" "$outfile" 1)
+printf '\n%-34s %9s %9s %9s %9s %9s %9s\n' "export ($rows rows)" "CSV s" "OUTFILE s" "ratio" "peak MB" "size MB" "lines"
+php -r 'printf("%-34s %9.2f %9.2f %8.2fx %9.2f %9.1f %9d\n", "news, every record", $argv[1], $argv[2], $argv[1] / max($argv[2], 0.001), $argv[3] / 1048576, $argv[4] / 1048576, $argv[5]);' \
+  "$t" "$o" "${mem:-0}" "$(stat -c %s "$tmp/export.csv")" "$lines"

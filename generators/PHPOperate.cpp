@@ -210,6 +210,8 @@ std::string TPHPOperate::BuildShowAct(const TClassSnapshot& cls) const {
     addFilterGroup();
     w.Line();
     // Newest first; a page past the middle is read from the other end.
+    // An export sends every record of the search and ends the request.
+    w.Line("\tif (site_export_requested()) site_export_csv($DB, '{classInString}', $sql);", {{"classInString", EscapePhpSingleQuoted(cls.ClassName())}});
     w.Line("\t$query = $DB->query_page($sql, '{keyInString}', $allnum, $startpage, $perpage);", {{"keyInString", EscapePhpSingleQuoted(keyName)}});
     w.Line("\twhile ($row = $DB->fetch_array($query))");
     w.Line("\t{");

@@ -72,14 +72,17 @@ std::string TSiteModel::BuildSiteModel(const std::string& tablePrefix, const TCl
                 const std::string type = TypeOf(member);
                 const std::string& label = member.memberComment.empty() ? member.memberName : member.memberComment;
                 w.Line("{member} => array('type' => '{type}', 'length' => {length}, 'required' => {required}, "
-                       "'label' => {label}, 'picture' => {picture}, 'reference' => {reference}),",
+                       "'label' => {label}, 'picture' => {picture}, 'reference' => {reference}, 'list' => {list}, 'search' => {search}),",
                        {{"member", Quoted(member.memberName)},
                         {"type", type},
                         {"length", std::to_string(member.memberLength)},
                         {"required", Flag(member.memberIsMust == 1)},
                         {"label", Quoted(label)},
                         {"picture", Flag(type == "picture")},
-                        {"reference", type == "reference" ? Quoted(member.memberType) : std::string("null")}});
+                        {"reference", type == "reference" ? Quoted(member.memberType) : std::string("null")},
+                        // The export writes the list's columns and logs its search.
+                        {"list", Flag(member.memberQueryDisplay == 1)},
+                        {"search", Flag(member.queryFlag == 1)}});
             }
             w.Line("),");
         }

@@ -411,6 +411,8 @@ std::string TUIOperate::BuildListPage(const TClassSnapshot& cls) const {
 
     const TMember key = RequireKeyMember(cls);
     w.Line("            <input type=\"submit\" value=\"查询\" /> ");
+    // The search form's own fields go with the export, so it exports what the list selects.
+    w.Line("            <{if $site_rights['{classQ}']['export']}><input type=\"submit\" name=\"export\" value=\"导出 CSV\" /> <{/if}>");
     w.Line("          </td> ");
     w.Line("        </tr>");
     w.Line("      </tbody>");

@@ -61,11 +61,11 @@ TEST_F(SiteModel, ModelTextCanOnlyBeAString) {
     const std::string& text = out.files.at(kPath);
     EXPECT_NE(text.find("        'label' => '笔记\\'); phpinfo(); //',\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("'id' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '编号\\\\', "
-                        "'picture' => false, 'reference' => null),"),
+                        "'picture' => false, 'reference' => null, 'list' => true, 'search' => false),"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("'body' => array('type' => 'string', 'length' => 10, 'required' => false, "
-                        "'label' => 'a\\\\\\'b\r\n?> */ $x', 'picture' => false, 'reference' => null),"),
+                        "'label' => 'a\\\\\\'b\r\n?> */ $x', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("'table' => 'q_note',"), std::string::npos) << text;

@@ -330,6 +330,11 @@ use_the_site() {
   check "$name: no address on the list page has a double slash" \
     eval '! grep -oE "(src|href)=\"[^\"]*\"" "$tmp/body" | grep -qE "[^:]//"'
 
+  # The export of a search, streamed through the server: the one record, after the header.
+  req "admin/product.php?act=show&name=p-$tag&export=1" "${auth[@]}"
+  check "$name: the export of a search is a CSV with a byte-order mark and the one record" \
+    eval '[ "$status" = 200 ] && grep -qi "^Content-Type: text/csv" "$tmp/headers" && [ "$(head -c 3 "$tmp/body" | od -An -tx1 | tr -d " ")" = efbbbf ] && [ "$(grep -c "p-$tag" "$tmp/body")" = 1 ] && [ "$(wc -l <"$tmp/body")" = 2 ]'
+
   # The foreign keys the account could create keep a category in use.
   req "admin/category.php?act=remove&id=$category" "${auth[@]}"
   check "$name: a category in use is not deleted" \
@@ -341,6 +346,14 @@ use_the_site() {
   req admin/product.php?act=delall "${auth[@]}" --data-urlencode "delid[]=$without"
   check "$name: delete-all removes the record without a picture" \
     test -z "$(count_sql "SELECT id FROM site.php_product WHERE name = 'q-$tag'")"
+
+  # The change log holds what was done, by whom, and not the refused deletion.
+  check "$name: the change log holds the additions, the removal with the picture's path, the deletion and the export" \
+    test "$(count_sql "SELECT GROUP_CONCAT(act ORDER BY log_id SEPARATOR ' ') FROM site.php_site_change_log WHERE admin_name = 'admin' AND (class_name = 'Product' AND record_key IN ('$with', '$without') OR act = 'export' AND details LIKE '%p-$tag%') AND (act <> 'remove' OR details LIKE '%attachments/picture/%')")" = "add add export remove delete"
+  check "$name: the refused deletion of the category in use is not logged" \
+    test "$(count_sql "SELECT COUNT(*) FROM site.php_site_change_log WHERE class_name = 'Category' AND record_key = '$category' AND act = 'remove'")" = 0
+  req "admin/changes.php?class=Product&key=$with" "${auth[@]}"
+  check "$name: the change log page shows the record's history" eval '[ "$status" = 200 ] && body_has "p-$tag" && [ "$(grep -c "class=\"log-act\"" "$tmp/body")" = 2 ]'
 }
 
 # --- Apache with mod_php or PHP-FPM ---------------------------------------------------------

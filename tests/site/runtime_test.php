@@ -29,8 +29,8 @@ define('SITE_ADMIN_DIR', $site . 'admin/');
 define('SITE_ADMIN_URL', 'http://site.test/admin/');
 // The runtime's files in the order global.php loads them.
 const SITE_TEST_FILES = array('site_functions.php', 'site_session.php', 'site_database.class.php', 'site_request.php',
-    'site_model_reader.php', 'site_security.php', 'site_input_checks.php', 'site_admin_account.php', 'site_rights.php', 'site_smarty.class.php',
-    'site_references.php', 'site_paging.php', 'site_unmerged.php', 'admin_miniature.class.php', 'admin_upload.class.php');
+    'site_model_reader.php', 'site_security.php', 'site_input_checks.php', 'site_admin_account.php', 'site_rights.php', 'site_change_log.php',
+    'site_export.php', 'site_smarty.class.php', 'site_references.php', 'site_paging.php', 'site_unmerged.php', 'admin_miniature.class.php', 'admin_upload.class.php');
 foreach (SITE_TEST_FILES as $file) {
     require_once SITE_ADMIN_DIR . 'include/' . $file;
 }
@@ -1062,6 +1062,94 @@ if ($socket === '') {
         unlink("$sessions/sess_$id");
         unlink(SITE_ADMIN_DIR . 'include/site_model.php');
         $db->link->query('DROP TABLE t_category');
+    });
+}
+
+if ($socket !== '') {
+    group('database: the CSV export of a list', function () use ($socket, $dbName) {
+        $member = function ($type, $label, $list, $search, $reference = null) {
+            return array('type' => $type, 'length' => 0, 'required' => false, 'label' => $label, 'picture' => $type === 'picture',
+                'reference' => $reference, 'list' => $list, 'search' => $search);
+        };
+        file_put_contents(SITE_ADMIN_DIR . 'include/site_model.php', '<?php return ' . var_export(array(
+            'Shelf' => array('table' => 't_shelf', 'label' => '书架', 'key' => 'shelfId', 'display' => 'title', 'members' => array(
+                'shelfId' => $member('integer', '书架编号', true, false), 'title' => $member('string', '名称', true, false))),
+            'Book' => array('table' => 't_book', 'label' => '书', 'key' => 'bookId', 'display' => 'title', 'members' => array(
+                'bookId' => $member('integer', '编号', true, false),
+                'title' => $member('string', '书名', true, true),
+                'shelf' => $member('reference', '书架', true, false, 'Shelf'),
+                'stock' => $member('integer', '库存', true, false),
+                'price' => $member('float', '价格, 元', true, false),
+                'added' => $member('date', '日期', true, false),
+                'cover' => $member('picture', '封面', true, false),
+                'secret' => $member('string', '内部', false, true))),
+        ), true) . ';');
+        $db = new SiteDatabase('', 'root', '', $dbName, 0, $socket, 't_');
+        $db->link->query('CREATE TABLE t_shelf (shelfId int NOT NULL, title varchar(40) NOT NULL, PRIMARY KEY (shelfId)) DEFAULT CHARSET=utf8mb4');
+        $db->link->query('CREATE TABLE t_book (bookId int NOT NULL AUTO_INCREMENT, title varchar(60) NOT NULL, shelf int NULL, stock int NULL,'
+            . ' price float NULL, added date NULL, cover text NULL, secret varchar(20) NOT NULL, PRIMARY KEY (bookId)) DEFAULT CHARSET=utf8mb4');
+        $db->execute('INSERT INTO t_shelf VALUES (1, ?)', array('-A 架'));
+        $picture = serialize(array('cover_dir' => '../attachments/picture/2024/05/cover/', 'cover_name' => 'a.jpg'));
+        $books = array(
+            array('alpha, "quoted"' . "\n" . 'line', 1, -5, -1.5, '2024-01-02', $picture, 'x'),
+            array('=1+1', 2, 3, 2.25, '2024-02-03', '', 'x'),
+            array('+1', 1, 0, 0, '2024-03-04', 'not a picture', 'x'),
+            array('-1', null, -7, null, null, null, 'x'),
+            array('@SUM(A1)', null, 5, null, null, null, 'x'),
+            array("\tx", null, 6, null, null, null, 'x'),
+            array("\rx", null, 7, null, null, null, 'x'),
+            array('not selected', 1, 8, 8, '2024-05-06', '', 'y'),
+        );
+        $insert = $db->link->prepare('INSERT INTO t_book (title, shelf, stock, price, added, cover, secret) VALUES (?, ?, ?, ?, ?, ?, ?)');
+        foreach ($books as $book) {
+            $insert->bind_param('siidsss', ...$book);
+            $insert->execute();
+        }
+        $out = run_isolated('<?php $db = test_db(); site_change_log_account(array("admin_id" => 7, "admin_name" => "tester"));'
+            . 'test_request(array("title" => "", "secret" => "x", "stock" => "9", "export" => "导出 CSV"));'
+            . '$file = fopen("php://memory", "w+b"); $rows = site_export_to_stream($db, $file, "Book", "SELECT * FROM t_book where 1=1 and secret=\'x\'");'
+            . 'rewind($file); echo json_encode(array($rows, base64_encode(stream_get_contents($file))));');
+        $answer = json_decode($out, true);
+        $csv = is_array($answer) ? base64_decode($answer[1]) : '';
+        $expected = "\xEF\xBB\xBF" . "编号,书名,书架,库存,\"价格, 元\",日期,封面\r\n"
+            . "7,\"'\rx\",,7,,,\r\n"
+            . "6,'\tx,,6,,,\r\n"
+            . "5,'@SUM(A1),,5,,,\r\n"
+            . "4,'-1,,-7,,,\r\n"
+            . "3,'+1,'-A 架,0,0,2024-03-04,\r\n"
+            . "2,'=1+1,,3,2.25,2024-02-03,\r\n"
+            . "1,\"alpha, \"\"quoted\"\"\nline\",'-A 架,-5,-1.5,2024-01-02,../attachments/picture/2024/05/cover/a.jpg\r\n";
+        check(is_array($answer) && $answer[0] === 7 && $csv === $expected,
+            'the export writes the byte-order mark, the labels and exactly the selected rows newest first: references as their display text'
+            . ' (empty when dangling), pictures by their path, formulas as text, numbers as they are', array($out, json_encode($expected)));
+        $read = fopen('php://memory', 'w+b');
+        fwrite($read, substr($csv, 3));
+        rewind($read);
+        $cells = array();
+        while (($line = fgetcsv($read, 0, ',', '"', '')) !== false) {
+            $cells[] = $line;
+        }
+        $lines = explode("\r\n", substr($csv, 3, -2));
+        $parsed = array_map(function ($line) { return str_getcsv($line, ',', '"', ''); }, $lines);
+        check(count($cells) === 8 && $cells[0] === array('编号', '书名', '书架', '库存', '价格, 元', '日期', '封面')
+            && $cells[7][1] === $books[0][0] && $cells[1][1] === "'\rx" && $parsed === $cells,
+            'fields with commas, quotes and line breaks read back as they were', $cells);
+        $log = $db->own_rows('SELECT admin_id, admin_name, class_name, record_key, act, details FROM t_site_change_log WHERE act = \'export\'');
+        check($log === array(array('admin_id' => '7', 'admin_name' => 'tester', 'class_name' => 'Book', 'record_key' => '', 'act' => 'export',
+            'details' => '{"search":{"secret":"x"},"rows":7}')), 'the export is logged with its search and the rows it wrote', $log);
+
+        // Many rows stream through: the memory does not grow with them.
+        $db->link->query('INSERT INTO t_book (title, shelf, stock, price, added, cover, secret)'
+            . " SELECT CONCAT('book ', seq), 1, seq, seq / 4, '2024-06-07', '$picture', 'many' FROM seq_1_to_300000");
+        $out = run_isolated('<?php $db = test_db(); site_change_log_account(array("admin_id" => 7, "admin_name" => "tester")); test_request(array());'
+            . '$file = fopen("/dev/null", "wb"); $before = memory_get_usage();'
+            . '$rows = site_export_to_stream($db, $file, "Book", "SELECT * FROM t_book where 1=1 and secret=\'many\'");'
+            . 'echo json_encode(array($rows, memory_get_peak_usage() - $before));');
+        $answer = json_decode($out, true);
+        check(is_array($answer) && $answer[0] === 300000 && $answer[1] < 4 * 1024 * 1024,
+            'an export of 300,000 rows streams them in less than 4 MB', $out);
+        $db->link->query('DROP TABLE t_book, t_shelf');
+        unlink(SITE_ADMIN_DIR . 'include/site_model.php');
     });
 }
 

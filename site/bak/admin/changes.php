@@ -80,6 +80,15 @@ $pages = multi($total, SITE_LOG_PAGE_SIZE, $page, 'changes.php?' . http_build_qu
 
 $model = site_require_model();
 $accounts = $isOwner ? site_admin_list($DB) : array();
+// Classes the model no longer has keep their entries, and stay choosable.
+$removedClasses = array();
+if ($isOwner) {
+    foreach ($DB->execute('SELECT DISTINCT class_name FROM ' . $table)->fetch_all(MYSQLI_ASSOC) as $row) {
+        if (!isset($model[$row['class_name']])) {
+            $removedClasses[] = $row['class_name'];
+        }
+    }
+}
 
 /* A class's caption: its label, else its name (also of a removed class). */
 function site_log_class_caption(array $model, $name)
@@ -139,8 +148,8 @@ function site_log_member_caption(array $model, $class, $member)
 <?php foreach ($model as $className => $class) { $className = (string)$className; ?>
         <option value="<?php echo site_h($className); ?>"<?php echo $filter['class'] === $className ? ' selected' : ''; ?>><?php echo site_h(site_log_class_caption($model, $className)); ?></option>
 <?php } ?>
-<?php if ($filter['class'] !== '' && !isset($model[$filter['class']])) { ?>
-        <option value="<?php echo site_h($filter['class']); ?>" selected><?php echo site_h($filter['class']); ?>（已不在模型中）</option>
+<?php foreach ($removedClasses as $className) { ?>
+        <option value="<?php echo site_h($className); ?>"<?php echo $filter['class'] === $className ? ' selected' : ''; ?>><?php echo site_h($className); ?>（已不在模型中）</option>
 <?php } ?>
       </select>
       账号: <select name="admin"><option value="">全部</option>

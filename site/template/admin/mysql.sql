@@ -52,5 +52,7 @@ CREATE TABLE IF NOT EXISTS `$dbprefixsite_change_log` (
   PRIMARY KEY (`log_id`),
   KEY `record` (`class_name`, `record_key`, `log_id`),
   KEY `account` (`admin_id`, `log_id`),
-  KEY `logged_at` (`logged_at`)
+  KEY `logged_at` (`logged_at`),
+  KEY `class_day` (`class_name`, `logged_at`),
+  KEY `account_day` (`admin_id`, `logged_at`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin;

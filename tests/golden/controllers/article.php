@@ -76,6 +76,7 @@ if ($_REQUEST['act'] == 'show')
 	if($publishDate != "")
 		$sql .= " and publishDate like '".$DB->like_contains(site_raw('publishDate'))."'";
 
+	if (site_export_requested()) site_export_csv($DB, 'Article', $sql);
 	$query = $DB->query_page($sql, 'articleId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

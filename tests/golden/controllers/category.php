@@ -46,6 +46,7 @@ if ($_REQUEST['act'] == 'show')
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}category where 1=1";
 
+	if (site_export_requested()) site_export_csv($DB, 'Category', $sql);
 	$query = $DB->query_page($sql, 'code', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

@@ -56,6 +56,7 @@ if ($_REQUEST['act'] == 'show')
 	if($goods != 0)
 		$sql .= " and goods='".$goods."'";
 
+	if (site_export_requested()) site_export_csv($DB, 'review', $sql);
 	$query = $DB->query_page($sql, 'reviewId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

@@ -46,6 +46,7 @@ if ($_REQUEST['act'] == 'show')
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}tag where 1=1";
 
+	if (site_export_requested()) site_export_csv($DB, 'Tag', $sql);
 	$query = $DB->query_page($sql, 'tagId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

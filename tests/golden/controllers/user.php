@@ -59,6 +59,7 @@ if ($_REQUEST['act'] == 'show')
 	if($birthday != "")
 		$sql .= " and birthday like '".$DB->like_contains(site_raw('birthday'))."'";
 
+	if (site_export_requested()) site_export_csv($DB, 'User', $sql);
 	$query = $DB->query_page($sql, 'userId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

@@ -56,6 +56,7 @@ if ($_REQUEST['act'] == 'show')
 	if($maker != 0)
 		$sql .= " and maker='".$maker."'";
 
+	if (site_export_requested()) site_export_csv($DB, '商品', $sql);
 	$query = $DB->query_page($sql, 'goodsId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

@@ -7,12 +7,12 @@ return array(
         'key' => 'userId',
         'display' => 'userName',
         'members' => array(
-            'userId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '用户编号', 'picture' => false, 'reference' => null),
-            'userName' => array('type' => 'string', 'length' => 20, 'required' => true, 'label' => '用户名', 'picture' => false, 'reference' => null),
-            'birthday' => array('type' => 'date', 'length' => 0, 'required' => false, 'label' => '生日', 'picture' => false, 'reference' => null),
-            'score' => array('type' => 'float', 'length' => 0, 'required' => false, 'label' => '积分', 'picture' => false, 'reference' => null),
-            'avatar' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '头像', 'picture' => true, 'reference' => null),
-            'age' => array('type' => 'integer', 'length' => 0, 'required' => false, 'label' => 'age', 'picture' => false, 'reference' => null),
+            'userId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '用户编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'userName' => array('type' => 'string', 'length' => 20, 'required' => true, 'label' => '用户名', 'picture' => false, 'reference' => null, 'list' => true, 'search' => true),
+            'birthday' => array('type' => 'date', 'length' => 0, 'required' => false, 'label' => '生日', 'picture' => false, 'reference' => null, 'list' => true, 'search' => true),
+            'score' => array('type' => 'float', 'length' => 0, 'required' => false, 'label' => '积分', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'avatar' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '头像', 'picture' => true, 'reference' => null, 'list' => true, 'search' => false),
+            'age' => array('type' => 'integer', 'length' => 0, 'required' => false, 'label' => 'age', 'picture' => false, 'reference' => null, 'list' => false, 'search' => false),
         ),
     ),
     'Category' => array(
@@ -21,8 +21,8 @@ return array(
         'key' => 'code',
         'display' => 'title',
         'members' => array(
-            'code' => array('type' => 'string', 'length' => 30, 'required' => true, 'label' => '分类代码', 'picture' => false, 'reference' => null),
-            'title' => array('type' => 'string', 'length' => 50, 'required' => false, 'label' => 'title', 'picture' => false, 'reference' => null),
+            'code' => array('type' => 'string', 'length' => 30, 'required' => true, 'label' => '分类代码', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'title' => array('type' => 'string', 'length' => 50, 'required' => false, 'label' => 'title', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
         ),
     ),
     'Article' => array(
@@ -31,16 +31,16 @@ return array(
         'key' => 'articleId',
         'display' => 'title',
         'members' => array(
-            'title' => array('type' => 'string', 'length' => 100, 'required' => true, 'label' => '标题: O\'Brien的"文章"', 'picture' => false, 'reference' => null),
-            'articleId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '文章编号', 'picture' => false, 'reference' => null),
-            'category' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '所属分类', 'picture' => false, 'reference' => 'Category'),
-            'author' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '作者\'s 笔名', 'picture' => false, 'reference' => 'User'),
-            'editor' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => 'editor', 'picture' => false, 'reference' => 'User'),
-            'cover' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '封面 C:\\pics\\', 'picture' => true, 'reference' => null),
-            'photo' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => 'photo', 'picture' => true, 'reference' => null),
-            'content' => array('type' => 'string', 'length' => 255, 'required' => false, 'label' => '正文, 存于 $dbprefix 表', 'picture' => false, 'reference' => null),
-            'publishDate' => array('type' => 'date', 'length' => 0, 'required' => false, 'label' => '发布日期', 'picture' => false, 'reference' => null),
-            'hits' => array('type' => 'integer', 'length' => 0, 'required' => false, 'label' => '点击\\', 'picture' => false, 'reference' => null),
+            'title' => array('type' => 'string', 'length' => 100, 'required' => true, 'label' => '标题: O\'Brien的"文章"', 'picture' => false, 'reference' => null, 'list' => true, 'search' => true),
+            'articleId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '文章编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'category' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '所属分类', 'picture' => false, 'reference' => 'Category', 'list' => true, 'search' => true),
+            'author' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '作者\'s 笔名', 'picture' => false, 'reference' => 'User', 'list' => true, 'search' => true),
+            'editor' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => 'editor', 'picture' => false, 'reference' => 'User', 'list' => false, 'search' => false),
+            'cover' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '封面 C:\\pics\\', 'picture' => true, 'reference' => null, 'list' => true, 'search' => false),
+            'photo' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => 'photo', 'picture' => true, 'reference' => null, 'list' => true, 'search' => false),
+            'content' => array('type' => 'string', 'length' => 255, 'required' => false, 'label' => '正文, 存于 $dbprefix 表', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'publishDate' => array('type' => 'date', 'length' => 0, 'required' => false, 'label' => '发布日期', 'picture' => false, 'reference' => null, 'list' => true, 'search' => true),
+            'hits' => array('type' => 'integer', 'length' => 0, 'required' => false, 'label' => '点击\\', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
         ),
     ),
     'Tag' => array(
@@ -49,7 +49,7 @@ return array(
         'key' => 'tagId',
         'display' => 'tagId',
         'members' => array(
-            'tagId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '标签编号', 'picture' => false, 'reference' => null),
+            'tagId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '标签编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
         ),
     ),
     'Gallery' => array(
@@ -58,8 +58,8 @@ return array(
         'key' => 'galleryId',
         'display' => 'galleryId',
         'members' => array(
-            'galleryId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '相册编号', 'picture' => false, 'reference' => null),
-            'picture' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '图片', 'picture' => true, 'reference' => null),
+            'galleryId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '相册编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'picture' => array('type' => 'picture', 'length' => 0, 'required' => false, 'label' => '图片', 'picture' => true, 'reference' => null, 'list' => true, 'search' => false),
         ),
     ),
     '商品' => array(
@@ -68,11 +68,11 @@ return array(
         'key' => 'goodsId',
         'display' => 'goodsName',
         'members' => array(
-            'goodsId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '商品编号', 'picture' => false, 'reference' => null),
-            'goodsName' => array('type' => 'string', 'length' => 40, 'required' => true, 'label' => '名称', 'picture' => false, 'reference' => null),
-            'kind' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '类别', 'picture' => false, 'reference' => 'Category'),
-            'price' => array('type' => 'float', 'length' => 0, 'required' => false, 'label' => '价格', 'picture' => false, 'reference' => null),
-            'maker' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '厂家', 'picture' => false, 'reference' => 'User'),
+            'goodsId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '商品编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'goodsName' => array('type' => 'string', 'length' => 40, 'required' => true, 'label' => '名称', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'kind' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '类别', 'picture' => false, 'reference' => 'Category', 'list' => true, 'search' => false),
+            'price' => array('type' => 'float', 'length' => 0, 'required' => false, 'label' => '价格', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'maker' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '厂家', 'picture' => false, 'reference' => 'User', 'list' => true, 'search' => true),
         ),
     ),
     'review' => array(
@@ -81,9 +81,9 @@ return array(
         'key' => 'reviewId',
         'display' => 'reviewId',
         'members' => array(
-            'reviewId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '评价编号', 'picture' => false, 'reference' => null),
-            'goods' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '商品', 'picture' => false, 'reference' => '商品'),
-            'text' => array('type' => 'string', 'length' => 200, 'required' => true, 'label' => '内容', 'picture' => false, 'reference' => null),
+            'reviewId' => array('type' => 'integer', 'length' => 0, 'required' => true, 'label' => '评价编号', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
+            'goods' => array('type' => 'reference', 'length' => 0, 'required' => false, 'label' => '商品', 'picture' => false, 'reference' => '商品', 'list' => true, 'search' => true),
+            'text' => array('type' => 'string', 'length' => 200, 'required' => true, 'label' => '内容', 'picture' => false, 'reference' => null, 'list' => true, 'search' => false),
         ),
     ),
 );

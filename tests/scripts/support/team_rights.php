@@ -228,11 +228,44 @@ check($status === 200 && strpos($body, '国内') !== false, 'the editor searches
 list($status, $body) = get('clerk', 'admin/reference_search.php?ref=News&q=');
 check($status === 200 && strpos($body, '第一条') !== false, 'the clerk searches the news the orders refer to', array($status, $body));
 
+echo "# exporting a list\n";
+/* The export entries of the change log. */
+function export_log()
+{
+    return rows_of("SHOW TABLES LIKE 'php_site_change_log'") ? rows_of("SELECT admin_name, class_name, record_key, details FROM php_site_change_log WHERE act = 'export' ORDER BY log_id") : array();
+}
+$root->query("INSERT INTO php_news (id, title, tag) VALUES (4, '第四条, \"引号\"\n=1+1', 2), (5, '其他', 1)");
+list($status, $body) = get('editor', 'admin/news.php?act=show');
+list($status2, $body2) = get('owner', 'admin/news.php?act=show');
+check(strpos($body, 'name="export"') === false && strpos($body2, '<input type="submit" name="export" value="导出 CSV" />') !== false,
+    'the export button is offered only to an account with the right', array($body, $body2));
+$before = export_log();
+$refusals = array(get('editor', 'admin/news.php?act=show&export=1'), post('editor', 'admin/news.php', array(array('export', '1'))),
+    get('editor', 'admin/news.php?title=' . rawurlencode('条') . '&export=' . rawurlencode('导出 CSV')));
+check(array_map(function ($r) { return $r[0] === 403 && strpos($r[1], '提示信息') !== false && strpos($r[1], '第一条') === false; }, $refusals) === array(true, true, true)
+    && export_log() === $before, 'an export without the export right answers 403, sends no record and logs nothing', $refusals);
+list($status, $body, $headers) = get('owner', 'admin/news.php?title=' . rawurlencode('条') . '&export=' . rawurlencode('导出 CSV'));
+$file = fopen('php://memory', 'w+b');
+fwrite($file, substr($body, 3));
+rewind($file);
+$rows = array();
+while (($row = fgetcsv($file, 0, ',', '"', '')) !== false) {
+    $rows[] = $row;
+}
+check($status === 200 && strpos($body, "\xEF\xBB\xBF编号,标题,标签\r\n") === 0
+    && preg_match('#^Content-Type: text/csv; charset=UTF-8$#mi', $headers) === 1
+    && preg_match('#^Content-Disposition: attachment; filename="News\.csv"; filename\*=UTF-8\'\'News\.csv$#mi', $headers) === 1
+    && $rows === array(array('编号', '标题', '标签'), array('4', "第四条, \"引号\"\n=1+1", '国际'), array('2', '第二条', '国际'), array('1', '第一条', '国内')),
+    'the owner\'s export of a search is a CSV file of exactly the matching records, newest first, references by their name', array($status, $headers, $rows, $body));
+$after = export_log();
+check(count($after) === count($before) + 1 && end($after) === array('admin_name' => 'owner', 'class_name' => 'News', 'record_key' => '',
+    'details' => '{"search":{"title":"条"},"rows":3}'), 'the export is logged once, with its search and row count', $after);
+
 echo "# the change log\n";
-/* The log's entries after $after: act, class, key, account and what changed. */
+/* The log's change entries after $after: act, class, key, account and what changed. */
 function log_since($after)
 {
-    $rows = rows_of('SELECT log_id, act, class_name, record_key, admin_name, details FROM php_site_change_log WHERE log_id > ' . (int)$after . ' ORDER BY log_id');
+    $rows = rows_of('SELECT log_id, act, class_name, record_key, admin_name, details FROM php_site_change_log WHERE log_id > ' . (int)$after . " AND act <> 'export' ORDER BY log_id");
     foreach ($rows as &$row) {
         $row['details'] = json_decode($row['details'], true);
         unset($row['log_id']);
@@ -267,7 +300,7 @@ check(log_since($mark) === array(
     'a removal and a deletion of many log each deleted record with its values', log_since($mark));
 list($status, $body) = get('owner', 'admin/changes.php');
 preg_match_all('/<td class="log-act">([^<]*)</', $body, $acts);
-check($status === 200 && $acts[1] === array('批量删除', '批量删除', '删除', '编辑', '添加') && strpos($body, '<del>第一条</del> → <ins>第一条（改）</ins>') !== false,
+check($status === 200 && $acts[1] === array('批量删除', '批量删除', '删除', '编辑', '导出', '添加') && strpos($body, '<del>第一条</del> → <ins>第一条（改）</ins>') !== false,
     'the log page lists every entry newest first, with the edit\'s values', array($status, $acts[1]));
 list(, $body) = get('owner', 'admin/changes.php?class=News&admin=' . id_of('editor'));
 list(, $body2) = get('owner', 'admin/changes.php?from=' . date('Y-m-d', time() + 2 * 86400));
@@ -287,6 +320,11 @@ $root->query("INSERT INTO php_site_admin_right (admin_id, class_name, may_list, 
 list($status, $history) = get('clerk', 'admin/changes.php?class=News&key=1');
 $root->query("DELETE FROM php_site_admin_right WHERE admin_id = " . id_of('clerk') . " AND class_name = 'News'");
 check($status === 200 && substr_count($history, 'class="log-act"') === 1, 'an account that may edit a class sees a record\'s history', array($status, $history));
+$root->query("INSERT INTO php_site_change_log (logged_at, admin_id, admin_name, class_name, record_key, act, details) VALUES (NOW(), 1, 'owner', 'Gone', '7', 'remove', '{\"name\":[\"旧类的记录\",null]}')");
+list(, $body) = get('owner', 'admin/changes.php');
+list(, $body2) = get('owner', 'admin/changes.php?class=Gone');
+check(strpos($body, '<option value="Gone">Gone（已不在模型中）</option>') !== false && substr_count($body2, 'class="log-act"') === 1 && strpos($body2, '旧类的记录') !== false,
+    'the entries of a class the model no longer has are kept and can be chosen', array(strstr($body, '<option value="Gone"'), substr_count($body2, 'class="log-act"')));
 
 echo "# the accounts page keeps the site's rules\n";
 $before = snapshot();
@@ -342,7 +380,7 @@ list($status3) = get('editor', 'admin/accounts.php');
 check($status === 409 && $status2 === 200 && $status3 === 403 && rows_of('SELECT admin_name FROM php_site_admin WHERE is_owner = 1') === array(array('admin_name' => 'owner')),
     'the last owner stays one; another account made an owner manages the accounts until it gives that up', array($status, $status2, $status3));
 echo "# a database made before owners and rights\n";
-$root->query('DROP TABLE php_site_admin_right');
+$root->query('DROP TABLE php_site_admin_right, php_site_change_log');
 $root->query('ALTER TABLE php_site_admin DROP COLUMN is_owner, DROP COLUMN disabled');
 list($status, $body) = get('owner', 'admin/index.php');
 check($status === 200 && strpos($body, 'href="accounts.php"') !== false
@@ -351,6 +389,10 @@ check($status === 200 && strpos($body, 'href="accounts.php"') !== false
     'the first administrator becomes the owner, the others have no rights yet', array($status, rows_of('SELECT * FROM php_site_admin')));
 list($status, $body) = get('editor', 'admin/news.php');
 check($status === 403 && count(rows_of('SELECT * FROM php_site_admin_right')) === 0, 'the rights table is made again, empty', array($status, $body));
+sign_in('owner', 'owner', 'owner-password');
+post('owner', 'admin/news.php?act=editok', array(array('news[id]', '1'), array('news[title]', '第一条（再改）'), array('news[tag]', '1')));
+check(log_since(0) === array(array('act' => 'edit', 'class_name' => 'News', 'record_key' => '1', 'admin_name' => 'owner',
+    'details' => array('title' => array('第一条（改）', '第一条（再改）')))), 'the log table is made again before the first change, which it records', log_since(0));
 
 /* --- the server's log ---------------------------------------------------------------- */
 $log = (string)file_get_contents($serverLog);

@@ -57,6 +57,7 @@ require_once __DIR__ . '/site_input_checks.php';
 require_once __DIR__ . '/site_admin_account.php';
 require_once __DIR__ . '/site_rights.php';
 require_once __DIR__ . '/site_change_log.php';
+require_once __DIR__ . '/site_export.php';
 require_once __DIR__ . '/site_smarty.class.php';
 require_once __DIR__ . '/site_references.php';
 require_once __DIR__ . '/site_paging.php';
@@ -180,7 +181,7 @@ if (!defined('SITE_PAGE')) {
     site_refuse_unmerged('admin/include/site_model.php');
     $site_class = site_controller_model($site_script);
     // An act the account has no right to changes nothing (site_rights.php).
-    site_require_right($site_rights, site_controller_class_name($site_script), site_right_of_act(site_requested_act()));
+    site_require_right($site_rights, site_controller_class_name($site_script), site_right_of_request());
     site_request_defaults($site_class, $site_script);
     site_check_controller_request($DB, $site_class, $site_script);
     // A change act runs in one transaction with its log entries; the act

@@ -42,7 +42,9 @@ function site_change_log_ensure_table(SiteDatabase $db)
   PRIMARY KEY (`log_id`),
   KEY `record` (`class_name`, `record_key`, `log_id`),
   KEY `account` (`admin_id`, `log_id`),
-  KEY `logged_at` (`logged_at`)
+  KEY `logged_at` (`logged_at`),
+  KEY `class_day` (`class_name`, `logged_at`),
+  KEY `account_day` (`admin_id`, `logged_at`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_bin');
 }
 
@@ -77,13 +79,31 @@ function site_log_entry(SiteDatabase $db, $class, $key, $act, array $details)
         if ($e->getCode() !== 1146) {
             throw $e;
         }
-        // A database made before the log was kept. The table is made in its
-        // own statement, which ends a running transaction, so it is made
-        // before any change instead (site_change_begin) and here only for
-        // an export.
+        site_change_log_forget_table();
+        // Making the table would end the change's transaction, so a change
+        // fails (and is rolled back) and the next request makes it first;
+        // an export, which runs outside one, makes it now.
+        if (site_change_state() !== null) {
+            throw $e;
+        }
         site_change_log_ensure_table($db);
         $db->execute($insert, $values);
     }
+}
+
+/* Makes the log table, once per session, before a change's transaction
+   begins (making it inside would end the transaction). */
+function site_change_log_prepare_table(SiteDatabase $db)
+{
+    if (empty($_SESSION['site_change_log_ready'])) {
+        site_change_log_ensure_table($db);
+        $_SESSION['site_change_log_ready'] = true;
+    }
+}
+
+function site_change_log_forget_table()
+{
+    unset($_SESSION['site_change_log_ready']);
 }
 
 /* What the act in progress changes: class, act and the rows before it. */
@@ -138,12 +158,7 @@ function site_change_begin(SiteDatabase $db, $className, array $class, $stem, $a
     if (!isset(SITE_CHANGE_ACTS[$act])) {
         return;
     }
-    // The log table must exist before the transaction: making it would end one.
-    static $checked = false;
-    if (!$checked) {
-        site_change_log_ensure_table($db);
-        $checked = true;
-    }
+    site_change_log_prepare_table($db);
     $keys = array();
     if ($act === 'editok' || $act === 'addok') {
         $record = site_raw($stem, array());

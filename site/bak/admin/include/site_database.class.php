@@ -92,6 +92,21 @@ class SiteDatabase
     }
 
     /**
+     * Runs a query whose rows are read from the server as they are fetched
+     * (unbuffered), so a result of any size takes little memory. Nothing
+     * else may run on the connection until the result is freed. A failure
+     * ends the request with a message page, as query() does.
+     */
+    public function stream($sql)
+    {
+        $result = $this->link->query((string)$sql, MYSQLI_USE_RESULT);
+        if ($result === false) {
+            $this->fail((string)$sql);
+        }
+        return $result;
+    }
+
+    /**
      * The pattern of a search for values that contain $text, escaped for a
      * single-quoted SQL string: "%", "_" and "\" of the text match
      * themselves, so a search finds exactly the records that contain what

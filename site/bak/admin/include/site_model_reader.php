@@ -3,7 +3,7 @@
  * The site's model as the generation run described it in
  * admin/include/site_model.php: per class its table, key and display
  * member, and per member its type, length, required flag, label, picture
- * flag and referenced class. Code that needs the model asks here and
+ * flag, referenced class and whether the list shows and searches it. Code that needs the model asks here and
  * refuses to go on when the answer is null.
  */
 if (!defined('IN_WEB')) {
@@ -48,7 +48,9 @@ function site_model()
             return null;
         }
         foreach ($class['members'] as $member) {
-            if (!is_array($member) || !isset($member['type'], $member['label']) || !array_key_exists('required', $member)) {
+            // The list and search flags came later: a description without them is read.
+            if (!is_array($member) || !isset($member['type'], $member['label']) || !array_key_exists('required', $member)
+                || (isset($member['list']) && !is_bool($member['list'])) || (isset($member['search']) && !is_bool($member['search']))) {
                 error_log('site: the model description is damaged at class ' . $name);
                 return null;
             }

@@ -52,6 +52,14 @@ function site_right_of_act($act)
     }
 }
 
+/* The right a request to a controller needs: the list act's export needs
+   the export right; any other act its own, whatever else it is sent. */
+function site_right_of_request()
+{
+    $right = site_right_of_act(site_requested_act());
+    return $right === 'list' && site_export_requested() ? 'export' : $right;
+}
+
 /**
  * The rights of an account: class name => right => bool, for every class
  * of the model. The template variable site_rights of every page.

@@ -56,6 +56,7 @@ if ($_REQUEST['act'] == 'show')
 	if($part != 0)
 		$sql .= " and part='".$part."'";
 
+	if (site_export_requested()) site_export_csv($DB, '3DModel', $sql);
 	$query = $DB->query_page($sql, 'modelCode', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{

@@ -46,6 +46,7 @@ if ($_REQUEST['act'] == 'show')
 	$startpage = $perpage * $step;
 	$sql = "SELECT * FROM {$dbprefix}9Part where 1=1";
 
+	if (site_export_requested()) site_export_csv($DB, '9Part', $sql);
 	$query = $DB->query_page($sql, 'partId', $allnum, $startpage, $perpage);
 	while ($row = $DB->fetch_array($query))
 	{
