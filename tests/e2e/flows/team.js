@@ -358,6 +358,8 @@ async function run(ctx) {
       const sorted = (list) => list.map((r) => JSON.stringify(r)).sort();
       checks.equal(sorted(rows.slice(1)), sorted(expected), 'the CSV rows are exactly the searched records');
       checks.ok(expected.length === 3 && rows.slice(1).some((r) => r.includes("'=Acme+1")), 'a cell starting with "=" is written starting with "\'="', rows);
+      const logged = db.query(`SELECT admin_name, class_name, act FROM ${T}site_change_log ORDER BY log_id DESC LIMIT 1`);
+      checks.equal(logged, [{ admin_name: 'clerk', class_name: 'Brand', act: 'export' }], 'the export is in the change log under the clerk\'s name');
     } finally {
       db.exec(`DELETE FROM ${T}brand WHERE code IN ('EQA', 'QTA')`);
     }
