@@ -90,6 +90,7 @@ async function main() {
     await require('./flows/access').signedOutAndSignIn(ctx);
     if (ctx.signedIn) {
       await require('./flows/records').run(ctx);
+      await require('./flows/team').run(ctx);
       await require('./flows/attacks').run(ctx);
       await require('./flows/picker').run(ctx);
       await require('./flows/access').signOut(ctx);

@@ -197,4 +197,4 @@ async function signOut(ctx) {
   });
 }
 
-module.exports = { signedOutAndSignIn, signOut, ADMIN };
+module.exports = { signedOutAndSignIn, signOut, openSignIn, signInWith, ADMIN };

@@ -199,4 +199,4 @@ class Site {
   }
 }
 
-module.exports = { Site, parsePicture, imageInfo, listFiles };
+module.exports = { Site, parsePicture, imageInfo, listFiles, pageText };
